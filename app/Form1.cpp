@@ -1,0 +1,1 @@
+#include "app/Form1.h"

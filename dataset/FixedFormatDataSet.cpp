@@ -1,0 +1,1 @@
+#include "dataset/FixedFormatDataSet.h"

@@ -1,0 +1,210 @@
+#pragma once
+
+#include "dataset/DataSetErrors.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TFixedFormatDataSet;
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields, dsFilter };
+enum class TDataAction { daFail, daAbort, daRetry };
+
+// One named fixed-width text field of the current record.
+class TField
+{
+public:
+    TField(TFixedFormatDataSet& dataSet, std::string name, int offset, int size, int index);
+
+    const std::string& FieldName() const { return m_name; }
+    int Size() const { return m_size; }
+    int Offset() const { return m_offset; }
+    int Index() const { return m_index; }
+    bool ReadOnly = false;
+
+    // Null when the record text ends before the field begins.
+    bool IsNull() const;
+    // The field's text, trailing spaces removed when the store trims.
+    std::string AsString() const;
+    // Cuts the value to the field's width and writes it left-aligned,
+    // padding with spaces (edit or insert only).
+    void SetAsString(std::string_view value);
+
+private:
+    TFixedFormatDataSet& m_dataSet;
+    std::string m_name;
+    int m_offset;
+    int m_size;
+    int m_index;
+};
+
+// Whoever shows the store (the grid's model) hears of its changes here, and
+// hands in the edits it holds when the store asks for them.
+class TDataSetObserver
+{
+public:
+    virtual ~TDataSetObserver() = default;
+    virtual void DataSetChanged(TFixedFormatDataSet&) {}     // lines added/removed/reread, opened, closed
+    virtual void RecordChanged(TFixedFormatDataSet&, const TField*) {} // a field of the edit record written
+    virtual void StateChanged(TFixedFormatDataSet&) {}       // browse/edit/insert/inactive
+    virtual void Scrolled(TFixedFormatDataSet&) {}           // the current record moved
+    virtual void UpdateData(TFixedFormatDataSet&) {}         // hand pending edits in before post/navigation
+};
+
+// A text file held in memory as lines; every line is a record of consecutive
+// fixed-width text fields named by the schema. The file on disk is rewritten
+// whole (on close when something changed, and by WriteFileAs), never patched.
+class TFixedFormatDataSet
+{
+public:
+    using THook = std::function<void(TFixedFormatDataSet&)>;
+    using TFilterHook = std::function<void(TFixedFormatDataSet&, bool& accept)>;
+    using TErrorHook = std::function<void(TFixedFormatDataSet&, const EDatabaseError&, TDataAction&)>;
+
+    struct TLine
+    {
+        std::string Text;
+        int32_t Id = 0;
+    };
+
+    explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
+    ~TFixedFormatDataSet();
+    TFixedFormatDataSet(const TFixedFormatDataSet&) = delete;
+    TFixedFormatDataSet& operator=(const TFixedFormatDataSet&) = delete;
+
+    const std::string& Name() const { return m_name; }
+
+    // Properties; they can be set only while the store is closed
+    // ("Cannot perform this operation on an open dataset").
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileName(const std::string& path);
+    bool FileMustExist() const { return m_fileMustExist; }
+    void SetFileMustExist(bool value);
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool value);
+    bool TrimSpace() const { return m_trimSpace; }
+    void SetTrimSpace(bool value);
+    const std::vector<std::string>& Schema() const { return m_schema; }
+    void SetSchema(std::vector<std::string> lines);
+    bool Filtered() const { return m_filtered; }
+    void SetFiltered(bool value);
+
+    // Opening and closing, with the file rules of the store.
+    void Open();
+    void Close();
+    bool Active() const { return m_state != TDataSetState::dsInactive; }
+    void SetActive(bool value) { value ? Open() : Close(); }
+    void WriteFileAs(const std::string& path);
+    void DropBlankLines();
+    void CutLinesToWidth();
+    bool CanModify() const { return !m_readOnly; }
+
+    // Record set.
+    TDataSetState State() const { return m_state; }
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Bof() const { return m_bof; }
+    bool Eof() const { return m_eof; }
+    bool IsEmpty() const;
+    int RecordCount() const;
+    int RecNo() const;
+    void SetRecNo(int value);
+    bool Modified() const { return m_modified; }
+
+    int FieldCount() const { return static_cast<int>(m_fields.size()); }
+    TField& Fields(int index) { return *m_fields.at(static_cast<size_t>(index)); }
+    TField& FieldByName(std::string_view name);
+    TField* FindField(std::string_view name);
+
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+
+    struct TLocateOptions
+    {
+        bool CaseInsensitive = false;
+        bool PartialKey = false;
+    };
+    // `keyFields` names one field or several separated by commas/blanks;
+    // `keyValues` holds one value per named field.
+    bool Locate(std::string_view keyFields, const std::vector<std::string>& keyValues, TLocateOptions options);
+    bool Locate(std::string_view keyFields, std::string_view keyValue, TLocateOptions options);
+
+    // Bookmarks are record ids.
+    int32_t GetBookmark() const;
+    void GotoBookmark(int32_t bookmark);
+
+    // Hooks, run in the order of the editing cycle.
+    THook BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    THook BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
+    THook BeforePost, AfterPost, BeforeCancel, AfterCancel;
+    THook BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+    THook BeforeRefresh, AfterRefresh, OnNewRecord, OnCalcFields;
+    TFilterHook OnFilterRecord;
+    TErrorHook OnPostError, OnEditError, OnDeleteError;
+
+    void AddObserver(TDataSetObserver* observer);
+    void RemoveObserver(TDataSetObserver* observer);
+
+    // Direct access for views and whole-store passes that must not move the
+    // cursor or pay for a fetch per record (the grid's model, totals, sorts).
+    const std::vector<TLine>& Lines() const { return m_lines; }
+    int CurrentLine() const { return m_currentLine; }
+    int RecordWidth() const { return m_recordWidth; }
+    bool LinesChanged() const { return m_linesChanged; }
+    // The record text being edited or inserted (edit/insert only), and where a
+    // record being inserted will stand once stored.
+    const std::string& EditRecordText() const { return m_editBuffer; }
+    int InsertPosition() const { return m_insertPosition; }
+    // Field text of any held line, read with this store's trim rule.
+    std::string FieldText(int line, int fieldIndex) const;
+
+protected:
+    // Conversions between a held line and a record text.
+    virtual std::string LineToRecord(const std::string& line) const;
+    virtual std::string RecordToLine(const std::string& record) const;
+
+private:
+    friend class TField;
+    // The record text a field read or write works on (active, edit, calc or filter record).
+    const std::string* ActiveRecordText() const;
+    std::string* WritableRecordText();
+    void FieldWritten(const TField& field);
+    [[noreturn]] void Raise(const std::string& message) const; // "%s: %s" with the store's name
+
+    std::string m_name;
+    std::string m_fileName;
+    bool m_fileMustExist = true;
+    bool m_readOnly = false;
+    bool m_trimSpace = true;
+    bool m_filtered = false;
+    std::vector<std::string> m_schema;
+
+    TDataSetState m_state = TDataSetState::dsInactive;
+    std::vector<TLine> m_lines;
+    int m_currentLine = -1;
+    int32_t m_lastRecordId = 0;
+    int m_recordWidth = 0;
+    bool m_linesChanged = false;
+    bool m_bof = true;
+    bool m_eof = true;
+    bool m_modified = false;
+    bool m_isAppend = false;
+    int m_insertPosition = -1;
+    std::string m_editBuffer;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    std::vector<TDataSetObserver*> m_observers;
+
+    // Private helpers are the implementation's to add.
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

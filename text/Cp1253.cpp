@@ -1,0 +1,1 @@
+#include "text/Cp1253.h"

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "dataset/FixedFormatDataSet.h"
+
+#include <QDate>
+#include <QIODevice>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The declaration file: fixed-width records of 170 cp1253 characters ending
+// in CR LF. Record 0 is the file header, 1 the employer, 2 the totals, then one
+// record 3 per detail row. Working files hold detail rows in "working form"
+// (amounts as decimal-comma text); the declaration file holds them in "file
+// form" (whole cents filled with zeros).
+namespace declaration {
+
+inline constexpr int RecordWidth = 170;
+
+// The 23 fields of a detail row, in record order.
+enum DetailField {
+    RecordType, AFM, FILLER, SurName, Name, FatherName, City, Street, StreetNo, TK, TypeInc,
+    AkaInc, Xartosimo, OGAXart, Kratiseis, Kathares, ForosParakr, ForosAnal, Ypokatastima, Hmeres,
+    OGAForouParakr, OGAForouAnal, FILLER2, DetailFieldCount
+};
+
+struct FieldLayout
+{
+    const char* name;
+    int offset; // 0-based
+    int width;
+};
+const std::array<FieldLayout, DetailFieldCount>& DetailLayout();
+// The schema lines of the detail stores: "RecordType=1", "AFM=9", ...
+std::vector<std::string> DetailSchema();
+// The schema of the income-type list: "typeinc=2", "Desc=52".
+std::vector<std::string> IncomeTypeSchema();
+
+// The nine amount fields in the order their totals stand in record 2
+// (the totals boxes Edit1..Edit9), with their record-2 widths.
+struct TotalSlot
+{
+    DetailField field;
+    int record2Width;
+};
+const std::array<TotalSlot, 9>& TotalsLayout();
+
+// The employer header as the declaration knows it (cp1253 texts).
+struct EmployerHeader
+{
+    std::string YearOfData, AFM, CompanyName, Name, FatherName;
+    std::string AntikeimenoErgasion, Town, Street, Number, TK;
+    bool NaturalPerson = false;
+};
+
+// A field of a held detail line as the detail store reads it (trailing spaces
+// removed; empty when the line ends before the field).
+std::string_view DetailFieldText(std::string_view line, DetailField field);
+
+std::string Record0(const QDate& today, const EmployerHeader& header);
+std::string Record1(const EmployerHeader& header);
+// `totals` are the texts of Edit1..Edit9; `hasRows` false gives the all-zero record.
+std::string Record2(const std::array<std::string, 9>& totals, bool hasRows);
+// A detail line in working form to its record 3.
+std::string Record3(std::string_view workingLine);
+// A record 3 line of a read file to working form (amounts and days converted,
+// everything else unchanged).
+std::string Record3ToWorking(std::string_view fileLine);
+
+// Writes the whole declaration. Throws EFileError with the device's reason
+// when a write fails.
+void WriteDeclaration(QIODevice& out, const QDate& today, const EmployerHeader& header,
+                      const std::array<std::string, 9>& totals,
+                      const std::vector<TFixedFormatDataSet::TLine>& rows);
+
+// The outcome of reading a file back.
+enum class ReadStatus {
+    Ok,
+    NotADeclaration, // "Μη έγκυρο αρχείο"
+    BadRecordKind,   // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
+    BadLineLength,   // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο"
+    ReadFailed       // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
+};
+// The message for a refusal (UTF-8), and whether a beep goes before it.
+const char* ReadStatusMessage(ReadStatus status);
+bool ReadStatusBeeps(ReadStatus status);
+
+struct ReadResult
+{
+    ReadStatus status = ReadStatus::Ok;
+    std::vector<std::string> employerLines; // every record 1, unchanged
+    std::vector<std::string> detailLines;   // every record 3, in working form, in file order
+};
+// Reads and checks a whole declaration from `in` without touching anything else.
+ReadResult ReadDeclaration(QIODevice& in);
+
+// Loading the employer record from the first line of the working file
+// `generaldata` (empty text: every field empty).
+EmployerHeader LoadEmployerLine(std::string_view line);
+
+} // namespace declaration

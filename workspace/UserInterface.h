@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Everything the declaration logic does to the person goes through here. The
+// main window implements it with Qt widgets, rozaro-cli on the console, the
+// tests with a scripted stand-in. Texts are UTF-8, exactly as shown.
+class UserInterface
+{
+public:
+    // Results of a question, with the numeric values of the standard dialog.
+    enum class Answer { Yes = 6, No = 7, Cancel = 2 };
+    // The standard buttons a question can show, in the dialog's fixed order.
+    enum Button { YesButton = 1, NoButton = 2, CancelButton = 8 };
+
+    virtual ~UserInterface() = default;
+
+    // The question dialog with Greek captions: the requested buttons in the
+    // order Yes, No, Cancel get the captions in order; closing it gives Cancel.
+    virtual Answer AskWithCaptions(const std::string& message, int buttons,
+                                   const std::vector<std::string>& captions) = 0;
+    // A plain message box with one OK button, captioned with the application title.
+    virtual void ShowMessage(const std::string& message) = 0;
+    // A warning box with one OK button.
+    virtual void ShowWarning(const std::string& message) = 0;
+    // The application's error report: an error that ended a command.
+    virtual void ShowError(const std::string& message) = 0;
+    virtual void Beep() = 0;
+
+    // File dialogs. Return false when cancelled. `filter` is empty for none.
+    virtual bool ChooseOpenFile(const std::string& initialFolder, const std::string& filter,
+                                std::string& path) = 0;
+    virtual bool ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
+                                const std::string& filter, std::string& path) = 0;
+
+    virtual void ShowWaitWindow() = 0;
+    virtual void HideWaitWindow() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+    virtual void SetGridVisible(bool visible) = 0; // the grid and its navigator together
+
+    // Moves the focus to a named control ("YearOfData", "AFM", "CompanyName", "dbGrid1" ...).
+    virtual void FocusControl(const std::string& name) = 0;
+    // The declaration moved to the working state: enable the working-state
+    // entries and hide the start panel.
+    virtual void EnterWorkingState() = 0;
+    // The header, totals or row label changed and should be shown again.
+    virtual void Refresh() = 0;
+};
