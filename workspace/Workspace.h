@@ -62,7 +62,13 @@ public:
     void Open();
     void SaveAs();
 
+    // Hooks of the detail store.
+    void FixedFormatDataSet1BeforePost();
+    void RecomputeTotals();
+
 private:
+    std::string ProgramPath(const std::string& relative) const;
+
     UserInterface& m_ui;
     std::string m_programFolder;
 };
