@@ -9,9 +9,10 @@
 // workbook readers).
 namespace cp1253 {
 
-// Every byte maps to a character; the five bytes the code page leaves
-// undefined (0x81, 0x88, 0x8A, 0x8C-0x90 ...) come back as their C1 controls so
-// that a round trip never loses a byte.
+// Every byte maps to a character; the bytes the code page leaves undefined
+// come back as their C1 controls (0x81, 0x88, 0x8A, 0x8C-0x90, 0x98, 0x9A,
+// 0x9C-0x9F) or as the private-use characters U+F8F9-U+F8FB (0xAA, 0xD2,
+// 0xFF), so that a round trip never loses a byte.
 QString toUnicode(std::string_view bytes);
 
 // Characters outside the code page become '?'. Use fromUnicodeChecked where a
