@@ -1,1 +1,730 @@
 #include "app/Form1.h"
+
+#include "app/DetailRowsModel.h"
+#include "app/Form2.h"
+#include "app/QuestionBox.h"
+#include "app/WheelKeyFilter.h"
+#include "dataset/DataSetErrors.h"
+#include "text/Cp1253.h"
+#include "workspace/Workspace.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QColor TitleBarColour(48, 159, 192);
+
+// The classic frame around the client area: borders of 4 pixels each side,
+// a caption of 26 and the menu bar of 20. The layout rules measure from the
+// outer size of such a frame; taking it as a constant keeps the layout the
+// same under every window manager (and under none), where the real frame is
+// known only after the window is mapped, if at all.
+constexpr int FrameWidth = 8;
+constexpr int FrameHeight = 54;
+
+constexpr int HeaderBarHeight = 15;
+constexpr int DetailBarTop = 124;
+constexpr int DetailBarHeight = 19;
+constexpr int GridLeft = 1;
+constexpr int GridTop = 217;
+constexpr int GridHeight = 352;
+constexpr int TotalsHeight = 81;
+constexpr int TotalsFromBottom = 138;
+constexpr int GridWidthMargin = 10;
+constexpr int StartPictureTop = 50;
+constexpr int StartLineBelowPicture = 100;
+
+QString utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Every control is named three times alike: objectName for the code,
+// accessible description for tools that drive the window, and an accessible
+// name that a screen reader reads aloud.
+void name(QWidget* widget, const char* objectName, const QString& spoken)
+{
+    widget->setObjectName(QString::fromLatin1(objectName));
+    widget->setAccessibleDescription(QString::fromLatin1(objectName));
+    widget->setAccessibleName(spoken);
+}
+
+// The visible text of a label without its line breaks, as it is read aloud.
+QString spoken(const char* caption)
+{
+    return utf8(caption).simplified();
+}
+
+QLabel* titleBar(QWidget* parent, const char* objectName, const char* caption, int top, int height)
+{
+    auto* bar = new QLabel(QStringLiteral(" ") + utf8(caption), parent);
+    name(bar, objectName, spoken(caption));
+    bar->setAutoFillBackground(true);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, TitleBarColour);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    bar->setPalette(palette);
+    QFont bold = bar->font();
+    bold.setBold(true);
+    bar->setFont(bold);
+    bar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    bar->setGeometry(0, top, TForm1::ClientWidth + FrameWidth, height);
+    return bar;
+}
+
+QLabel* label(QWidget* parent, const char* objectName, const char* caption, const QRect& where,
+              bool bold = false)
+{
+    auto* text = new QLabel(utf8(caption), parent);
+    name(text, objectName, spoken(caption));
+    text->setGeometry(where);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (bold) {
+        QFont font = text->font();
+        font.setBold(true);
+        text->setFont(font);
+    }
+    return text;
+}
+
+using declaration::EmployerHeader;
+
+// The employer header: one line edit per field of the employer record, in
+// keyboard order, each as long as its place in the record.
+struct HeaderField
+{
+    const char* name;
+    const char* caption;
+    int maxLength;
+    std::string EmployerHeader::*value;
+    QRect labelRect;
+    QRect fieldRect;
+};
+
+const HeaderField HeaderFields[] = {
+    {"YearOfData", "Έτος που αφορούν\nτα στοιχεία: (*)", 4, &EmployerHeader::YearOfData,
+     QRect(8, 21, 112, 30), QRect(122, 25, 44, 21)},
+    {"AFM", "ΑΦΜ Φορέα ή \nΕποπτεύοντος Υπουργείου: (*) ", 9, &EmployerHeader::AFM, QRect(186, 21, 152, 30),
+     QRect(340, 25, 80, 21)},
+    {"AntikeimenoErgasion", "Όνομα Υπηρεσίας: (*)", 16, &EmployerHeader::AntikeimenoErgasion,
+     QRect(8, 56, 112, 21), QRect(122, 56, 140, 21)},
+    {"CompanyName", "Ονομασία Φορέα ή\nΕποπτεύοντος Υπουργείου: (*)", 30, &EmployerHeader::CompanyName,
+     QRect(440, 21, 152, 30), QRect(594, 25, 240, 21)},
+    {"Town", "Πόλη:", 10, &EmployerHeader::Town, QRect(112, 89, 34, 21), QRect(148, 89, 96, 21)},
+    {"Street", "Οδός:", 16, &EmployerHeader::Street, QRect(256, 89, 34, 21), QRect(292, 89, 140, 21)},
+    {"Number", "Αριθμός:", 5, &EmployerHeader::Number, QRect(444, 89, 52, 21), QRect(498, 89, 50, 21)},
+    {"TK", "Τ.Κ.:", 5, &EmployerHeader::TK, QRect(560, 89, 30, 21), QRect(592, 89, 50, 21)},
+};
+
+} // namespace
+
+TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
+{
+    const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    m_workspace = std::make_unique<Workspace>(*this, folder.toStdString());
+
+    setObjectName(QStringLiteral("Form1"));
+    setAccessibleName(utf8(WindowCaption));
+    setAccessibleDescription(QStringLiteral("Form1"));
+    setWindowTitle(utf8(WindowCaption));
+    QFont font(QStringLiteral("DejaVu Sans"), 8);
+    setFont(font);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(m_client);
+
+    BuildMenus();
+    BuildHeader(m_client);
+    BuildRecordTools(m_client);
+    BuildGrid(m_client);
+    BuildTotals(m_client);
+    BuildStartPanel(m_client);
+    SetTabOrder();
+
+    // The window sees F1 before whichever control has the focus.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, &TForm1::HelpKey);
+
+    m_normalSize = QSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    resize(m_normalSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), m_normalSize);
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    m_keyLed.SetCapsLock(true);
+
+    m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
+    LayoutStartPanel(OuterSize());
+
+    m_workspace->LastSaveOk = true;
+    m_workspace->Modified = false;
+    m_workspace->RowAccepted = true;
+    m_workspace->NewRecordPending = false;
+    m_workspace->Importing = false;
+
+    m_wheelFilter = new WheelKeyFilter(this);
+    qApp->installEventFilter(m_wheelFilter);
+
+    for (QAction* action : m_commands) {
+        action->setEnabled(true);
+    }
+    SetCommandEnabled(m_SaveAs1, false);
+    m_N14->menuAction()->setEnabled(false);
+    SetCommandEnabled(m_N18, false);
+    SetCommandEnabled(m_Excel1, false);
+
+    RunCommand([this] { m_workspace->Start(); });
+    FormResize();
+}
+
+QAction* TForm1::AddEntry(QMenu* menu, const char* objectName, const char* caption, const char* icon)
+{
+    auto* action = menu->addAction(utf8(caption));
+    action->setObjectName(QString::fromLatin1(objectName));
+    if (icon != nullptr) {
+        action->setIcon(
+            QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(icon) + QStringLiteral(".png")));
+    }
+    // Until its command is wired, an entry stays disabled rather than
+    // pretending to work.
+    action->setEnabled(false);
+    return action;
+}
+
+void TForm1::Wire(QAction* action, std::function<void()> command)
+{
+    m_commands.insert(action);
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] { RunCommand(command); });
+}
+
+void TForm1::SetCommandEnabled(QAction* action, bool enabled)
+{
+    action->setEnabled(enabled && m_commands.contains(action));
+}
+
+void TForm1::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    bar->setAccessibleDescription(QStringLiteral("MainMenu1"));
+    bar->setAccessibleName(utf8("Κύριο μενού"));
+
+    auto menu = [bar](const char* objectName, const char* caption) {
+        QMenu* m = bar->addMenu(utf8(caption));
+        m->setObjectName(QString::fromLatin1(objectName));
+        m->menuAction()->setObjectName(QString::fromLatin1(objectName));
+        m->setAccessibleName(utf8(caption));
+        m->setAccessibleDescription(QString::fromLatin1(objectName));
+        return m;
+    };
+
+    m_File1 = menu("File1", "Αρχείο");
+    m_New1 = AddEntry(m_File1, "New1", "Νέο", "new");
+    m_Open1 = AddEntry(m_File1, "Open1", "Άνοιγμα", "open");
+    m_Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_SaveAs1 = AddEntry(m_File1, "SaveAs1", "Αποθήκευση ως...", "saveas");
+    m_SaveAs1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_File1->addSeparator();
+    m_Exit1 = AddEntry(m_File1, "Exit1", "Έξοδος");
+
+    m_N14 = menu("N14", "Εκτύπωση");
+    QAction* firstPage = AddEntry(m_N14, "N110", "Εκτύπωση 1ης Σελίδας", "firstpage");
+    firstPage->setVisible(false);
+    AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
+    m_N14->addSeparator();
+    AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
+
+    m_Tools1 = menu("Tools1", "Εργαλεία");
+    m_N18 = AddEntry(m_Tools1, "N18", "Εύρεση...", "find");
+    m_N18->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_Tools1->addSeparator();
+    m_Excel1 = AddEntry(m_Tools1, "Excel1", "Εισαγωγή στοιχείων από Excel", "import");
+    m_Tools1->addSeparator();
+    AddEntry(m_Tools1, "N9", "Δημιουργία συντόμευσης στην Επιφ. Εργασίας", "shortcut");
+    AddEntry(m_Tools1, "zip1", "Δημιουργία συμπιεσμένου αρχείου (zip)", "zip");
+    m_Tools1->addSeparator();
+    AddEntry(m_Tools1, "e1", "Σύνδεση με εξυπηρετητή Razeve", "portal");
+
+    m_Help1 = menu("Help1", "Βοήθεια");
+    AddEntry(m_Help1, "N13", "Οδηγίες εφαρμογής", "manual");
+    m_Help1->addSeparator();
+    AddEntry(m_Help1, "N12", "Σχετικά...", "about");
+
+    Wire(m_New1, [this] { m_workspace->New(); });
+    Wire(m_Open1, [this] { m_workspace->Open(); });
+    Wire(m_SaveAs1, [this] { m_workspace->SaveAs(); });
+    Wire(m_Exit1, [this] { close(); });
+}
+
+void TForm1::BuildHeader(QWidget* client)
+{
+    m_headerBar = titleBar(client, "Panel1", "Στοιχεία Φορέα", 0, HeaderBarHeight);
+
+    for (const HeaderField& field : HeaderFields) {
+        label(client, (std::string("Label") + field.name).c_str(), field.caption, field.labelRect);
+        auto* edit = new QLineEdit(client);
+        name(edit, field.name, spoken(field.caption));
+        edit->setMaxLength(field.maxLength);
+        edit->setGeometry(field.fieldRect);
+        auto member = field.value;
+        connect(edit, &QLineEdit::textEdited, this, [this, member](const QString& text) {
+            m_workspace->Header.*member = cp1253::fromUnicode(text);
+            // Any change the person makes counts as unsaved, also one made
+            // without typing a character (Delete, cut, paste), so closing
+            // never drops it without asking.
+            m_workspace->Modified = true;
+        });
+    }
+
+    QLabel* address = label(client, "LabelAddress", "Διεύθυνση\nΥπηρεσίας:", QRect(8, 84, 96, 32), true);
+    address->setAutoFillBackground(true);
+    QPalette silver = address->palette();
+    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    address->setPalette(silver);
+    address->setAlignment(Qt::AlignCenter);
+
+    label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(850, 56, 150, 21), true);
+}
+
+void TForm1::BuildRecordTools(QWidget* client)
+{
+    m_detailBar = titleBar(client, "Panel2", "Αναλυτικές αμοιβές Μισθωτού ή Συνταξιούχου", DetailBarTop,
+                           DetailBarHeight);
+
+    m_Label32 = label(client, "Label32", " Εγγραφές (Πελάτες)", QRect(8, 178, 226, 21), true);
+
+    m_navigator = new QWidget(client);
+    name(m_navigator, "DBNavigator1", utf8("Πλοήγηση στις εγγραφές"));
+    struct NavButton
+    {
+        const char* kind;
+        const char* caption;
+        const char* icon;
+    };
+    static const NavButton buttons[] = {
+        {"nbFirst", "Πρώτη Εγγραφή", "navfirst"},       {"nbLast", "Τελευταία Εγγραφή", "navlast"},
+        {"nbInsert", "Εισαγωγή Εγγραφής", "navinsert"}, {"nbDelete", "Διαγραφή Εγγραφής", "navdelete"},
+        {"nbPost", "Αποθήκευση Αλλαγών", "navpost"},    {"nbCancel", "Ακύρωση Αλλαγών", "navcancel"},
+    };
+    constexpr int slot = 84;
+    int left = 0;
+    for (const NavButton& b : buttons) {
+        QLabel* caption = label(m_navigator, (std::string("Label") + b.kind).c_str(), b.caption,
+                                QRect(left, 0, slot - 4, 30));
+        caption->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        caption->setWordWrap(true);
+        auto* button = new QToolButton(m_navigator);
+        name(button, b.kind, utf8(b.caption));
+        button->setToolTip(utf8(b.caption));
+        button->setIcon(
+            QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(b.icon) + QStringLiteral(".png")));
+        button->setGeometry(left + 8, 33, slot - 20, 25);
+        // Moving through and editing rows arrives with the grid.
+        button->setEnabled(false);
+        left += slot;
+    }
+    m_navigator->setGeometry(244, 148, left, 60);
+
+    auto sortButton = [client](const char* objectName, const char* caption, const QRect& where) {
+        auto* button = new QPushButton(utf8(caption), client);
+        name(button, objectName, spoken(caption));
+        button->setGeometry(where);
+        button->setEnabled(false);
+        return button;
+    };
+    m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", QRect(764, 156, 110, 44));
+    m_Button2->setToolTip(utf8("Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
+    m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", QRect(884, 156, 110, 44));
+}
+
+void TForm1::BuildGrid(QWidget* client)
+{
+    m_grid = new QTableView(client);
+    name(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
+    m_rowsModel = new DetailRowsModel(m_workspace->FixedFormatDataSet1, m_grid);
+    m_grid->setModel(m_rowsModel);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(17);
+    m_grid->horizontalHeader()->setFixedHeight(45);
+    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter | Qt::Alignment(Qt::TextWordWrap));
+    for (int column = 0; column < m_rowsModel->columnCount(); ++column) {
+        if (const int width = DetailRowsModel::ColumnWidth(column); width > 0) {
+            m_grid->setColumnWidth(column, width);
+        }
+    }
+    m_grid->setGeometry(GridLeft, GridTop, ClientWidth + FrameWidth - GridWidthMargin, GridHeight);
+}
+
+void TForm1::BuildTotals(QWidget* client)
+{
+    m_totalsPanel = new QWidget(client);
+    name(m_totalsPanel, "Panel3", utf8("Σύνολα αποδοχών και λοιπών στοιχείων"));
+    m_totalsBar =
+        titleBar(m_totalsPanel, "Panel4", "Σύνολα αποδοχών και λοιπών στοιχείων", 0, HeaderBarHeight);
+
+    struct TotalBox
+    {
+        int edit; // 1..9
+        const char* caption;
+    };
+    // Screen order differs from the keyboard order Edit1..Edit9.
+    static const TotalBox boxes[] = {
+        {1, "Ακαθάριστες\nΑποδοχές"},
+        {5, "Χαρτόσημο"},
+        {6, "ΟΓΑ\nΧαρτοσήμου"},
+        {2, "Κρατήσεις"},
+        {3, "Καθαρές\nΑποδοχές"},
+        {4, "Σύνολο Φόρου που\nΠαρακρατήθηκε"},
+        {7, "Σύνολο Φόρου\nπου Αναλογεί"},
+        {8, "Σύνολο ΟΓΑ Φόρου\nπου Παρακρατήθηκε"},
+        {9, "Σύνολο ΟΓΑ Φόρου\nπου Αναλογεί"},
+    };
+    constexpr int boxWidth = 97;
+    constexpr int gap = 13;
+    int left = gap;
+    for (const TotalBox& box : boxes) {
+        const std::string editName = "Edit" + std::to_string(box.edit);
+        QLabel* caption = label(m_totalsPanel, ("Label" + editName).c_str(), box.caption,
+                                QRect(left - gap / 2, 17, boxWidth + gap, 28));
+        caption->setAlignment(Qt::AlignCenter);
+        auto* edit = new QLineEdit(m_totalsPanel);
+        name(edit, editName.c_str(), spoken(box.caption));
+        edit->setGeometry(left, 47, boxWidth, 21);
+        // The totals are the program's to write: the boxes can be read and
+        // copied but not changed, and every typed character beeps.
+        edit->setReadOnly(true);
+        edit->installEventFilter(this);
+        m_edits[static_cast<size_t>(box.edit - 1)] = edit;
+        left += boxWidth + gap;
+    }
+    m_totalsPanel->setGeometry(0, OuterSize().height() - TotalsFromBottom, ClientWidth + FrameWidth,
+                               TotalsHeight);
+}
+
+void TForm1::BuildStartPanel(QWidget* client)
+{
+    m_startPanel = new QWidget(client);
+    name(m_startPanel, "Panel5", utf8("Αρχική οθόνη"));
+    m_startPanel->setAutoFillBackground(true);
+
+    m_startPicture = new QLabel(m_startPanel);
+    name(m_startPicture, "Image1", utf8(ApplicationTitle));
+    const QPixmap picture(QStringLiteral(":/pictures/start.jpg"));
+    m_startPicture->setPixmap(picture);
+    m_startPicture->resize(picture.isNull() ? QSize(919, 517) : picture.size());
+
+    m_startLine = new QLabel(
+        utf8("Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), m_startPanel);
+    name(m_startLine, "Label31", m_startLine->text());
+    QFont bold = m_startLine->font();
+    bold.setBold(true);
+    m_startLine->setFont(bold);
+    m_startLine->adjustSize();
+    m_startPanel->raise();
+}
+
+void TForm1::SetTabOrder()
+{
+    QWidget* chain[] = {
+        m_grid,
+        FieldNamed("YearOfData"),
+        FieldNamed("AFM"),
+        FieldNamed("AntikeimenoErgasion"),
+        FieldNamed("CompanyName"),
+        FieldNamed("Town"),
+        FieldNamed("Street"),
+        FieldNamed("Number"),
+        FieldNamed("TK"),
+        m_Button2,
+        m_Button1,
+    };
+    QWidget* previous = nullptr;
+    for (QWidget* widget : chain) {
+        if (previous != nullptr) {
+            setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+    for (QLineEdit* edit : m_edits) {
+        setTabOrder(previous, edit);
+        previous = edit;
+    }
+}
+
+QLineEdit* TForm1::FieldNamed(const char* objectName) const
+{
+    return findChild<QLineEdit*>(QString::fromLatin1(objectName));
+}
+
+QSize TForm1::OuterSize() const
+{
+    const QSize client = m_client != nullptr ? m_client->size() : QSize(ClientWidth, ClientHeight);
+    return client + QSize(FrameWidth, FrameHeight);
+}
+
+void TForm1::LayoutStartPanel(const QSize& outer)
+{
+    const int width = outer.width();
+    m_startPicture->move(width / 2 - m_startPicture->width() / 2, StartPictureTop);
+    m_startLine->move(width / 2 - m_startLine->width() / 2, m_startPicture->height() + StartLineBelowPicture);
+}
+
+void TForm1::FormResize()
+{
+    if (m_client == nullptr) {
+        return;
+    }
+    const QSize outer = OuterSize();
+    if (m_startPanel->isVisibleTo(this)) {
+        m_startPanel->setGeometry(QRect(QPoint(), outer));
+        LayoutStartPanel(outer);
+    }
+    m_headerBar->resize(outer.width(), m_headerBar->height());
+    m_detailBar->resize(outer.width(), m_detailBar->height());
+    m_totalsPanel->resize(outer.width(), m_totalsPanel->height());
+    m_totalsBar->resize(outer.width(), m_totalsBar->height());
+    m_totalsPanel->move(m_totalsPanel->x(), outer.height() - TotalsFromBottom);
+    m_grid->resize(outer.width() - GridWidthMargin, m_grid->height());
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+    KeepFixedSize();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        KeepFixedSize();
+    }
+}
+
+// The frame cannot be dragged to another size, yet the window can still be
+// maximised: fixed size hints would make window managers refuse the maximise
+// as well, so a normal window that was dragged is put back to its size.
+void TForm1::KeepFixedSize()
+{
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) != 0 ||
+        size() == m_normalSize || m_normalSize.isEmpty()) {
+        return;
+    }
+    QTimer::singleShot(0, this, [this] {
+        if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0 &&
+            size() != m_normalSize) {
+            resize(m_normalSize);
+        }
+    });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        for (QLineEdit* edit : m_edits) {
+            if (watched != edit) {
+                continue;
+            }
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty()) {
+                break;
+            }
+            Beep();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    bool mayClose = false;
+    RunCommand([this, &mayClose] { mayClose = m_workspace->CloseQuery(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    RunCommand([this] { m_workspace->Shutdown(); });
+    m_keyLed.SetCapsLock(false);
+    m_closed = true;
+    event->accept();
+}
+
+void TForm1::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const EAbort&) {
+        // A refusal has already told the person why.
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("Unexpected error");
+    }
+}
+
+void TForm1::HelpKey()
+{
+    // The user manual window opens here once it exists.
+}
+
+UserInterface::Answer TForm1::AskWithCaptions(const std::string& message, int buttons,
+                                              const std::vector<std::string>& captions)
+{
+    QuestionBox box(utf8(ApplicationTitle), message, buttons, captions, this);
+    return box.Ask();
+}
+
+namespace {
+void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& message)
+{
+    QMessageBox box(icon, QString::fromUtf8(TForm1::ApplicationTitle), QString::fromStdString(message),
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+} // namespace
+
+void TForm1::ShowMessage(const std::string& message)
+{
+    showBox(this, QMessageBox::NoIcon, message);
+}
+
+void TForm1::ShowWarning(const std::string& message)
+{
+    showBox(this, QMessageBox::Warning, message);
+}
+
+void TForm1::ShowError(const std::string& message)
+{
+    showBox(this, QMessageBox::Critical, message);
+}
+
+void TForm1::Beep()
+{
+    QApplication::beep();
+}
+
+bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string& filter, std::string& path)
+{
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, QString(), QString::fromStdString(initialFolder), QString::fromStdString(filter), nullptr,
+        QFileDialog::DontUseNativeDialog);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
+bool TForm1::ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
+                            const std::string& filter, std::string& path)
+{
+    const QString start =
+        QDir(QString::fromStdString(initialFolder)).filePath(QString::fromStdString(proposedName));
+    // The declaration asks its own question before replacing a file.
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, QString(), start, QString::fromStdString(filter), nullptr,
+                                     QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
+void TForm1::ShowWaitWindow()
+{
+    if (m_waitWindow != nullptr) {
+        m_waitWindow->ShowNow();
+    }
+}
+
+void TForm1::HideWaitWindow()
+{
+    if (m_waitWindow != nullptr) {
+        m_waitWindow->hide();
+    }
+}
+
+void TForm1::SetBusyCursor(bool busy)
+{
+    if (busy == m_busy) {
+        return;
+    }
+    m_busy = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TForm1::SetGridVisible(bool visible)
+{
+    m_grid->setVisible(visible);
+    m_navigator->setVisible(visible);
+}
+
+void TForm1::FocusControl(const std::string& controlName)
+{
+    const QString wanted = QString::fromStdString(controlName);
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (widget->accessibleDescription() == wanted) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void TForm1::EnterWorkingState()
+{
+    SetCommandEnabled(m_SaveAs1, true);
+    m_N14->menuAction()->setEnabled(true);
+    SetCommandEnabled(m_N18, true);
+    SetCommandEnabled(m_Excel1, true);
+    m_startPanel->hide();
+}
+
+void TForm1::Refresh()
+{
+    for (const HeaderField& field : HeaderFields) {
+        FieldNamed(field.name)->setText(cp1253::toUnicode(m_workspace->Header.*field.value));
+    }
+    for (size_t i = 0; i < m_edits.size(); ++i) {
+        m_edits[i]->setText(QString::fromStdString(m_workspace->Edits[i]));
+    }
+    m_Label32->setText(QString::fromStdString(m_workspace->Label32));
+}

@@ -1,1 +1,133 @@
 #pragma once
+
+#include "app/KeyLed.h"
+#include "workspace/UserInterface.h"
+
+#include <QMainWindow>
+#include <QSet>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QToolButton;
+class DetailRowsModel;
+class TForm2;
+class Workspace;
+class WheelKeyFilter;
+
+// The main window: the employer header, the detail rows, the totals and the
+// menus around one declaration. It translates the person's actions into calls
+// of the Workspace it owns and shows what the Workspace asks it to show.
+class TForm1 : public QMainWindow, public UserInterface
+{
+    Q_OBJECT
+public:
+    static constexpr const char* ApplicationTitle = "Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών";
+    static constexpr const char* WindowCaption = "Rozaro - Υποβολή Βεβαιώσεων Αποδοχών Δημοσίου";
+    static constexpr int ClientWidth = 1007;
+    static constexpr int ClientHeight = 660;
+
+    // `programFolder` holds Addon/ and receives temp/; empty means the
+    // folder of the running program.
+    explicit TForm1(const QString& programFolder = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Workspace& workspace() { return *m_workspace; }
+    // The wait window shown during long passes; created after this window.
+    void SetWaitWindow(TForm2* waitWindow) { m_waitWindow = waitWindow; }
+
+    // Runs one command of the person: a refusal ends it silently, any other
+    // error is shown and the program carries on.
+    void RunCommand(const std::function<void()>& command);
+
+    // The size the window's layout rules measure from: the client area plus
+    // the frame a classic desktop draws around it (see OuterSize in the .cpp).
+    QSize OuterSize() const;
+    // Lays the areas out for the current size.
+    void FormResize();
+
+    // UserInterface
+    Answer AskWithCaptions(const std::string& message, int buttons,
+                           const std::vector<std::string>& captions) override;
+    void ShowMessage(const std::string& message) override;
+    void ShowWarning(const std::string& message) override;
+    void ShowError(const std::string& message) override;
+    void Beep() override;
+    bool ChooseOpenFile(const std::string& initialFolder, const std::string& filter,
+                        std::string& path) override;
+    bool ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
+                        const std::string& filter, std::string& path) override;
+    void ShowWaitWindow() override;
+    void HideWaitWindow() override;
+    void SetBusyCursor(bool busy) override;
+    void SetGridVisible(bool visible) override;
+    void FocusControl(const std::string& name) override;
+    void EnterWorkingState() override;
+    void Refresh() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildHeader(QWidget* client);
+    void BuildRecordTools(QWidget* client);
+    void BuildGrid(QWidget* client);
+    void BuildTotals(QWidget* client);
+    void BuildStartPanel(QWidget* client);
+    void SetTabOrder();
+    void FormCreate();
+    void LayoutStartPanel(const QSize& outer);
+    void KeepFixedSize();
+    void SetCommandEnabled(QAction* action, bool enabled);
+    void Wire(QAction* action, std::function<void()> command);
+    void HelpKey();
+
+    QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const char* icon = nullptr);
+    QLineEdit* FieldNamed(const char* name) const;
+
+    std::unique_ptr<Workspace> m_workspace;
+    TKeyLed m_keyLed;
+    TForm2* m_waitWindow = nullptr;
+    WheelKeyFilter* m_wheelFilter = nullptr;
+    bool m_busy = false;
+    bool m_closed = false;
+    QSize m_normalSize;
+    QSet<QAction*> m_commands; // entries whose command is built
+
+    QWidget* m_client = nullptr;
+    QLabel* m_headerBar = nullptr;
+    QLabel* m_detailBar = nullptr;
+    QLabel* m_Label32 = nullptr;
+    QWidget* m_navigator = nullptr;
+    QPushButton* m_Button1 = nullptr;
+    QPushButton* m_Button2 = nullptr;
+    QTableView* m_grid = nullptr;
+    DetailRowsModel* m_rowsModel = nullptr;
+    QWidget* m_totalsPanel = nullptr;
+    QLabel* m_totalsBar = nullptr;
+    std::array<QLineEdit*, 9> m_edits{};
+    QWidget* m_startPanel = nullptr;
+    QLabel* m_startPicture = nullptr;
+    QLabel* m_startLine = nullptr;
+
+    QMenu* m_File1 = nullptr;
+    QMenu* m_N14 = nullptr;
+    QMenu* m_Tools1 = nullptr;
+    QMenu* m_Help1 = nullptr;
+    QAction* m_New1 = nullptr;
+    QAction* m_Open1 = nullptr;
+    QAction* m_SaveAs1 = nullptr;
+    QAction* m_Exit1 = nullptr;
+    QAction* m_N18 = nullptr;
+    QAction* m_Excel1 = nullptr;
+};

@@ -1,1 +1,31 @@
-int main() { return 0; }
+#include "app/Form1.h"
+#include "app/Form2.h"
+#include "app/InstanceGuard.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QMessageBox>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rozaro"));
+    QIcon icon(QStringLiteral(":/icons/rozaro.png"));
+    icon.addFile(QStringLiteral(":/icons/rozaro-256.png"));
+    QApplication::setWindowIcon(icon);
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+
+    InstanceGuard guard;
+    if (!guard.Acquire(QCoreApplication::applicationDirPath())) {
+        QMessageBox::information(nullptr, QString::fromUtf8(TForm1::ApplicationTitle),
+                                 QString::fromUtf8("Η εφαρμογή εκτελείται ήδη από αυτόν τον φάκελο."));
+        return 1;
+    }
+
+    TForm1 form1;
+    TForm2 form2(&form1);
+    form1.SetWaitWindow(&form2);
+    form1.show();
+    return QApplication::exec();
+}

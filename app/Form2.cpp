@@ -1,0 +1,57 @@
+#include "app/Form2.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+constexpr int ClientWidth = 262;
+constexpr int ClientHeight = 49;
+} // namespace
+
+TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QString::fromUtf8(WaitText));
+    setFixedSize(ClientWidth, ClientHeight);
+    setModal(false);
+
+    auto* label = new QLabel(QString::fromUtf8(WaitText), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    QFont big = label->font();
+    big.setPixelSize(24);
+    label->setFont(big);
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(0, 0, ClientWidth, ClientHeight);
+    label->setAccessibleName(QString::fromUtf8(WaitText));
+    label->setAccessibleDescription(QStringLiteral("Label1"));
+    setAccessibleName(QString::fromUtf8(WaitText));
+    setAccessibleDescription(QStringLiteral("Form2"));
+}
+
+void TForm2::ShowNow()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+    raise();
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // Only the work that showed the window hides it again.
+    event->ignore();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would otherwise reject the dialog and hide it in mid-work.
+    event->accept();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// The keyboard's lock keys as switches. The program turns Caps Lock on while
+// it runs, because the tax administration expects names in capitals, and
+// off again when it closes. On a platform without a reachable keyboard state
+// (the offscreen platform of the tests, a Wayland session) reading gives false
+// and writing does nothing.
+class TKeyLed
+{
+public:
+    enum class Lock { Caps, Num, Scroll };
+
+    bool CapsLock() const;
+    void SetCapsLock(bool on);
+    bool NumLock() const;
+    void SetNumLock(bool on);
+    bool ScrollLock() const;
+    void SetScrollLock(bool on);
+
+private:
+    static bool IsOn(Lock lock);
+    static void Switch(Lock lock, bool on);
+};
