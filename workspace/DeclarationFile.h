@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QIODevice>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,9 +21,30 @@ inline constexpr int RecordWidth = 170;
 
 // The 23 fields of a detail row, in record order.
 enum DetailField {
-    RecordType, AFM, FILLER, SurName, Name, FatherName, City, Street, StreetNo, TK, TypeInc,
-    AkaInc, Xartosimo, OGAXart, Kratiseis, Kathares, ForosParakr, ForosAnal, Ypokatastima, Hmeres,
-    OGAForouParakr, OGAForouAnal, FILLER2, DetailFieldCount
+    RecordType,
+    AFM,
+    FILLER,
+    SurName,
+    Name,
+    FatherName,
+    City,
+    Street,
+    StreetNo,
+    TK,
+    TypeInc,
+    AkaInc,
+    Xartosimo,
+    OGAXart,
+    Kratiseis,
+    Kathares,
+    ForosParakr,
+    ForosAnal,
+    Ypokatastima,
+    Hmeres,
+    OGAForouParakr,
+    OGAForouAnal,
+    FILLER2,
+    DetailFieldCount
 };
 
 struct FieldLayout
@@ -65,8 +87,20 @@ std::string Record2(const std::array<std::string, 9>& totals, bool hasRows);
 // A detail line in working form to its record 3.
 std::string Record3(std::string_view workingLine);
 // A record 3 line of a read file to working form (amounts and days converted,
-// everything else unchanged).
-std::string Record3ToWorking(std::string_view fileLine);
+// everything else unchanged; a field that is not a whole number stays as it
+// is). False when a converted amount is wider than its field (full-width cents
+// such as 9999999999 in the 10-wide gross pay give 99999999,99): putting it in
+// would shift every later field, so the line cannot be held as a working row.
+bool Record3ToWorking(std::string_view fileLine, std::string& out);
+
+// The first amount field of a working detail line that cannot be written into
+// its declaration-file field: its cents are wider than the field (or the text
+// is not an amount at all). Writing such a row would make its record longer
+// than 170 characters.
+std::optional<DetailField> FirstOversizedAmount(std::string_view workingLine);
+// The same for the nine totals texts (Edit1..Edit9) against their record-2
+// widths; the index is into TotalsLayout().
+std::optional<int> FirstOversizedTotal(const std::array<std::string, 9>& totals);
 
 // Writes the whole declaration. Throws EFileError with the device's reason
 // when a write fails.
@@ -78,9 +112,12 @@ void WriteDeclaration(QIODevice& out, const QDate& today, const EmployerHeader& 
 enum class ReadStatus {
     Ok,
     NotADeclaration, // "Μη έγκυρο αρχείο"
-    BadRecordKind,   // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
-    BadLineLength,   // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο"
-    ReadFailed       // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
+    BadRecordKind, // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
+    BadLineLength, // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι
+                   // λανθασμένο"
+    ReadFailed // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου": the device
+               // failed, the file holds a zero byte, or a record 3 amount
+               // does not fit its working field
 };
 // The message for a refusal (UTF-8), and whether a beep goes before it.
 const char* ReadStatusMessage(ReadStatus status);
@@ -91,8 +128,10 @@ struct ReadResult
     ReadStatus status = ReadStatus::Ok;
     std::vector<std::string> employerLines; // every record 1, unchanged
     std::vector<std::string> detailLines;   // every record 3, in working form, in file order
+    int failedLine = 0; // 1-based line of a refusal; 0 when accepted or refused before any line
 };
 // Reads and checks a whole declaration from `in` without touching anything else.
+// A refused file gives no lines at all.
 ReadResult ReadDeclaration(QIODevice& in);
 
 // Loading the employer record from the first line of the working file

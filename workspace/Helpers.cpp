@@ -1,0 +1,30 @@
+#include "workspace/Helpers.h"
+
+#include "text/ConvertError.h"
+#include "workspace/UserInterface.h"
+
+#include <algorithm>
+
+bool CheckAFM(std::string_view text)
+{
+    if (text.size() != 9)
+        return false;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        throw EConvertError::InvalidInteger(text);
+    if (text.find_first_not_of('0') == std::string_view::npos)
+        return false;
+    int sum = 0;
+    for (int i = 0; i < 8; ++i)
+        sum += (text[i] - '0') << (8 - i);
+    const int check = sum % 11 % 10;
+    return check == text[8] - '0';
+}
+
+void DigitsOnlyKey(char16_t& key, UserInterface& ui)
+{
+    const bool passes = key == 8 || key == 9 || (key >= u'0' && key <= u'9');
+    if (!passes) {
+        key = 0;
+        ui.Beep();
+    }
+}

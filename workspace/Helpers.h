@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+class UserInterface;
+
+// True when `text` is an acceptable tax registration number: nine digits, not
+// all zero, whose last digit is the check digit of the first eight (weights
+// 256, 128, ..., 2; the remainder modulo 11, with 10 counting as 0). Any other
+// length gives false. Nine characters that are not all digits throw
+// EConvertError "'%s' is not a valid integer value", which ends the operation
+// that asked, as the callers expect of a text that is no number at all.
+bool CheckAFM(std::string_view text);
+
+// The key filter of whole-number fields: Backspace, Tab and the digits pass;
+// any other key becomes 0 (dropped) with a beep.
+void DigitsOnlyKey(char16_t& key, UserInterface& ui);
