@@ -136,11 +136,20 @@ std::string centsText(bool negative, uint64_t cents)
     return (negative ? "-" : "") + std::to_string(cents);
 }
 
-std::string padLeft(std::string text, int width, char fill)
+// Zeros go after a minus sign, so that a negative amount stays a number the
+// reading accepts ("-0000500", not "0000-500").
+std::string zeroFilled(std::string text, int width)
 {
     if (static_cast<int>(text.size()) < width)
-        text.insert(0, width - text.size(), fill);
+        text.insert(text[0] == '-' ? 1 : 0, width - text.size(), '0');
     return text;
+}
+
+bool isWholeCents(std::string_view text)
+{
+    if (!text.empty() && text[0] == '-')
+        text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 // A working amount of plain digits with at most two decimals and at most 15
@@ -303,10 +312,10 @@ std::string ToFileForm(std::string_view workingText, int width)
     bool negative = false;
     uint64_t cents = 0;
     if (workingText.empty())
-        return padLeft("0", width, '0');
+        return zeroFilled("0", width);
     if (exactCents(workingText, negative, cents))
-        return padLeft(centsText(negative, cents), width, '0');
-    return padLeft(FormatGeneral15(StrToFloat(workingText) * 100.0L), width, '0');
+        return zeroFilled(centsText(negative, cents), width);
+    return zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
 }
 
 bool FitsFileForm(std::string_view workingText, int width)
@@ -314,7 +323,8 @@ bool FitsFileForm(std::string_view workingText, int width)
     long double value = 0;
     if (!workingText.empty() && !TryStrToFloat(workingText, value))
         return false;
-    return static_cast<int>(ToFileForm(workingText, width).size()) <= width;
+    const std::string cents = ToFileForm(workingText, width);
+    return static_cast<int>(cents.size()) <= width && isWholeCents(cents);
 }
 
 bool FromFileForm(std::string_view fileField, std::string& out)

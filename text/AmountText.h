@@ -45,13 +45,17 @@ std::string FormatAmount(long double value);
 std::string FormatGeneral15(long double value);
 
 // Working form to the declaration file's form: the amount in whole cents,
-// filled on the left with '0' to `width`. An empty text counts as "0". The
-// cents are the product value * 100 rendered by FormatGeneral15. Throws
-// EConvertError when the text is not an amount.
+// filled on the left with '0' to `width` (after the sign of a negative amount,
+// "-0000500", so that it reads back). An empty text counts as "0". The cents
+// are the product value * 100 rendered by FormatGeneral15; a value that does
+// not fit comes out whole and longer. Throws EConvertError when the text is
+// not an amount.
 std::string ToFileForm(std::string_view workingText, int width);
 
-// True when `workingText` fits a file-form field of `width` (its cents take at
-// most `width` characters).
+// True when `workingText` has a proper file form in a field of `width`: whole
+// cents in at most `width` characters. False for an amount too large (whose
+// cents would be longer, or written in exponent form), for fractions of a cent
+// and for a text that is not an amount.
 bool FitsFileForm(std::string_view workingText, int width);
 
 // File form back to working form: the field read as a whole number of cents

@@ -151,6 +151,8 @@ TEST(FileForm, CentsFilledWithZeros)
     EXPECT_EQ(ToFileForm("0", 9), "000000000");
     EXPECT_EQ(ToFileForm("1E3", 8), "00100000");
     EXPECT_EQ(ToFileForm("99999999,99", 10), "9999999999");
+    // A sign that the reading accepts, rather than zeros in front of it.
+    EXPECT_EQ(ToFileForm("-5", 8), "-0000500");
     // Too large: written whole, the caller decides (see FitsFileForm).
     EXPECT_EQ(ToFileForm("100000000", 10), "10000000000");
     EXPECT_THROW(ToFileForm("12a", 10), EConvertError);
@@ -164,7 +166,12 @@ TEST(FileForm, Capacity)
     EXPECT_TRUE(FitsFileForm("999999,99", 8));
     EXPECT_FALSE(FitsFileForm("1000000", 8));
     EXPECT_TRUE(FitsFileForm("", 7));
+    EXPECT_TRUE(FitsFileForm("-99999,99", 8));
+    EXPECT_FALSE(FitsFileForm("-999999,99", 8));
     EXPECT_FALSE(FitsFileForm("abc", 10));
+    // Exponent form of the cents is short but no field content.
+    EXPECT_FALSE(FitsFileForm("1E13", 15));
+    EXPECT_FALSE(FitsFileForm("0,001", 10));
 }
 
 // Whole cents are written by an exact shortcut for ordinary amounts; it must
