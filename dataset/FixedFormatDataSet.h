@@ -3,6 +3,7 @@
 #include "dataset/DataSetErrors.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,7 +35,14 @@ public:
     // padding with spaces (edit or insert only).
     void SetAsString(std::string_view value);
 
+    // Runs before a value is written, with the value already cut to the
+    // field's width; raising refuses the write.
+    std::function<void(TField&, std::string_view value)> OnValidate;
+
 private:
+    // The store lays its fields out again at every open, reusing these
+    // objects, so a field reference stays valid across close and reopen.
+    friend class TFixedFormatDataSet;
     TFixedFormatDataSet& m_dataSet;
     std::string m_name;
     int m_offset;
@@ -48,11 +56,11 @@ class TDataSetObserver
 {
 public:
     virtual ~TDataSetObserver() = default;
-    virtual void DataSetChanged(TFixedFormatDataSet&) {}     // lines added/removed/reread, opened, closed
+    virtual void DataSetChanged(TFixedFormatDataSet&) {} // lines added/removed/reread, opened, closed
     virtual void RecordChanged(TFixedFormatDataSet&, const TField*) {} // a field of the edit record written
-    virtual void StateChanged(TFixedFormatDataSet&) {}       // browse/edit/insert/inactive
-    virtual void Scrolled(TFixedFormatDataSet&) {}           // the current record moved
-    virtual void UpdateData(TFixedFormatDataSet&) {}         // hand pending edits in before post/navigation
+    virtual void StateChanged(TFixedFormatDataSet&) {}                 // browse/edit/insert/inactive
+    virtual void Scrolled(TFixedFormatDataSet&) {}                     // the current record moved
+    virtual void UpdateData(TFixedFormatDataSet&) {} // hand pending edits in before post/navigation
 };
 
 // A text file held in memory as lines; every line is a record of consecutive
@@ -72,7 +80,7 @@ public:
     };
 
     explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
-    ~TFixedFormatDataSet();
+    virtual ~TFixedFormatDataSet();
     TFixedFormatDataSet(const TFixedFormatDataSet&) = delete;
     TFixedFormatDataSet& operator=(const TFixedFormatDataSet&) = delete;
 
@@ -117,8 +125,8 @@ public:
     void SetRecNo(int value);
     bool Modified() const { return m_modified; }
 
-    int FieldCount() const { return static_cast<int>(m_fields.size()); }
-    TField& Fields(int index) { return *m_fields.at(static_cast<size_t>(index)); }
+    int FieldCount() const { return m_fieldCount; }
+    TField& Fields(int index);
     TField& FieldByName(std::string_view name);
     TField* FindField(std::string_view name);
 
@@ -136,12 +144,22 @@ public:
     };
     // `keyFields` names one field or several separated by commas/blanks;
     // `keyValues` holds one value per named field.
-    bool Locate(std::string_view keyFields, const std::vector<std::string>& keyValues, TLocateOptions options);
+    bool Locate(std::string_view keyFields, const std::vector<std::string>& keyValues,
+                TLocateOptions options);
     bool Locate(std::string_view keyFields, std::string_view keyValue, TLocateOptions options);
 
-    // Bookmarks are record ids.
+    // Bookmarks are record ids; 0 when no stored record is current.
     int32_t GetBookmark() const;
     void GotoBookmark(int32_t bookmark);
+
+    // Re-reads the current record from the held lines (not from the file).
+    void Refresh();
+
+    // Observers hear nothing between these two (counted) calls, and one
+    // DataSetChanged at the end; pending edits are still handed in.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disableCount > 0; }
 
     // Hooks, run in the order of the editing cycle.
     THook BeforeOpen, AfterOpen, BeforeClose, AfterClose;
@@ -151,6 +169,10 @@ public:
     THook BeforeRefresh, AfterRefresh, OnNewRecord, OnCalcFields;
     TFilterHook OnFilterRecord;
     TErrorHook OnPostError, OnEditError, OnDeleteError;
+    // Where an error raised by OnFilterRecord is shown (the application's error
+    // report); the record still counts as accepted unless the handler had
+    // already cleared the flag. Unset, such errors are dropped.
+    std::function<void(const std::exception&)> ApplicationHandleException;
 
     void AddObserver(TDataSetObserver* observer);
     void RemoveObserver(TDataSetObserver* observer);
@@ -165,21 +187,67 @@ public:
     // record being inserted will stand once stored.
     const std::string& EditRecordText() const { return m_editBuffer; }
     int InsertPosition() const { return m_insertPosition; }
-    // Field text of any held line, read with this store's trim rule.
+    // Field text of any held line, read with this store's trim rule (empty
+    // when the line ends before the field). "No Records" for a line not held.
     std::string FieldText(int line, int fieldIndex) const;
 
 protected:
-    // Conversions between a held line and a record text.
-    virtual std::string LineToRecord(const std::string& line) const;
+    // Conversions between a held line and a record text. LineToRecord fills
+    // `record` (reusing its storage, as it runs for every record the cursor
+    // passes); the store keeps at most RecordWidth() characters of it.
+    virtual void LineToRecord(const std::string& line, std::string& record) const;
     virtual std::string RecordToLine(const std::string& record) const;
 
 private:
     friend class TField;
-    // The record text a field read or write works on (active, edit, calc or filter record).
+    // The record text a field read or write works on (active, edit or filter record).
     const std::string* ActiveRecordText() const;
-    std::string* WritableRecordText();
-    void FieldWritten(const TField& field);
+    std::string_view FieldView(const std::string& record, const TField& field) const;
+    void WriteField(TField& field, std::string_view value);
     [[noreturn]] void Raise(const std::string& message) const; // "%s: %s" with the store's name
+
+    bool IsEditing() const { return m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert; }
+    void CheckActive() const;
+    void CheckInactive() const;
+    void CheckCanModify() const;
+    void CheckBrowseMode();
+    void SetState(TDataSetState state);
+    void CallHook(const THook& hook);
+    template <class Operation> void CheckOperation(Operation operation, const TErrorHook& onError);
+
+    void ReadLines(std::vector<TLine>& lines, size_t& longest) const;
+    void BuildFields(size_t longestLine);
+    std::string JoinLines(const std::vector<TLine>& lines) const;
+
+    // The fetch primitive: record text of a held line, at most RecordWidth characters.
+    void FetchInto(int line, std::string& record) const;
+    bool Accepts(int line);
+    void Activate(int line);
+    void ClearActive();
+    bool FetchFrom(int start, int step);
+    bool FetchCurrent();
+    bool FetchNext();
+    bool FetchPrior();
+    void Resync();
+    void ResyncExact();
+    void JumpToEnd(bool first);
+    void Step(bool forward);
+    int IndexOfId(int32_t id, int hint) const;
+    void RestoreCursorAfterEdit();
+
+    void PostRecord(bool handInEdits);
+    void StoreRecord();
+    void BeginInsertAppend();
+    void EndInsertAppend();
+    bool LocateMatches(const std::vector<const TField*>& fields, const std::vector<std::string_view>& keys,
+                       TLocateOptions options) const;
+
+    void NotifyUpdateData();
+    void NotifyDataSetChanged();
+    void NotifyStateChanged();
+    void NotifyScrolled();
+    void NotifyRecordChanged(const TField* field);
+    template <class Call> void Notify(Call call, bool evenWhenDisabled = false);
 
     std::string m_name;
     std::string m_fileName;
@@ -201,10 +269,21 @@ private:
     bool m_isAppend = false;
     int m_insertPosition = -1;
     std::string m_editBuffer;
-    std::vector<std::unique_ptr<TField>> m_fields;
-    std::vector<TDataSetObserver*> m_observers;
+    int32_t m_editId = 0;         // the record being edited
+    int32_t m_insertBeforeId = 0; // the record a non-append insertion goes before (0: at the end)
 
-    // Private helpers are the implementation's to add.
-    struct Impl;
-    std::unique_ptr<Impl> m_impl;
+    // The current record as the cursor fetched it.
+    std::string m_activeRecord;
+    int32_t m_activeId = 0;
+    bool m_hasRecord = false;
+    // The record offered to OnFilterRecord.
+    std::string m_filterRecord;
+    int m_filterLine = -1;
+    mutable std::string m_scratch;
+
+    // Every field object ever laid out; the first m_fieldCount are the open store's.
+    std::vector<std::unique_ptr<TField>> m_fields;
+    int m_fieldCount = 0;
+    std::vector<TDataSetObserver*> m_observers;
+    int m_disableCount = 0;
 };
