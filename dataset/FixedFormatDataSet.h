@@ -142,8 +142,11 @@ public:
         bool CaseInsensitive = false;
         bool PartialKey = false;
     };
-    // `keyFields` names one field or several separated by commas/blanks;
-    // `keyValues` holds one value per named field.
+    // `keyFields` names one field or several separated by commas/blanks (a name
+    // in double quotes may hold blanks); `keyValues` holds one value per named
+    // field, or a single value that every named field is compared with.
+    // Moves record by record from the first (scroll hooks run for each); when
+    // nothing matches, the record current before is current again.
     bool Locate(std::string_view keyFields, const std::vector<std::string>& keyValues,
                 TLocateOptions options);
     bool Locate(std::string_view keyFields, std::string_view keyValue, TLocateOptions options);
