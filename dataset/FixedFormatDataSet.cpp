@@ -375,13 +375,11 @@ void TFixedFormatDataSet::DropBlankLines()
     int newCurrent = -1;
     size_t kept = 0;
     for (size_t i = 0; i < m_lines.size(); ++i) {
+        // A dropped current record leaves its place to the one that follows.
         if (m_lines[i].Id == currentId)
             newCurrent = static_cast<int>(kept);
-        if (TrimBlanks(m_lines[i].Text).empty()) {
-            if (m_lines[i].Id == currentId)
-                newCurrent = static_cast<int>(kept); // the following record takes its place
+        if (TrimBlanks(m_lines[i].Text).empty())
             continue;
-        }
         if (kept != i)
             m_lines[kept] = std::move(m_lines[i]);
         ++kept;

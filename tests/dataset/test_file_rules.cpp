@@ -336,6 +336,40 @@ TEST(DataSetFileWriting, DropBlankLinesRemovesOnlyLinesOfBlanksAndControls)
     EXPECT_EQ(dataSet.Fields(0).AsString(), "b") << "the current record stays current";
 }
 
+TEST(DataSetFileWriting, DroppingTheCurrentBlankLineMakesTheNextCurrent)
+{
+    TTempFolder folder;
+    TFixedFormatDataSet dataSet;
+    Prepare(dataSet, folder, "a\n \nb\n\n");
+    dataSet.Open();
+    dataSet.SetRecNo(2);
+    dataSet.DropBlankLines();
+    EXPECT_EQ(dataSet.Fields(0).AsString(), "b");
+    dataSet.Last();
+    dataSet.Append();
+    dataSet.Post(); // an untouched new record is stored empty
+    dataSet.DropBlankLines();
+    EXPECT_EQ(TextsOf(dataSet), (Lines{"a", "b"}));
+    EXPECT_EQ(dataSet.Fields(0).AsString(), "b");
+}
+
+TEST(DataSetFileWriting, DestroyingAChangedOpenStoreStillWritesItsLines)
+{
+    TTempFolder folder;
+    {
+        TFixedFormatDataSet dataSet;
+        Prepare(dataSet, folder, "a\n", {"V=1"});
+        dataSet.Open();
+        dataSet.AfterClose = [](TFixedFormatDataSet&) {
+            FAIL() << "no hook may run while the owner goes away";
+        };
+        dataSet.Append();
+        dataSet.Fields(0).SetAsString("b");
+        dataSet.Post();
+    }
+    EXPECT_EQ(ReadBytes(folder.Path("data.txt")), "a\r\nb\r\n");
+}
+
 TEST(DataSetProperties, ChangingPropertiesOfAnOpenStoreIsRefused)
 {
     TTempFolder folder;
