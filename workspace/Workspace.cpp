@@ -1,16 +1,125 @@
 #include "workspace/Workspace.h"
 
+#include "text/AmountText.h"
+#include "text/ConvertError.h"
+#include "text/Cp1253.h"
+#include "workspace/AmountLimit.h"
+#include "workspace/ExchangeSort.h"
+#include "workspace/Helpers.h"
+#include "workspace/RowValidation.h"
+#include "workspace/ScratchDetailRow.h"
+#include "workspace/StoreDetailRow.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
+#include <unordered_map>
 
 namespace {
 
 const char* const kChangesQuestion = "Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;";
+const char* const kYearMessage = "Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία";
+const std::vector<std::string> kYesNo = {"Ναι", "Όχι"};
+constexpr int kYesNoButtons = UserInterface::YesButton | UserInterface::NoButton;
+
+// Runs a step on every way out of a scope.
+template <typename F> class ScopeExit
+{
+public:
+    explicit ScopeExit(F f) : m_f(std::move(f)) {}
+    ~ScopeExit() { m_f(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F m_f;
+};
+
+QString Path(const std::string& utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string CannotCreate(const QString& path, const QString& reason)
+{
+    return "Cannot create file \"" + path.toStdString() + "\". " + reason.toStdString();
+}
+
+std::string CannotOpen(const QString& path, const QString& reason)
+{
+    return "Cannot open file \"" + path.toStdString() + "\". " + reason.toStdString();
+}
+
+// Replaces a file whole: readers see either the old content or the new one.
+void WriteWholeFile(const std::string& path, const std::string& content)
+{
+    QSaveFile out(Path(path));
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(content.data(), static_cast<qint64>(content.size())) !=
+            static_cast<qint64>(content.size()) ||
+        !out.commit())
+        throw EFileError(CannotCreate(out.fileName(), out.errorString()));
+}
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const auto& line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    QFile in(Path(path));
+    if (!in.open(QIODevice::ReadOnly))
+        throw EFileError(CannotOpen(in.fileName(), in.errorString()));
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw EFileError(CannotOpen(in.fileName(), in.errorString()));
+    return bytes.toStdString();
+}
+
+// A long job runs with the busy cursor and the wait window over a hidden
+// grid; the window comes back however the job ends.
+class BusyWindow
+{
+public:
+    explicit BusyWindow(UserInterface& ui) : m_ui(ui)
+    {
+        m_ui.SetBusyCursor(true);
+        m_ui.SetGridVisible(false);
+        m_ui.ShowWaitWindow();
+    }
+    ~BusyWindow()
+    {
+        m_ui.SetGridVisible(true);
+        m_ui.HideWaitWindow();
+        m_ui.SetBusyCursor(false);
+    }
+    BusyWindow(const BusyWindow&) = delete;
+    BusyWindow& operator=(const BusyWindow&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
+
+std::string ToUtf8(const std::string& cp1253Text)
+{
+    return cp1253::toUnicode(cp1253Text).toStdString();
+}
 
 } // namespace
 
 Workspace::Workspace(UserInterface& ui, std::string programFolder)
-    : m_ui(ui), m_programFolder(std::move(programFolder))
+    : SaveFileFactory([](const QString& path) { return std::make_unique<QSaveFile>(path); }), m_ui(ui),
+      m_programFolder(std::move(programFolder))
 {
 }
 
@@ -20,6 +129,9 @@ std::string Workspace::ProgramPath(const std::string& relative) const
 {
     return (std::filesystem::path(m_programFolder) / relative).string();
 }
+
+// ---------------------------------------------------------------------------
+// Start and close
 
 void Workspace::Start()
 {
@@ -49,23 +161,28 @@ void Workspace::Start()
     }
 }
 
-bool Workspace::CloseQuery()
+// Asks about unsaved changes; true when the caller may go on and drop them.
+bool Workspace::ResolveUnsavedChanges()
 {
-    if (!Modified)
-        return true;
     switch (m_ui.AskWithCaptions(
         kChangesQuestion, UserInterface::YesButton | UserInterface::NoButton | UserInterface::CancelButton,
         {"Ναι", "Όχι", "Άκυρο"})) {
     case UserInterface::Answer::Yes:
         SaveAs();
-        // A cancelled file dialog still closes: only refused checks keep the window.
-        return LastSaveOk;
+        // A cancelled file dialog still goes on; refused checks, and a file
+        // that could not be written, keep the declaration where it is.
+        return LastSaveOk && !m_lastSaveFailed;
     case UserInterface::Answer::No:
         return true;
     case UserInterface::Answer::Cancel:
         break;
     }
     return false;
+}
+
+bool Workspace::CloseQuery()
+{
+    return !Modified || ResolveUnsavedChanges();
 }
 
 void Workspace::Shutdown()
@@ -87,8 +204,416 @@ void Workspace::RemoveWorkFiles()
     }
 }
 
-void Workspace::New() {}
-void Workspace::Open() {}
-void Workspace::SaveAs() {}
-void Workspace::FixedFormatDataSet1BeforePost() {}
-void Workspace::RecomputeTotals() {}
+// ---------------------------------------------------------------------------
+// New, Open, Save as
+
+void Workspace::New()
+{
+    if (Modified && !ResolveUnsavedChanges())
+        return;
+    if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
+        return;
+    FixedFormatDataSet1.Close();
+    WriteWholeFile(ProgramPath("temp/generaldata"), {});
+    WriteWholeFile(ProgramPath("temp/record2"), {});
+    m_scanCopyStale = true;
+    LoadEmployerRecord();
+    FixedFormatDataSet1.Open();
+    m_index.Clear();
+    for (auto& edit : Edits)
+        edit.clear();
+    Header.NaturalPerson = false;
+    Modified = false;
+    m_ui.EnterWorkingState();
+    Label32 = "0 Εγγραφές";
+    m_ui.FocusControl("YearOfData");
+    m_ui.Refresh();
+}
+
+void Workspace::Open()
+{
+    if (Modified && !ResolveUnsavedChanges())
+        return;
+    std::string path;
+    if (!m_ui.ChooseOpenFile(m_programFolder, "*.*", path))
+        return;
+
+    // The whole file is read and judged before the open declaration is
+    // touched, so a refused file loses nothing.
+    QFile in(Path(path));
+    if (!in.open(QIODevice::ReadOnly)) {
+        m_ui.ShowError(CannotOpen(in.fileName(), in.errorString()));
+        return;
+    }
+    const declaration::ReadResult read = declaration::ReadDeclaration(in);
+    in.close();
+    if (read.status != declaration::ReadStatus::Ok) {
+        if (declaration::ReadStatusBeeps(read.status))
+            m_ui.Beep();
+        m_ui.ShowMessage(declaration::ReadStatusMessage(read.status));
+        return;
+    }
+
+    ReplaceWorkingFiles(read);
+    LoadEmployerRecord();
+    FixedFormatDataSet1.Open();
+    // An amount the rows cannot be summed with is reported; the declaration
+    // is open all the same and the person can correct the row.
+    try {
+        RecomputeTotals();
+    } catch (const std::exception& e) {
+        m_ui.ShowError(e.what());
+    }
+    m_ui.EnterWorkingState();
+    m_ui.FocusControl("YearOfData");
+    m_ui.Refresh();
+}
+
+void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
+{
+    FixedFormatDataSet1.Close();
+    m_scanCopyStale = true;
+    try {
+        WriteWholeFile(ProgramPath("temp/record2"), JoinLines(read.detailLines));
+    } catch (...) {
+        // temp/record2 is still the earlier declaration's: keep showing it.
+        FixedFormatDataSet1.Open();
+        throw;
+    }
+    WriteWholeFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
+}
+
+void Workspace::LoadEmployerRecord()
+{
+    try {
+        const std::string content = ReadWholeFile(ProgramPath("temp/generaldata"));
+        const size_t end = content.find_first_of("\r\n");
+        Header = declaration::LoadEmployerLine(std::string_view(content).substr(0, end));
+    } catch (const std::exception&) {
+        m_ui.Beep();
+        m_ui.ShowMessage("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων");
+    }
+    Header.NaturalPerson = false;
+    Modified = false;
+}
+
+bool Workspace::StorePendingRow()
+{
+    RowAccepted = true;
+    try {
+        FixedFormatDataSet1.Post();
+    } catch (...) {
+        // Nothing pending, or an error that is not a refusal: the caller goes on.
+    }
+    return RowAccepted;
+}
+
+bool Workspace::HeaderAfmPasses() const
+{
+    // Nine characters that are not digits are as wrong as a bad check digit.
+    try {
+        return CheckAFM(Header.AFM);
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+void Workspace::RefreshScanCopy()
+{
+    WriteWholeFile(ProgramPath("temp/record21"), ReadWholeFile(ProgramPath("temp/record2")));
+    m_scanCopyStale = false;
+}
+
+bool Workspace::ValidateForSave()
+{
+    if (!YearIsValid(Header.YearOfData)) {
+        m_ui.Beep();
+        m_ui.ShowMessage(kYearMessage);
+        m_ui.FocusControl("YearOfData");
+        return false;
+    }
+    if (Header.CompanyName.empty()) {
+        m_ui.Beep();
+        m_ui.ShowMessage(Header.NaturalPerson ? "Γράψτε το Ονοματεπώνυμο του υπόχρεου"
+                                              : "Γράψτε την Επωνυμία της επιχείρησης");
+        m_ui.FocusControl("CompanyName");
+        return false;
+    }
+    if (!HeaderAfmPasses()) {
+        m_ui.ShowMessage("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου");
+        m_ui.FocusControl("AFM");
+        return false;
+    }
+    if (!StorePendingRow())
+        return false;
+
+    // The rows checked are the rows that will be written: the store's own.
+    RefreshScanCopy();
+    const auto& lines = FixedFormatDataSet1.Lines();
+    std::vector<std::string> afms, kinds;
+    afms.reserve(lines.size());
+    kinds.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        afms.emplace_back(declaration::DetailFieldText(lines[i].Text, declaration::AFM));
+        kinds.emplace_back(declaration::DetailFieldText(lines[i].Text, declaration::TypeInc));
+        if (afms.back() != Header.AFM)
+            continue;
+        m_ui.Beep();
+        const std::string question = "Ο ΑΦΜ: " + ToUtf8(afms.back()) + " που έχει εισαχθεί στη γραμμή " +
+                                     std::to_string(i + 1) +
+                                     " των αναλυτικών αμοιβών είναι ίδιος με τον ΑΦΜ υπόχρεου. Είστε "
+                                     "σίγουρος ότι αυτό είναι σωστό;";
+        if (m_ui.AskWithCaptions(question, kYesNoButtons, kYesNo) == UserInterface::Answer::No)
+            return false;
+    }
+
+    // The first repeated pair in the order of a pass over every i < j: the
+    // smallest i that repeats later, with its first repetition.
+    std::unordered_map<std::string, size_t> firstRow;
+    size_t repeated = lines.size();
+    for (size_t j = 0; j < lines.size(); ++j) {
+        std::string key(1, static_cast<char>(kinds[j].size()));
+        key += kinds[j];
+        key += afms[j];
+        auto [it, inserted] = firstRow.try_emplace(std::move(key), j);
+        if (!inserted && it->second < repeated)
+            repeated = it->second;
+    }
+    if (repeated < lines.size()) {
+        m_ui.Beep();
+        m_ui.ShowMessage("Ο ΑΦΜ: " + ToUtf8(afms[repeated]) +
+                         " έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με τον ίδιο κωδικό Είδους Αποδοχών");
+        return false;
+    }
+    return AmountTotalsFitFile();
+}
+
+// The totals record carries each total as whole cents in a field of fixed
+// width; a total that does not fit would make that record overrun its width.
+bool Workspace::AmountTotalsFitFile()
+{
+    if (FixedFormatDataSet1.Lines().empty())
+        return true; // the totals record is then all zeros
+    const auto& slots = declaration::TotalsLayout();
+    for (size_t box = 0; box < slots.size(); ++box) {
+        if (!amount::FitsFileForm(Edits[box], slots[box].record2Width)) {
+            m_ui.Beep();
+            m_ui.ShowMessage(amountlimit::TotalMessage(slots[box].field, slots[box].record2Width));
+            return false;
+        }
+    }
+    return true;
+}
+
+void Workspace::SaveAs()
+{
+    m_lastSaveFailed = false;
+    LastSaveOk = ValidateForSave();
+    if (!LastSaveOk)
+        return;
+    std::string path;
+    if (!m_ui.ChooseSaveFile(m_programFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
+        return;
+    const QString target = Path(path);
+    if (QFileInfo::exists(target) &&
+        m_ui.AskWithCaptions("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
+                                 QFileInfo(target).fileName().toStdString() + ";",
+                             kYesNoButtons, kYesNo) == UserInterface::Answer::No)
+        return;
+    try {
+        WriteDeclarationFile(target);
+        Modified = false;
+    } catch (const EAbort&) {
+        m_lastSaveFailed = true;
+    } catch (const std::exception& e) {
+        m_lastSaveFailed = true;
+        m_ui.ShowError(e.what());
+    }
+}
+
+// The file under the chosen name is replaced only once every record has been
+// written; any failure leaves the earlier file as it was.
+void Workspace::WriteDeclarationFile(const QString& target)
+{
+    BusyWindow busy(m_ui);
+
+    auto& rows = FixedFormatDataSet1;
+    if (rows.Active())
+        rows.First();
+    std::unique_ptr<QSaveFile> out = SaveFileFactory(target);
+    if (!out->open(QIODevice::WriteOnly))
+        throw EFileError(CannotCreate(target, out->errorString()));
+    try {
+        declaration::WriteDeclaration(*out, Today(), Header, Edits, rows.Lines());
+    } catch (...) {
+        out->cancelWriting();
+        throw;
+    }
+    if (!out->commit())
+        throw EFileError(CannotCreate(target, out->errorString()));
+    if (rows.Active())
+        rows.First();
+}
+
+// ---------------------------------------------------------------------------
+// Row checks and totals
+
+void Workspace::RunRowValidation(DetailRow& row, bool newRow, bool& verdict)
+{
+    RowValidation::Settings settings;
+    settings.employerAfm = Header.AFM;
+    settings.importing = Importing;
+    settings.newRow = newRow;
+    settings.isStoredPair = [this](const std::string& afm, const std::string& typeInc) {
+        return IsStoredPair(afm, typeInc);
+    };
+    RowValidation(m_ui, row, verdict, std::move(settings)).Run();
+}
+
+void Workspace::FixedFormatDataSet1BeforePost()
+{
+    StoreDetailRow row(FixedFormatDataSet1);
+    RunRowValidation(row, NewRecordPending, RowAccepted);
+}
+
+bool Workspace::RevalidateStoredRow(int index)
+{
+    const auto& lines = FixedFormatDataSet1.Lines();
+    if (index < 0 || static_cast<size_t>(index) >= lines.size())
+        throw std::out_of_range("row " + std::to_string(index + 1) + " does not exist");
+    ScratchDetailRow row(lines[static_cast<size_t>(index)].Text);
+    bool accepted = false;
+    try {
+        RunRowValidation(row, false, accepted);
+    } catch (const EAbort&) {
+        return false;
+    }
+    return accepted;
+}
+
+// The stored rows are what the duplicate check compares with; temp/record21
+// is brought level with temp/record2 as the check has always left it.
+bool Workspace::IsStoredPair(const std::string& afm, const std::string& typeInc)
+{
+    if (m_scanCopyStale)
+        RefreshScanCopy();
+    m_index.Sync(FixedFormatDataSet1.Lines());
+    return m_index.HasPair(afm, typeInc);
+}
+
+void Workspace::RecomputeTotals()
+{
+    ScopeExit show([this] { m_ui.Refresh(); });
+    auto& rows = FixedFormatDataSet1;
+    Label32 = std::to_string(rows.RecordCount()) + " Εγγραφές";
+    m_scanCopyStale = true;
+    rows.WriteFileAs(ProgramPath("temp/record21"));
+    rows.WriteFileAs(ProgramPath("temp/record2"));
+    m_scanCopyStale = false;
+
+    m_index.Sync(rows.Lines());
+    const std::array<long double, 9> sums = m_index.Totals();
+    for (size_t box = 0; box < sums.size(); ++box)
+        Edits[box] = amount::FormatAmount(sums[box]);
+    Label32 += "-" + std::to_string(m_index.DistinctAfmCount()) + " μοναδικοί ΑΦΜ";
+}
+
+// ---------------------------------------------------------------------------
+// Sorting
+
+void Workspace::Button1Click()
+{
+    SortRows(SortKind::ByAfm);
+}
+
+void Workspace::Button2Click()
+{
+    SortRows(SortKind::Alphabetical);
+}
+
+void Workspace::SortRows(SortKind kind)
+{
+    if (!StorePendingRow())
+        return;
+    BusyWindow busy(m_ui);
+
+    auto& rows = FixedFormatDataSet1;
+    // Each row as its record text: every field at full width, the whole
+    // record; alphabetically the first three fields travel along unsorted.
+    constexpr size_t head = 11;
+    const size_t width = static_cast<size_t>(declaration::RecordWidth);
+    std::vector<std::string> records;
+    records.reserve(rows.Lines().size());
+    for (const auto& line : rows.Lines())
+        records.push_back(line.Text.substr(0, std::min(line.Text.size(), width)));
+    std::vector<std::string> keys;
+    if (kind == SortKind::Alphabetical) {
+        keys.reserve(records.size());
+        for (const auto& record : records)
+            keys.push_back(record.size() > head ? record.substr(head) : std::string());
+    }
+    const std::vector<size_t> order = ExchangeSortOrder(kind == SortKind::ByAfm ? records : keys);
+
+    std::string sorted;
+    sorted.reserve(records.size() * (width + 2));
+    for (size_t index : order)
+        sorted.append(records[index]).append("\r\n");
+
+    rows.Close();
+    m_scanCopyStale = true;
+    try {
+        WriteWholeFile(ProgramPath("temp/record2"), sorted);
+    } catch (...) {
+        rows.Open(); // the file still holds the rows in their earlier order
+        throw;
+    }
+    rows.Open();
+    rows.First();
+    Modified = true;
+}
+
+// ---------------------------------------------------------------------------
+// Find
+
+Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, bool partialKey)
+{
+    if (!StorePendingRow())
+        return FindResult::Refused;
+    TFixedFormatDataSet::TLocateOptions options;
+    options.PartialKey = partialKey;
+    if (FixedFormatDataSet1.Locate(byAfm ? "AFM" : "SurName", key, options)) {
+        m_ui.Refresh();
+        return FindResult::Found;
+    }
+    m_ui.ShowWarning(byAfm ? "Δεν βρέθηκε ο ΑΦΜ" : "Δεν βρέθηκε το Επώνυμο");
+    FixedFormatDataSet1.First();
+    return FindResult::NotFound;
+}
+
+// ---------------------------------------------------------------------------
+// Header checks
+
+bool Workspace::YearIsValid(const std::string& year) const
+{
+    int64_t number = 0;
+    return !year.empty() && amount::TryStrToInt64(year, number) && number >= 1900 && number <= Today().year();
+}
+
+bool Workspace::YearOfDataExit()
+{
+    if (YearIsValid(Header.YearOfData))
+        return true;
+    m_ui.Beep();
+    m_ui.ShowMessage(kYearMessage);
+    m_ui.FocusControl("YearOfData");
+    return false;
+}
+
+bool Workspace::AFMExit()
+{
+    if (HeaderAfmPasses())
+        return true;
+    m_ui.ShowMessage("Λάθος ΑΦΜ Υπόχρεου");
+    m_ui.FocusControl("AFM");
+    return false;
+}

@@ -2,10 +2,17 @@
 
 #include "dataset/FixedFormatDataSet.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/StoredRowIndex.h"
 #include "workspace/UserInterface.h"
 
+#include <QDate>
+#include <QSaveFile>
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
+
+class DetailRow;
 
 // The open declaration for the life of the program: the employer header, the
 // three record stores over their working files, the totals, the row label and
@@ -57,18 +64,71 @@ public:
     bool LookupEntered = false;
     bool Importing = false;
 
+    // Today's date for the year rules and the date written into a
+    // declaration; replaceable so that those rules can be tried on any day.
+    std::function<QDate()> Today = &QDate::currentDate;
+    // Makes the device a declaration is saved through; replaceable so that a
+    // device failing half-way can stand in.
+    std::function<std::unique_ptr<QSaveFile>(const QString& path)> SaveFileFactory;
+
     // Commands of the menu "Αρχείο".
     void New();
     void Open();
     void SaveAs();
+    // The checks Save as runs before it writes anything.
+    bool ValidateForSave();
+    // Fills the header from the first line of temp/generaldata.
+    void LoadEmployerRecord();
 
     // Hooks of the detail store.
     void FixedFormatDataSet1BeforePost();
     void RecomputeTotals();
 
+    // Runs the row checks, questions included, on a copy of stored row
+    // `index` (0-based) as if that row were being edited, and says whether it
+    // would be accepted. The store, the flags and the files stay as they are.
+    // Errors that are not refusals (an unreadable amount) are thrown.
+    bool RevalidateStoredRow(int index);
+
+    // Stores the detail store's pending row, if any, as commands do before
+    // they look at all rows; false when the row checks refused it.
+    bool StorePendingRow();
+
+    // Sorting: by AFM (the whole record) and alphabetically (from the surname on).
+    void Button1Click();
+    void Button2Click();
+
+    // Find: moves the detail store to the first row whose AFM (or surname)
+    // matches `key` (cp1253), whole or as a beginning.
+    enum class FindResult { Found, NotFound, Refused };
+    FindResult FindRow(bool byAfm, const std::string& key, bool partialKey);
+
+    // Header checks.
+    bool YearIsValid(const std::string& year) const;
+    // Leaving the year field: false (after telling the person) when it is not a valid year.
+    bool YearOfDataExit();
+    // Leaving the AFM field: false (after telling the person) when it fails the check.
+    bool AFMExit();
+
 private:
+    enum class SortKind { ByAfm, Alphabetical };
+    void SortRows(SortKind kind);
+    bool ResolveUnsavedChanges();
+    void RunRowValidation(DetailRow& row, bool newRow, bool& verdict);
+    bool IsStoredPair(const std::string& afm, const std::string& typeInc);
+    bool HeaderAfmPasses() const;
+    bool AmountTotalsFitFile();
+    void RefreshScanCopy();
+    void WriteDeclarationFile(const QString& target);
+    void ReplaceWorkingFiles(const declaration::ReadResult& read);
     std::string ProgramPath(const std::string& relative) const;
 
     UserInterface& m_ui;
     std::string m_programFolder;
+    StoredRowIndex m_index;
+    // temp/record21 no longer holds what temp/record2 holds (after a sort,
+    // New or Open), so the next duplicate check must copy it first.
+    bool m_scanCopyStale = true;
+    // The last Save as passed its checks but failed while writing.
+    bool m_lastSaveFailed = false;
 };

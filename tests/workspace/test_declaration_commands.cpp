@@ -1,0 +1,543 @@
+#include "WorkspaceFixture.h"
+
+#include <QSaveFile>
+
+using namespace declaration;
+
+namespace {
+
+using Said = std::vector<std::string>;
+
+const std::string kYear = "message: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία";
+const std::string kChanges = "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]";
+const std::string kCreate = "ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]";
+const std::string kOpenProblem = "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου";
+
+std::string Pad(const std::string& text, size_t width, char fill = ' ')
+{
+    return text + std::string(width > text.size() ? width - text.size() : 0, fill);
+}
+std::string Cents(const std::string& digits, size_t width)
+{
+    return std::string(width - digits.size(), '0') + digits;
+}
+
+std::string Record0(const std::string& year = "2025")
+{
+    return Pad("0JL10    20260101" + year, 170);
+}
+std::string Record1(const std::string& name, const std::string& afm)
+{
+    return Pad("1" + std::string("2025") + Pad(name, 30) + "0" + afm + Pad("SERVICE", 16) + Pad("ATHENS", 10),
+               170);
+}
+// A detail record in file form: gross, deductions, net in cents, every other amount zero.
+std::string Record3(const std::string& afm, const std::string& kind, const std::string& gross,
+                    const std::string& deductions, const std::string& net)
+{
+    std::string r = "3" + afm + " " + Pad("SURNAME", 18) + Pad("NAME", 9) + Pad("", 3) + Pad("", 10) +
+                    Pad("", 16) + Pad("", 5) + Pad("", 5) + kind;
+    r += Cents(gross, 10) + Cents("0", 8) + Cents("0", 7) + Cents(deductions, 9) + Cents(net, 10) +
+         Cents("0", 9) + Cents("0", 9) + Pad("0", 6) + "000" + Cents("0", 8) + Cents("0", 8) + "    ";
+    return r;
+}
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// A device that accepts `budget` bytes and fails every write after them.
+class FailingSaveFile : public QSaveFile
+{
+public:
+    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), m_budget(budget) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override
+    {
+        if (len > m_budget) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        m_budget -= len;
+        return QSaveFile::writeData(data, len);
+    }
+
+private:
+    qint64 m_budget;
+};
+
+class DeclarationCommandsTest : public WorkspaceTest
+{
+protected:
+    std::string SavePath(const std::string& name = "out.txt") const { return ProgramPath(name); }
+
+    void SaveTo(const std::string& path)
+    {
+        ui.saveChoices.push_back(path);
+        ws->SaveAs();
+    }
+    void OpenFrom(const std::string& path)
+    {
+        ui.openChoices.push_back(path);
+        ws->Open();
+    }
+    std::vector<std::string> RowTexts()
+    {
+        std::vector<std::string> texts;
+        for (const auto& line : Rows().Lines())
+            texts.push_back(line.Text);
+        return texts;
+    }
+    bool Logged(const std::string& line) const
+    {
+        return std::find(ui.log.begin(), ui.log.end(), line) != ui.log.end();
+    }
+};
+
+TEST_F(DeclarationCommandsTest, StartReportsAMissingIncomeListAndRunsOn)
+{
+    EXPECT_TRUE(QDir(QString::fromStdString(ProgramPath("temp"))).exists());
+    EXPECT_TRUE(ws->FixedFormatDataSet2.Active());
+    EXPECT_TRUE(ui.Said().empty());
+
+    QTemporaryDir bare;
+    ScriptedUi otherUi;
+    Workspace other(otherUi, bare.path().toStdString());
+    other.Start();
+    ASSERT_EQ(otherUi.Said().size(), 1u);
+    EXPECT_EQ(otherUi.Said()[0].rfind("error: ", 0), 0u);
+    EXPECT_NE(otherUi.Said()[0].find("typeofinc.txt"), std::string::npos);
+    EXPECT_FALSE(other.FixedFormatDataSet2.Active());
+    EXPECT_TRUE(QDir(bare.path() + QStringLiteral("/temp")).exists());
+}
+
+TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
+{
+    StartDeclaration();
+    EXPECT_TRUE(ws->CloseQuery());
+    EXPECT_TRUE(ui.Said().empty());
+
+    ws->Modified = true;
+    ui.Cancel();
+    EXPECT_FALSE(ws->CloseQuery());
+    ui.No();
+    EXPECT_TRUE(ws->CloseQuery());
+    // "Ναι" with checks that fail keeps the window open.
+    ws->Header.YearOfData = "";
+    ui.Yes();
+    EXPECT_FALSE(ws->CloseQuery());
+    EXPECT_EQ(ui.Said().back(), kYear);
+    // "Ναι", checks pass, the file dialog cancelled: it closes, nothing written.
+    ws->Header.YearOfData = "2025";
+    ui.Yes();
+    ui.saveChoices.push_back(std::nullopt);
+    EXPECT_TRUE(ws->CloseQuery());
+    EXPECT_TRUE(ws->Modified);
+    ui.ExpectScriptUsed();
+
+    ws->Shutdown();
+    EXPECT_FALSE(QDir(QString::fromStdString(ProgramPath("temp"))).exists());
+    EXPECT_FALSE(Rows().Active());
+}
+
+TEST_F(DeclarationCommandsTest, ClosingStaysOpenWhenTheSaveCouldNotBeWritten)
+{
+    StartDeclaration();
+    ws->Modified = true;
+    ws->SaveFileFactory = [](const QString& path) { return std::make_unique<FailingSaveFile>(path, 100); };
+    ui.Yes();
+    ui.saveChoices.push_back(SavePath());
+    EXPECT_FALSE(ws->CloseQuery());
+    EXPECT_EQ(ui.Said().back().rfind("error: ", 0), 0u);
+}
+
+TEST_F(DeclarationCommandsTest, NewEmptiesTheDeclarationAfterItsQuestion)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow()));
+    ws->Modified = false;
+    ui.Forget();
+    ui.No();
+    ws->New();
+    EXPECT_EQ(ui.Said(), Said{kCreate});
+    EXPECT_EQ(Rows().RecordCount(), 1);
+    EXPECT_EQ(ws->Header.AFM, "094014201");
+
+    for (int round = 0; round < 2; ++round) {
+        ui.Forget();
+        ui.Yes();
+        ws->New();
+        EXPECT_EQ(ui.Said(), Said{kCreate});
+        EXPECT_EQ(Rows().RecordCount(), 0);
+        EXPECT_TRUE(Rows().Active());
+        EXPECT_EQ(ws->Header.AFM, "");
+        EXPECT_EQ(ws->Header.YearOfData, "");
+        EXPECT_EQ(ws->Header.CompanyName, "");
+        EXPECT_EQ(ws->Label32, "0 Εγγραφές");
+        for (const auto& box : ws->Edits)
+            EXPECT_EQ(box, "");
+        EXPECT_FALSE(ws->Modified);
+        EXPECT_EQ(ReadFile("temp/record2"), "");
+        EXPECT_EQ(ReadFile("temp/generaldata"), "");
+        EXPECT_TRUE(Logged("working-state"));
+        EXPECT_EQ(ui.log.back(), "focus: YearOfData");
+    }
+}
+
+TEST_F(DeclarationCommandsTest, NewAndOpenAskAboutUnsavedChangesFirst)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow()));
+    ws->Modified = true;
+    ui.Forget();
+    ui.Cancel();
+    ws->New();
+    EXPECT_EQ(ui.Said(), Said{kChanges});
+    EXPECT_EQ(Rows().RecordCount(), 1);
+
+    ui.Forget();
+    ui.Cancel();
+    ws->Open();
+    EXPECT_EQ(ui.Said(), Said{kChanges});
+    EXPECT_FALSE(Logged("open-dialog: " + ws->ProgramFolder() + " *.*"));
+
+    // "Ναι" whose checks fail stops too.
+    ui.Forget();
+    ws->Header.CompanyName = "";
+    ui.Yes();
+    ws->New();
+    EXPECT_EQ(ui.Said(), (Said{kChanges, "beep", "message: Γράψτε την Επωνυμία της επιχείρησης"}));
+    EXPECT_EQ(Rows().RecordCount(), 1);
+
+    ui.Forget();
+    ui.No();
+    ui.Yes();
+    ws->New();
+    EXPECT_EQ(ui.Said(), (Said{kChanges, kCreate}));
+    EXPECT_EQ(Rows().RecordCount(), 0);
+    ui.ExpectScriptUsed();
+}
+
+TEST_F(DeclarationCommandsTest, SavedDeclarationOpensAgainAsItWas)
+{
+    StartDeclaration();
+    ws->Header.CompanyName = Cp("ΥΠΟΥΡΓΕΙΟ ΟΙΚΟΝΟΜΙΚΩΝ");
+    ws->Header.Town = Cp("ΑΘΗΝΑ");
+    ASSERT_TRUE(Store({{AFM, "090000045"},
+                       {SurName, Cp("ΠΑΠΑΣ")},
+                       {TypeInc, "10"},
+                       {AkaInc, "1234,5"},
+                       {Kratiseis, "0,5"},
+                       {Kathares, "1234"},
+                       {Hmeres, "7"}}));
+    ASSERT_TRUE(Store(GoodRow("123456783", "15")));
+    ws->Modified = true;
+    const auto rows = RowTexts();
+    const auto totals = ws->Edits;
+    const auto header = ws->Header;
+
+    SaveTo(SavePath());
+    EXPECT_TRUE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->Modified);
+    const std::string file = ReadFile("out.txt");
+    ASSERT_EQ(file.size(), 5u * 172u);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(file.substr(i * 172 + 170, 2), "\r\n");
+    EXPECT_EQ(file.substr(0, 21), "0JL10    202606152025");
+    EXPECT_EQ(file.substr(172, 1), "1");
+    EXPECT_EQ(file.substr(172 * 2, 16), "2000000000123450");
+    const std::string detail = file.substr(172 * 3, 170);
+    EXPECT_EQ(detail.substr(79, 10), "0000123450");
+    EXPECT_EQ(detail.substr(147, 3), "007");
+
+    ui.Yes();
+    ws->New();
+    ui.Forget();
+    OpenFrom(SavePath());
+    EXPECT_TRUE(ui.Said().empty());
+    EXPECT_EQ(RowTexts(), rows);
+    EXPECT_EQ(ws->Edits, totals);
+    EXPECT_EQ(ws->Label32, "2 Εγγραφές-2 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->Header.CompanyName, header.CompanyName);
+    EXPECT_EQ(ws->Header.AFM, header.AFM);
+    EXPECT_EQ(ws->Header.YearOfData, header.YearOfData);
+    EXPECT_EQ(ws->Header.Town, header.Town);
+    EXPECT_FALSE(ws->Modified);
+    EXPECT_TRUE(Logged("working-state"));
+    EXPECT_EQ(ui.log.back(), "focus: YearOfData");
+    EXPECT_EQ(ReadFile("temp/record21"), ReadFile("temp/record2"));
+}
+
+TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow("090000045")));
+    ASSERT_TRUE(Store(GoodRow("123456783")));
+    const auto rows = RowTexts();
+    const std::string record2 = ReadFile("temp/record2");
+    const std::string label = ws->Label32;
+    const auto totals = ws->Edits;
+
+    WriteFile("bad1.txt", Lines({Pad("0JL1 ", 170), Record1("X", "094014201")}));
+    WriteFile("bad2.txt", Lines({Record0(), Record1("X", "094014201"), "4" + std::string(169, ' ')}));
+    WriteFile("bad3.txt", Lines({Record0(), Record1("X", "094014201"),
+                                 Record3("090000045", "10", "100", "0", "100"), std::string(169, '3')}));
+    WriteFile("empty.txt", "");
+    const std::vector<std::pair<std::string, Said>> cases = {
+        {"bad1.txt", {"message: Μη έγκυρο αρχείο"}},
+        {"empty.txt", {"message: Μη έγκυρο αρχείο"}},
+        {"bad2.txt", {"beep", kOpenProblem}},
+        {"bad3.txt", {"beep", kOpenProblem + ". Το μήκος της γραμμής είναι λανθασμένο"}},
+    };
+    for (const auto& [name, said] : cases) {
+        ui.Forget();
+        OpenFrom(ProgramPath(name));
+        EXPECT_EQ(ui.Said(), said) << name;
+        EXPECT_TRUE(Rows().Active()) << name;
+        EXPECT_EQ(RowTexts(), rows) << name;
+        EXPECT_EQ(ReadFile("temp/record2"), record2) << name;
+        EXPECT_EQ(ws->Header.AFM, "094014201") << name;
+        EXPECT_EQ(ws->Label32, label) << name;
+        EXPECT_EQ(ws->Edits, totals) << name;
+    }
+
+    ui.Forget();
+    OpenFrom(ProgramPath("missing.txt"));
+    ASSERT_EQ(ui.Said().size(), 1u);
+    EXPECT_EQ(ui.Said()[0].rfind("error: Cannot open file \"" + ProgramPath("missing.txt") + "\". ", 0), 0u);
+    EXPECT_EQ(RowTexts(), rows);
+}
+
+TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
+{
+    // Only record 0: an empty declaration.
+    WriteFile("only0.txt", Lines({Record0()}));
+    OpenFrom(ProgramPath("only0.txt"));
+    EXPECT_TRUE(ui.Said().empty());
+    EXPECT_EQ(Rows().RecordCount(), 0);
+    EXPECT_EQ(ws->Header.CompanyName, "");
+    EXPECT_EQ(ws->Label32, "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
+    EXPECT_TRUE(Logged("working-state"));
+
+    // Records in any order, record 2 dropped, record 3 amounts in working form.
+    WriteFile("mixed.txt", Lines({Pad("0jl10", 170), Record3("090000045", "10", "123450", "0", "123450"),
+                                  Pad("2", 170, '9'), Record1("BODY", "094014201")}));
+    ui.Forget();
+    OpenFrom(ProgramPath("mixed.txt"));
+    EXPECT_TRUE(ui.Said().empty());
+    ASSERT_EQ(Rows().RecordCount(), 1);
+    EXPECT_EQ(StoredField(0, AkaInc), "1234,5");
+    EXPECT_EQ(ws->Edits[0], "1234,5");
+    EXPECT_EQ(ws->Header.CompanyName, "BODY");
+    EXPECT_EQ(ws->Label32, "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
+
+    // An amount of letters opens, but the totals cannot be made: said, and the declaration is open.
+    std::string letters = Record3("090000045", "10", "100", "0", "100");
+    letters.replace(104, 9, "ABCDEFGHI");
+    WriteFile("letters.txt", Lines({Record0(), letters}));
+    ui.Forget();
+    OpenFrom(ProgramPath("letters.txt"));
+    EXPECT_EQ(ui.Said(), Said{"error: 'ABCDEFGHI' is not a valid floating point value"});
+    EXPECT_EQ(ws->Label32, "1 Εγγραφές");
+    EXPECT_TRUE(Rows().Active());
+    EXPECT_EQ(ui.log.back(), "focus: YearOfData");
+}
+
+TEST_F(DeclarationCommandsTest, SaveChecksTheHeaderInOrder)
+{
+    StartDeclaration();
+    const auto tryYear = [&](const std::string& year) {
+        ui.Forget();
+        ws->Header.YearOfData = year;
+        ui.saveChoices.push_back(std::nullopt);
+        ws->SaveAs();
+        const bool passed = ws->LastSaveOk;
+        if (!passed) {
+            ui.saveChoices.clear();
+            EXPECT_EQ(ui.Said(), (Said{"beep", kYear})) << year;
+            EXPECT_EQ(ui.log.back(), "focus: YearOfData");
+        }
+        return passed;
+    };
+    EXPECT_FALSE(tryYear("2027"));
+    EXPECT_TRUE(tryYear("2026"));
+    EXPECT_TRUE(tryYear("1900"));
+    EXPECT_FALSE(tryYear("1899"));
+    EXPECT_FALSE(tryYear(""));
+    EXPECT_FALSE(tryYear("20a6"));
+
+    ws->Header.YearOfData = "2025";
+    ws->Header.CompanyName = "";
+    ui.Forget();
+    ws->SaveAs();
+    EXPECT_EQ(ui.Said(), (Said{"beep", "message: Γράψτε την Επωνυμία της επιχείρησης"}));
+    EXPECT_EQ(ui.log.back(), "focus: CompanyName");
+
+    ws->Header.CompanyName = "BODY";
+    for (const char* afm : {"09401420", "094014202", "09401420A", ""}) {
+        ws->Header.AFM = afm;
+        ui.Forget();
+        ws->SaveAs();
+        EXPECT_EQ(ui.Said(), Said{"message: Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου"}) << afm;
+        EXPECT_EQ(ui.log.back(), "focus: AFM");
+        EXPECT_FALSE(ws->LastSaveOk);
+    }
+}
+
+TEST_F(DeclarationCommandsTest, SaveChecksTheRows)
+{
+    StartDeclaration();
+    // A pending row that the checks refuse stops the save with only its own message.
+    Rows().Append();
+    Post(With(GoodRow(), {{TypeInc, ""}}));
+    ui.Forget();
+    ws->SaveAs();
+    EXPECT_EQ(ui.Said(),
+              (Said{"beep", "message: Έχετε συμπληρώσει μη αποδεκτή τιμή Είδους Αποδοχών στην εγγραφή "
+                            "αναλυτικών αμοιβών"}));
+    EXPECT_FALSE(ws->LastSaveOk);
+    Rows().Cancel();
+
+    // The body's own number in rows 1 and 3: asked once per row, numbered from 1.
+    ui.Yes();
+    ASSERT_TRUE(Store(GoodRow("094014201", "10")));
+    ASSERT_TRUE(Store(GoodRow("090000045", "10")));
+    ui.Yes();
+    ASSERT_TRUE(Store(GoodRow("094014201", "11")));
+    const auto question = [](int row) {
+        return "ask: Ο ΑΦΜ: 094014201 που έχει εισαχθεί στη γραμμή " + std::to_string(row) +
+               " των αναλυτικών αμοιβών είναι ίδιος με τον ΑΦΜ υπόχρεου. Είστε σίγουρος ότι αυτό είναι "
+               "σωστό; "
+               "[Ναι|Όχι]";
+    };
+    ui.Forget();
+    ui.Yes();
+    ui.No();
+    ws->SaveAs();
+    EXPECT_EQ(ui.Said(), (Said{"beep", question(1), "beep", question(3)}));
+    EXPECT_FALSE(ws->LastSaveOk);
+
+    ui.Forget();
+    ui.Yes();
+    ui.Yes();
+    ui.saveChoices.push_back(std::nullopt);
+    ws->SaveAs();
+    EXPECT_TRUE(ws->LastSaveOk);
+    ui.ExpectScriptUsed();
+}
+
+TEST_F(DeclarationCommandsTest, SaveRefusesTheFirstRepeatedPair)
+{
+    StartDeclaration();
+    for (const char* afm : {"090000045", "123456783", "000000050", "100000003"})
+        ASSERT_TRUE(Store(GoodRow(afm, "10")));
+    // Edits are not checked against other rows: rows become X, Y, Y, X.
+    Rows().SetRecNo(3);
+    ASSERT_TRUE(Change({{AFM, "123456783"}}));
+    Rows().Last();
+    ASSERT_TRUE(Change({{AFM, "090000045"}}));
+    ui.Forget();
+    ws->SaveAs();
+    EXPECT_EQ(ui.Said(),
+              (Said{"beep", "message: Ο ΑΦΜ: 090000045 έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με "
+                            "τον ίδιο κωδικό Είδους Αποδοχών"}));
+    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_EQ(ReadFile("temp/record21"), ReadFile("temp/record2"));
+}
+
+TEST_F(DeclarationCommandsTest, SaveWithoutRowsWritesThreeRecords)
+{
+    StartDeclaration();
+    ws->Header.CompanyName = Cp("ΥΠΟΥΡΓΕΙΟ");
+    ui.Forget();
+    SaveTo(SavePath());
+    EXPECT_EQ(ui.log.front(), "save-dialog: " + ws->ProgramFolder() + " 094014201-Rozaro ");
+    const std::string expected =
+        Lines({Pad("0JL10    202606152025", 170), Pad("12025" + Pad(Cp("ΥΠΟΥΡΓΕΙΟ"), 30) + "0094014201", 170),
+               "2" + std::string(124, '0') + std::string(45, ' ')});
+    EXPECT_EQ(ReadFile("out.txt"), expected);
+}
+
+TEST_F(DeclarationCommandsTest, SaveAsksBeforeReplacingAFile)
+{
+    StartDeclaration();
+    ws->Modified = true;
+    WriteFile("out.txt", "OLD");
+    ui.No();
+    SaveTo(SavePath());
+    EXPECT_EQ(ui.Said().back(),
+              "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out.txt; [Ναι|Όχι]");
+    EXPECT_EQ(ReadFile("out.txt"), "OLD");
+    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->LastSaveOk);
+
+    ui.Yes();
+    SaveTo(SavePath());
+    EXPECT_EQ(ReadFile("out.txt").size(), 3u * 172u);
+    EXPECT_FALSE(ws->Modified);
+}
+
+TEST_F(DeclarationCommandsTest, FailedWriteKeepsTheEarlierFileAndRestoresTheWindow)
+{
+    StartDeclaration();
+    for (const char* afm : {"090000045", "123456783", "000000050"})
+        ASSERT_TRUE(Store(GoodRow(afm, "10")));
+    ws->Modified = true;
+    WriteFile("out.txt", "EARLIER");
+    ws->SaveFileFactory = [](const QString& path) { return std::make_unique<FailingSaveFile>(path, 600); };
+    ui.Forget();
+    ui.Yes();
+    SaveTo(SavePath());
+    EXPECT_EQ(ReadFile("out.txt"), "EARLIER");
+    ASSERT_GE(ui.Said().size(), 1u);
+    EXPECT_EQ(ui.Said().back().rfind("error: ", 0), 0u);
+    EXPECT_TRUE(ws->Modified);
+    ASSERT_GE(ui.log.size(), 4u);
+    const std::vector<std::string> tail(ui.log.end() - 4, ui.log.end() - 1);
+    EXPECT_EQ(tail, (std::vector<std::string>{"grid: on", "wait: off", "busy: off"}));
+    QDir folder(dir.path());
+    EXPECT_EQ(folder.entryList({QStringLiteral("out.txt*")}, QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(DeclarationCommandsTest, SaveRefusesATotalTooLargeForItsRecord)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow()));
+    ws->Edits[0] = "10000000000000";
+    ui.Forget();
+    ws->SaveAs();
+    EXPECT_EQ(ui.Said(),
+              (Said{"beep", "message: Το σύνολο Ακαθάριστες Αποδοχές υπερβαίνει το όριο του πεδίου "
+                            "(έως 9999999999999,99)."}));
+    EXPECT_FALSE(ws->LastSaveOk);
+}
+
+TEST_F(DeclarationCommandsTest, LeavingTheHeaderFields)
+{
+    StartDeclaration();
+    for (const char* year : {"1900", "2026"}) {
+        ws->Header.YearOfData = year;
+        EXPECT_TRUE(ws->YearOfDataExit()) << year;
+    }
+    EXPECT_TRUE(ui.log.empty());
+    for (const char* year : {"1899", "2027", ""}) {
+        ui.Forget();
+        ws->Header.YearOfData = year;
+        EXPECT_FALSE(ws->YearOfDataExit()) << year;
+        EXPECT_EQ(ui.log, (std::vector<std::string>{"beep", kYear, "focus: YearOfData"}));
+    }
+    ws->Header.AFM = "090000045";
+    EXPECT_TRUE(ws->AFMExit());
+    for (const char* afm : {"090000046", "", "ABCDEFGHI"}) {
+        ui.Forget();
+        ws->Header.AFM = afm;
+        EXPECT_FALSE(ws->AFMExit()) << afm;
+        EXPECT_EQ(ui.log, (std::vector<std::string>{"message: Λάθος ΑΦΜ Υπόχρεου", "focus: AFM"}));
+    }
+}
+
+} // namespace

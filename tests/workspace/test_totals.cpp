@@ -1,0 +1,106 @@
+#include "WorkspaceFixture.h"
+
+using namespace declaration;
+
+namespace {
+
+class TotalsTest : public WorkspaceTest
+{
+protected:
+    void SetUp() override
+    {
+        WorkspaceTest::SetUp();
+        StartDeclaration();
+    }
+};
+
+TEST_F(TotalsTest, EachBoxSumsItsOwnField)
+{
+    ASSERT_TRUE(Store({{AFM, "090000045"},
+                       {TypeInc, "10"},
+                       {AkaInc, "1000"},
+                       {Kratiseis, "100"},
+                       {Kathares, "900"},
+                       {ForosParakr, "50"},
+                       {Xartosimo, "3"},
+                       {OGAXart, "4"},
+                       {ForosAnal, "60"},
+                       {OGAForouParakr, "7"},
+                       {OGAForouAnal, "8"}}));
+    ASSERT_TRUE(
+        Store({{AFM, "123456783"}, {TypeInc, "10"}, {AkaInc, "0,1"}, {Kratiseis, "0"}, {Kathares, "0,1"}}));
+    ASSERT_TRUE(
+        Store({{AFM, "000000050"}, {TypeInc, "11"}, {AkaInc, "0,2"}, {Kratiseis, "0"}, {Kathares, "0,2"}}));
+    // Edit1..Edit9: gross, deductions, net, withheld, stamp, stamp levy, due, withheld levy, due levy.
+    const std::array<std::string, 9> expected = {"1000,3", "100", "900,3", "50", "3", "4", "60", "7", "8"};
+    EXPECT_EQ(ws->Edits, expected);
+    EXPECT_EQ(ws->Label32, "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+}
+
+TEST_F(TotalsTest, SmallSumsShowWithoutBinaryNoise)
+{
+    ASSERT_TRUE(
+        Store({{AFM, "123456783"}, {TypeInc, "10"}, {AkaInc, "0,1"}, {Kratiseis, "0"}, {Kathares, "0,1"}}));
+    ASSERT_TRUE(
+        Store({{AFM, "000000050"}, {TypeInc, "11"}, {AkaInc, "0,2"}, {Kratiseis, "0"}, {Kathares, "0,2"}}));
+    EXPECT_EQ(ws->Edits[0], "0,3");
+}
+
+TEST_F(TotalsTest, KindsFifteenAndSixteenCountAsRowsButNotInTotals)
+{
+    ASSERT_TRUE(Store(GoodRow("090000045", "15")));
+    ASSERT_TRUE(Store(GoodRow("090000045", "16")));
+    ASSERT_TRUE(
+        Store({{AFM, "123456783"}, {TypeInc, "10"}, {AkaInc, "500"}, {Kratiseis, "0"}, {Kathares, "500"}}));
+    EXPECT_EQ(ws->Edits[0], "500");
+    EXPECT_EQ(ws->Edits[1], "0");
+    EXPECT_EQ(ws->Label32, "3 Εγγραφές-2 μοναδικοί ΑΦΜ");
+}
+
+TEST_F(TotalsTest, DeletingTheOnlyRowLeavesZeros)
+{
+    ASSERT_TRUE(Store(GoodRow("090000045", "10")));
+    ASSERT_TRUE(Store(GoodRow("090000045", "11")));
+    EXPECT_EQ(ws->Label32, "2 Εγγραφές-1 μοναδικοί ΑΦΜ");
+    Rows().Delete();
+    Rows().Delete();
+    EXPECT_EQ(ws->Label32, "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
+    for (const auto& box : ws->Edits)
+        EXPECT_EQ(box, "0");
+}
+
+TEST_F(TotalsTest, StoredRowIsOnDiskInBothWorkingFilesAtOnce)
+{
+    ASSERT_TRUE(Store(GoodRow("090000045", "10")));
+    const std::string record2 = ReadFile("temp/record2");
+    ASSERT_EQ(record2.size(), 172u);
+    EXPECT_EQ(record2.substr(0, 10), "3090000045");
+    EXPECT_EQ(record2.substr(170), "\r\n");
+    EXPECT_EQ(ReadFile("temp/record21"), record2);
+    EXPECT_EQ(Rows().FileName(), ProgramPath("temp/record2"));
+}
+
+TEST_F(TotalsTest, AnUnreadableStoredAmountStopsThePassWithItsError)
+{
+    ASSERT_TRUE(Store(GoodRow("090000045", "10")));
+    // A row that never passed the checks, as an opened file can carry.
+    Rows().First();
+    Rows().Edit();
+    Rows().FieldByName("Kratiseis").SetAsString("12a");
+    ws->FixedFormatDataSet1.BeforePost = nullptr;
+    try {
+        Rows().Post();
+        FAIL() << "an unreadable amount must stop the totals";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()), "'12a' is not a valid floating point value");
+    }
+    EXPECT_EQ(ws->Label32, "1 Εγγραφές");
+    EXPECT_EQ(ws->Edits[1], "200");
+    // Kinds 15 and 16 are never summed, so their amounts are never read.
+    Rows().Edit();
+    Rows().FieldByName("TypeInc").SetAsString("15");
+    Rows().Post();
+    EXPECT_EQ(ws->Label32, "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "workspace/RowValidation.h"
+
+#include "dataset/DataSetErrors.h"
+#include "text/AmountText.h"
+#include "text/Cp1253.h"
+#include "workspace/AmountLimit.h"
+#include "workspace/Helpers.h"
+
+#include <array>
+
+using namespace declaration;
+
+namespace {
+
+// The amounts, in the order they are normalised and checked against the file's widths.
+constexpr std::array<DetailField, 9> kAmounts = {
+    AkaInc, Xartosimo, OGAXart, Kratiseis, Kathares, ForosParakr, ForosAnal, OGAForouParakr, OGAForouAnal};
+
+// Fields that an empty text stands for zero in, in record order.
+constexpr std::array<DetailField, 11> kZeroFilled = {AkaInc,   Xartosimo,      OGAXart,     Kratiseis,
+                                                     Kathares, ForosParakr,    ForosAnal,   Ypokatastima,
+                                                     Hmeres,   OGAForouParakr, OGAForouAnal};
+
+constexpr std::array<const char*, 14> kIncomeKinds = {"10", "11", "12", "13", "14", "15", "16",
+                                                      "20", "21", "22", "23", "24", "25", "30"};
+
+} // namespace
+
+RowValidation::RowValidation(UserInterface& ui, DetailRow& row, bool& rowAccepted, Settings settings)
+    : m_ui(ui), m_row(row), m_rowAccepted(rowAccepted), m_settings(std::move(settings))
+{
+}
+
+void RowValidation::Run()
+{
+    StampConstantFields();
+    AskIfEmployerNumber();
+    RequireMandatoryFields();
+    AskIfNumberFailsCheck();
+    RequireKnownIncomeKind();
+    RefuseRepeatedPair();
+    FillEmptyAmountsWithZero();
+    LimitDays();
+    NormaliseAmounts();
+    RequireAmountsFitFile();
+    ReadGrossAndDeductions();
+    RequireNetAgrees();
+    RefuseDeductionsAboveGross();
+    RefuseStampAboveGross();
+    RefuseStampLevyAboveGross();
+    ReadTaxes();
+    RefuseWithheldAboveGross();
+    RefuseDueAboveGross();
+    AskIfWithheldAboveDue();
+    AskIfWithheldAboveShareOfNet();
+    AskIfDueAboveShareOfNet();
+    ReadTaxLevies();
+    RefuseWithheldLevyAboveGross();
+    RefuseDueLevyAboveGross();
+    Accept();
+}
+
+void RowValidation::Refuse(const std::string& message)
+{
+    m_ui.Beep();
+    m_ui.ShowMessage(message);
+    m_rowAccepted = false;
+    throw EAbort();
+}
+
+void RowValidation::Ask(const char* question)
+{
+    m_ui.Beep();
+    // Only an explicit "Όχι" refuses; closing the question counts as yes.
+    if (m_ui.AskWithCaptions(question, UserInterface::YesButton | UserInterface::NoButton, {"Ναι", "Όχι"}) ==
+        UserInterface::Answer::No) {
+        m_rowAccepted = false;
+        throw EAbort();
+    }
+}
+
+long double RowValidation::ReadOrZero(DetailField field) const
+{
+    return amount::StrToFloatDef(m_row.Get(field), 0.0L);
+}
+
+// These stay in the row even when a later step refuses it.
+void RowValidation::StampConstantFields()
+{
+    m_row.Set(FILLER, " ");
+    m_row.Set(FILLER2, "    ");
+    m_row.Set(RecordType, "3");
+}
+
+void RowValidation::AskIfEmployerNumber()
+{
+    if (m_row.Get(AFM) == m_settings.employerAfm && !m_settings.importing)
+        Ask("Ο ΑΦΜ: που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου. Είστε σίγουρος ότι αυτό είναι σωστό;");
+}
+
+void RowValidation::RequireMandatoryFields()
+{
+    for (DetailField field : {AFM, AkaInc, Kratiseis, Kathares})
+        if (m_row.Get(field).empty())
+            Refuse("Πρέπει να συμπληρώσετε υποχρεωτικά τα πεδία ΑΦΜ,Ακαθάριστες και Καθαρές Αποδοχές, "
+                   "Κρατήσεις, Είδος Αποδοχών");
+}
+
+void RowValidation::AskIfNumberFailsCheck()
+{
+    // CheckAFM throws a conversion error for nine characters that are not
+    // digits; that error leaves the gate as it is.
+    if (!m_settings.importing && !CheckAFM(m_row.Get(AFM)))
+        Ask("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή αναλυτικών αμοιβών. Είστε σίγουρος ότι αυτό "
+            "είναι "
+            "σωστό;");
+}
+
+void RowValidation::RequireKnownIncomeKind()
+{
+    const std::string kind = m_row.Get(TypeInc);
+    for (const char* known : kIncomeKinds)
+        if (kind == known)
+            return;
+    Refuse("Έχετε συμπληρώσει μη αποδεκτή τιμή Είδους Αποδοχών στην εγγραφή αναλυτικών αμοιβών");
+}
+
+void RowValidation::RefuseRepeatedPair()
+{
+    if (!m_settings.newRow || !m_settings.isStoredPair)
+        return;
+    const std::string afm = m_row.Get(AFM);
+    if (m_settings.isStoredPair(afm, m_row.Get(TypeInc)))
+        Refuse("Ο ΑΦΜ: " + cp1253::toUnicode(afm).toStdString() +
+               " έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με τον ίδιο κωδικό Είδους Αποδοχών");
+}
+
+void RowValidation::FillEmptyAmountsWithZero()
+{
+    for (DetailField field : kZeroFilled)
+        if (m_row.Get(field).empty())
+            m_row.Set(field, "0");
+}
+
+void RowValidation::LimitDays()
+{
+    if (amount::StrToInt(m_row.Get(Hmeres)) > 365)
+        Refuse("Οι ημέρες απασχόλησης πρέπει να είναι <= 365. Διορθώστε το για να προχωρήσει η αποθήκευση.");
+}
+
+void RowValidation::NormaliseAmounts()
+{
+    for (DetailField field : kAmounts) {
+        m_normalised[field] = amount::FormatAmount(amount::StrToFloat(m_row.Get(field)));
+        m_row.Set(field, m_normalised[field]);
+    }
+}
+
+// The declaration file carries each amount as whole cents in a field of the
+// same width; a larger amount would make the record overrun its 170
+// characters, so it is refused here, while the person can still correct it.
+void RowValidation::RequireAmountsFitFile()
+{
+    for (DetailField field : kAmounts) {
+        const int width = DetailLayout()[field].width;
+        const std::string& text = m_normalised[field];
+        if (text.size() > static_cast<size_t>(width) || !amount::FitsFileForm(text, width))
+            Refuse(amountlimit::RowMessage(field, width));
+    }
+}
+
+void RowValidation::ReadGrossAndDeductions()
+{
+    m_gross = ReadOrZero(AkaInc);
+    m_stamp = ReadOrZero(Xartosimo);
+    m_stampLevy = ReadOrZero(OGAXart);
+    m_deductions = ReadOrZero(Kratiseis);
+    m_remainder = m_gross - m_deductions;
+    m_net = ReadOrZero(Kathares);
+}
+
+// Compared as 15-digit texts, so binary noise in the subtraction does not count.
+void RowValidation::RequireNetAgrees()
+{
+    if (amount::FormatGeneral15(m_remainder) != amount::FormatGeneral15(m_net))
+        Refuse("Οι Καθαρές αποδοχές δε συμφωνούν με τα υπόλοιπα ποσά που έχετε δηλώσει.Ελέγξτε τα ποσά των "
+               "διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::RefuseDeductionsAboveGross()
+{
+    if (m_remainder < 0)
+        Refuse("Οι συνολικές κρατήσεις που έχετε δηλώσει είναι μεγαλύτερες από τις Ακαθάριστες αποδοχές. "
+               "Ελέγξτε τα ποσά των διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::RefuseStampAboveGross()
+{
+    if (m_stamp > m_gross)
+        Refuse("Το ποσό Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. Ελέγξτε "
+               "το ποσό Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::RefuseStampLevyAboveGross()
+{
+    if (m_stampLevy > m_gross)
+        Refuse("Το ποσό ΟΓΑ Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. "
+               "Ελέγξτε το ποσό ΟΓΑ Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::ReadTaxes()
+{
+    m_withheld = ReadOrZero(ForosParakr);
+    m_due = ReadOrZero(ForosAnal);
+}
+
+void RowValidation::RefuseWithheldAboveGross()
+{
+    if (m_withheld > m_gross)
+        Refuse("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. Ελέγξτε το ποσό "
+               "Φόρου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::RefuseDueAboveGross()
+{
+    if (m_due > m_gross)
+        Refuse("Ο Αναλογούντας Φόρος που έχετε δηλώσει είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. "
+               "Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::AskIfWithheldAboveDue()
+{
+    if (m_withheld > m_due)
+        Ask("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τον Αναλογούντα Φόρο. Είστε βέβαιος ότι θέλετε "
+            "να συνεχίσετε με την αποθήκευση;");
+}
+
+void RowValidation::AskIfWithheldAboveShareOfNet()
+{
+    if (m_withheld > m_net * 40 / 100)
+        Ask("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι "
+            "θέλετε να συνεχίσετε με την αποθήκευση;");
+}
+
+void RowValidation::AskIfDueAboveShareOfNet()
+{
+    if (m_due > m_net * 40 / 100)
+        Ask("Ο Φόρος που Αναλογεί είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι θέλετε "
+            "να συνεχίσετε με την αποθήκευση;");
+}
+
+void RowValidation::ReadTaxLevies()
+{
+    m_withheldLevy = ReadOrZero(OGAForouParakr);
+    m_dueLevy = ReadOrZero(OGAForouAnal);
+}
+
+void RowValidation::RefuseWithheldLevyAboveGross()
+{
+    if (m_withheldLevy > m_gross)
+        Refuse("Το ποσό \"ΟΓΑ Φόρου που παρ/κε\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες "
+               "αποδοχές. Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::RefuseDueLevyAboveGross()
+{
+    if (m_dueLevy > m_gross)
+        Refuse("Το ποσό \"ΟΓΑ Φόρου που αναλογεί\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες "
+               "αποδοχές. Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
+}
+
+void RowValidation::Accept()
+{
+    m_rowAccepted = true;
+}
