@@ -413,7 +413,9 @@ TEST(EmployerLine, FieldsFromTheirPositions)
     EXPECT_EQ(back.Street, h.Street);
     EXPECT_EQ(back.Number, h.Number);
     EXPECT_EQ(back.TK, h.TK);
+    EXPECT_EQ(Record1(h)[35], '1');
     EXPECT_FALSE(back.NaturalPerson) << "the header is always a legal entity";
+    EXPECT_EQ(Record1(back)[35], '0');
 }
 
 TEST(EmployerLine, NamePiecesLoseTheirTrailingSpaces)
