@@ -32,7 +32,9 @@ public:
     // The field's text, trailing spaces removed when the store trims.
     std::string AsString() const;
     // Cuts the value to the field's width and writes it left-aligned,
-    // padding with spaces (edit or insert only).
+    // padding with spaces (edit or insert only). A value that still holds a
+    // CR, LF or NUL is refused ("Invalid value for field '%s'"): stored, it
+    // would split or end the file when it is read again.
     void SetAsString(std::string_view value);
 
     // Runs before a value is written, with the value already cut to the
@@ -57,10 +59,11 @@ class TDataSetObserver
 public:
     virtual ~TDataSetObserver() = default;
     virtual void DataSetChanged(TFixedFormatDataSet&) {} // lines added/removed/reread, opened, closed
-    virtual void RecordChanged(TFixedFormatDataSet&, const TField*) {} // a field of the edit record written
-    virtual void StateChanged(TFixedFormatDataSet&) {}                 // browse/edit/insert/inactive
-    virtual void Scrolled(TFixedFormatDataSet&) {}                     // the current record moved
-    virtual void UpdateData(TFixedFormatDataSet&) {} // hand pending edits in before post/navigation
+    virtual void RecordChanged(TFixedFormatDataSet&, const TField*) {
+    }                                                  // a field written (null: an edit began)
+    virtual void StateChanged(TFixedFormatDataSet&) {} // browse/edit/insert/inactive
+    virtual void Scrolled(TFixedFormatDataSet&) {}     // the current record moved
+    virtual void UpdateData(TFixedFormatDataSet&) {}   // hand pending edits in before post/navigation
 };
 
 // A text file held in memory as lines; every line is a record of consecutive
