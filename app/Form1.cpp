@@ -6,6 +6,7 @@
 #include "app/WheelKeyFilter.h"
 #include "dataset/DataSetErrors.h"
 #include "text/Cp1253.h"
+#include "workspace/DeclarationFile.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>
@@ -117,13 +118,13 @@ struct HeaderField
 
 const HeaderField HeaderFields[] = {
     {"YearOfData", "Έτος που αφορούν\nτα στοιχεία: (*)", 4, &EmployerHeader::YearOfData,
-     QRect(8, 21, 112, 30), QRect(122, 25, 44, 21)},
-    {"AFM", "ΑΦΜ Φορέα ή \nΕποπτεύοντος Υπουργείου: (*) ", 9, &EmployerHeader::AFM, QRect(186, 21, 152, 30),
-     QRect(340, 25, 80, 21)},
+     QRect(8, 21, 128, 30), QRect(140, 25, 44, 21)},
+    {"AFM", "ΑΦΜ Φορέα ή \nΕποπτεύοντος Υπουργείου: (*) ", 9, &EmployerHeader::AFM, QRect(202, 21, 186, 30),
+     QRect(390, 25, 80, 21)},
     {"AntikeimenoErgasion", "Όνομα Υπηρεσίας: (*)", 16, &EmployerHeader::AntikeimenoErgasion,
-     QRect(8, 56, 112, 21), QRect(122, 56, 140, 21)},
+     QRect(8, 56, 128, 21), QRect(140, 56, 140, 21)},
     {"CompanyName", "Ονομασία Φορέα ή\nΕποπτεύοντος Υπουργείου: (*)", 30, &EmployerHeader::CompanyName,
-     QRect(440, 21, 152, 30), QRect(594, 25, 240, 21)},
+     QRect(488, 21, 182, 30), QRect(672, 25, 240, 21)},
     {"Town", "Πόλη:", 10, &EmployerHeader::Town, QRect(112, 89, 34, 21), QRect(148, 89, 96, 21)},
     {"Street", "Οδός:", 16, &EmployerHeader::Street, QRect(256, 89, 34, 21), QRect(292, 89, 140, 21)},
     {"Number", "Αριθμός:", 5, &EmployerHeader::Number, QRect(444, 89, 52, 21), QRect(498, 89, 50, 21)},
@@ -132,8 +133,16 @@ const HeaderField HeaderFields[] = {
 
 } // namespace
 
+// The pictures are compiled into the window's library; a static library's
+// resources are registered only when asked for by name.
+static void initResources()
+{
+    Q_INIT_RESOURCE(rozaro);
+}
+
 TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
 {
+    initResources();
     const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
     m_workspace = std::make_unique<Workspace>(*this, folder.toStdString());
 
@@ -162,12 +171,11 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     connect(help, &QShortcut::activated, this, &TForm1::HelpKey);
 
     m_normalSize = QSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
-    resize(m_normalSize);
+    QRect window(QPoint(), m_normalSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), m_normalSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        window.moveCenter(screen->availableGeometry().center());
     }
+    setGeometry(window);
 
     FormCreate();
 }
@@ -308,7 +316,9 @@ void TForm1::BuildHeader(QWidget* client)
     address->setPalette(silver);
     address->setAlignment(Qt::AlignCenter);
 
-    label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(850, 56, 150, 21), true);
+    QLabel* mandatory =
+        label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(712, 56, 200, 21), true);
+    mandatory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void TForm1::BuildRecordTools(QWidget* client)
@@ -374,10 +384,14 @@ void TForm1::BuildGrid(QWidget* client)
     m_grid->verticalHeader()->setDefaultSectionSize(17);
     m_grid->horizontalHeader()->setFixedHeight(45);
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter | Qt::Alignment(Qt::TextWordWrap));
+    // Columns without a width of their own are as wide as their field's text.
+    const int charWidth = m_grid->fontMetrics().averageCharWidth();
     for (int column = 0; column < m_rowsModel->columnCount(); ++column) {
-        if (const int width = DetailRowsModel::ColumnWidth(column); width > 0) {
-            m_grid->setColumnWidth(column, width);
+        int width = DetailRowsModel::ColumnWidth(column);
+        if (width == 0) {
+            width = declaration::DetailLayout()[DetailRowsModel::FieldOfColumn(column)].width * charWidth + 8;
         }
+        m_grid->setColumnWidth(column, width);
     }
     m_grid->setGeometry(GridLeft, GridTop, ClientWidth + FrameWidth - GridWidthMargin, GridHeight);
 }
@@ -412,7 +426,7 @@ void TForm1::BuildTotals(QWidget* client)
     for (const TotalBox& box : boxes) {
         const std::string editName = "Edit" + std::to_string(box.edit);
         QLabel* caption = label(m_totalsPanel, ("Label" + editName).c_str(), box.caption,
-                                QRect(left - gap / 2, 17, boxWidth + gap, 28));
+                                QRect(left - gap, 17, boxWidth + 2 * gap, 28));
         caption->setAlignment(Qt::AlignCenter);
         auto* edit = new QLineEdit(m_totalsPanel);
         name(edit, editName.c_str(), spoken(box.caption));

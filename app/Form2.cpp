@@ -34,9 +34,10 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWind
 void TForm2::ShowNow()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        // Centre the client area itself; the frame is not known before showing.
+        QRect client(QPoint(), size());
+        client.moveCenter(screen->availableGeometry().center());
+        setGeometry(client);
     }
     show();
     raise();
