@@ -1,0 +1,55 @@
+#pragma once
+
+#include "cli/ConsoleUi.h"
+#include "cli/ExitStatus.h"
+#include "workspace/Workspace.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+// One run of a command: a workspace of its own in a private program folder
+// (so that several batch jobs never share temp/), with a copy of the Addon
+// folder that sits beside the executable, driven through the console.
+class CliSession
+{
+public:
+    CliSession(std::ostream& err, bool answerYes, const std::string& addonFolder);
+    ~CliSession();
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    ConsoleUi& Ui() { return m_ui; }
+    Workspace& Work() { return *m_workspace; }
+
+    // Sets the workspace up in its folder; false (with a message) when the
+    // private folder cannot be made.
+    bool Start();
+
+    // Opens `path` exactly as the program opens a declaration. ExitOk when the
+    // declaration is open; ExitFailed for a file that cannot be read; ExitRefused
+    // when the program refuses it (its message is already written).
+    ExitStatus OpenDeclaration(const std::string& path);
+
+    // ExitFailed (with a message) when no declaration can be written to `path`.
+    ExitStatus CheckOutput(const std::string& path);
+
+    // Save as to `path`, with the program's checks and questions. ExitOk when
+    // the file was written; ExitRefused when a check, a question or an error
+    // stopped it.
+    ExitStatus SaveDeclarationAs(const std::string& path);
+
+    // Runs a workspace step; an error that escapes it is reported like the
+    // program's error report (a silent refusal shows nothing). Returns whether
+    // the step ran to its end.
+    bool Guarded(const std::function<void()>& step);
+
+private:
+    QTemporaryDir m_folder;
+    ConsoleUi m_ui;
+    std::string m_addonFolder;
+    std::unique_ptr<Workspace> m_workspace;
+};

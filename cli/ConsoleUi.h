@@ -1,0 +1,65 @@
+#pragma once
+
+#include "workspace/UserInterface.h"
+
+#include <ostream>
+#include <string>
+
+// The person at the console is a batch job: every message, warning, error and
+// question is written to the error stream as one line of UTF-8, exactly as the
+// window would show it, and every question gets the answer fixed on the
+// command line ("Όχι" unless --yes). The file dialogs answer with the paths
+// the command was given.
+class ConsoleUi : public UserInterface
+{
+public:
+    ConsoleUi(std::ostream& err, bool answerYes);
+
+    // The path the open dialog returns; empty cancels the dialog.
+    void SetOpenPath(std::string path) { m_openPath = std::move(path); }
+    // The path the save dialog returns; empty cancels the dialog.
+    void SetSavePath(std::string path) { m_savePath = std::move(path); }
+    // Written before every line, e.g. "Γραμμή 4: " while row 4 is checked.
+    void SetLinePrefix(std::string prefix) { m_prefix = std::move(prefix); }
+
+    // How many questions were answered "Όχι": each one stopped what asked it.
+    int Declined() const { return m_declined; }
+    // How many errors the workspace reported (failures, not refusals).
+    int Errors() const { return m_errors; }
+    // How many messages and warnings it showed: in a command that shows none
+    // when it succeeds, each one is a refusal.
+    int Messages() const { return m_messages; }
+
+    // Writes one line, with the current prefix.
+    void WriteLine(const std::string& text);
+
+    Answer AskWithCaptions(const std::string& message, int buttons,
+                           const std::vector<std::string>& captions) override;
+    void ShowMessage(const std::string& message) override;
+    void ShowWarning(const std::string& message) override;
+    void ShowError(const std::string& message) override;
+    void Beep() override {}
+
+    bool ChooseOpenFile(const std::string& initialFolder, const std::string& filter,
+                        std::string& path) override;
+    bool ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
+                        const std::string& filter, std::string& path) override;
+
+    void ShowWaitWindow() override {}
+    void HideWaitWindow() override {}
+    void SetBusyCursor(bool) override {}
+    void SetGridVisible(bool) override {}
+    void FocusControl(const std::string&) override {}
+    void EnterWorkingState() override {}
+    void Refresh() override {}
+
+private:
+    std::ostream& m_err;
+    bool m_answerYes;
+    std::string m_openPath;
+    std::string m_savePath;
+    std::string m_prefix;
+    int m_declined = 0;
+    int m_errors = 0;
+    int m_messages = 0;
+};

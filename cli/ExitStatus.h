@@ -1,0 +1,11 @@
+#pragma once
+
+// What rozaro-cli tells the batch job that ran it.
+enum ExitStatus {
+    ExitOk = 0,
+    // The declaration or one of its rows was refused, a question was answered
+    // "Όχι", or an error stopped the work on it.
+    ExitRefused = 1,
+    // Wrong usage, or a file that could not be read or written.
+    ExitFailed = 2,
+};

@@ -1,0 +1,418 @@
+#!/usr/bin/env python3
+"""End-to-end tests of rozaro-cli on declaration files built here from the byte rules.
+
+Usage: python3 test_cli.py BIN_DIR
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import traceback
+
+BIN_DIR = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "bin")
+CLI = os.path.join(BIN_DIR, "rozaro-cli")
+
+RESULTS = {"passed": 0, "failed": 0}
+
+
+def case(fn):
+    """Runs one group of checks in a fresh folder and counts it."""
+    with tempfile.TemporaryDirectory() as folder:
+        try:
+            fn(folder)
+            RESULTS["passed"] += 1
+            print(f"ok   {fn.__name__}")
+        except Exception:  # noqa: BLE001 - report and go on with the other cases
+            RESULTS["failed"] += 1
+            print(f"FAIL {fn.__name__}")
+            traceback.print_exc(file=sys.stdout)
+    return fn
+
+
+# --- building declaration files ---------------------------------------------
+
+def afm_with_check_digit(first8):
+    """A nine-digit tax number whose ninth digit is the check digit of the first eight."""
+    s = sum(int(d) << (8 - k) for k, d in enumerate(first8))
+    return first8 + str(s % 11 % 10)
+
+
+BODY_AFM = afm_with_check_digit("09000004")  # the employer
+TODAY_ON_FILE = b"20250110"
+
+
+def text(value, width):
+    data = value.encode("cp1253") if isinstance(value, str) else value
+    assert len(data) <= width, (value, width)
+    return data + b" " * (width - len(data))
+
+
+def cents(amount_cents, width):
+    data = str(amount_cents).encode()
+    return b"0" * (width - len(data)) + data
+
+
+def record0(year=b"2025", date=TODAY_ON_FILE):
+    return b"0JL10    " + date + year + b" " * 149
+
+
+def record1(year=b"2025", name="ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ", afm=BODY_AFM, service="ΔΙΕΥΘΥΝΣΗ Α",
+            town="ΑΘΗΝΑ", street="ΣΤΑΔΙΟΥ", number="10", tk="10559"):
+    return (b"1" + year + text(name, 30) + b"0" + text(afm, 9) + text(service, 16) + text(town, 10)
+            + text(street, 16) + text(number, 5) + text(tk, 5) + b" " * 73)
+
+
+# The amount fields of a detail row, in record order, with their widths.
+AMOUNTS = [("gross", 10), ("stamp", 8), ("stamp_levy", 7), ("deductions", 9), ("net", 10),
+           ("withheld", 9), ("due", 9)]
+LEVIES = [("withheld_levy", 8), ("due_levy", 8)]
+
+
+def row(afm, surname="ΠΑΠΑΔΟΠΟΥΛΟΣ", name="ΓΙΩΡΓΟΣ", father="ΚΩΝ", type_inc="10", days=25,
+        branch="0", **amounts):
+    """A detail row; amounts are whole cents (gross, deductions and net default to 1000/200/800)."""
+    values = {"gross": 100000, "deductions": 20000, "net": 80000}
+    values.update(amounts)
+    data = (b"3" + text(afm, 9) + b" " + text(surname, 18) + text(name, 9) + text(father, 3)
+            + text("ΑΘΗΝΑ", 10) + text("ΠΑΤΗΣΙΩΝ", 16) + text("5", 5) + text("11257", 5)
+            + text(type_inc, 2))
+    data += b"".join(cents(values.get(field, 0), width) for field, width in AMOUNTS)
+    data += text(branch, 6) + cents(days, 3)
+    data += b"".join(cents(values.get(field, 0), width) for field, width in LEVIES)
+    data += b"    "
+    assert len(data) == 170
+    return data, values, type_inc
+
+
+def record2(rows):
+    """The totals record the program writes for `rows` (kinds 15 and 16 count in no total)."""
+    if not rows:
+        return b"2" + b"0" * 124 + b" " * 45
+    layout = [("gross", 15), ("deductions", 15), ("net", 15), ("withheld", 14), ("stamp", 13),
+              ("stamp_levy", 12), ("due", 14), ("withheld_levy", 13), ("due_levy", 13)]
+    counted = [values for _, values, kind in rows if kind not in ("15", "16")]
+    data = b"2" + b"".join(cents(sum(v.get(f, 0) for v in counted), w) for f, w in layout) + b" " * 45
+    assert len(data) == 170
+    return data
+
+
+def declaration(rows, header=None):
+    lines = [record0(), header if header is not None else record1(), record2(rows)]
+    lines += [data for data, _, _ in rows]
+    return b"".join(line + b"\r\n" for line in lines)
+
+
+def write(folder, name, data):
+    path = os.path.join(folder, name)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def run(*args, cwd=None):
+    done = subprocess.run([CLI, *args], capture_output=True, cwd=cwd, timeout=120)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def messages(stderr):
+    # A missing income-type list beside the executable is reported at start;
+    # it is not what these cases are about.
+    return [line for line in stderr.splitlines() if "typeofinc" not in line]
+
+
+def expect(actual, wanted, what=""):
+    if actual != wanted:
+        raise AssertionError(f"{what}\n  wanted: {wanted!r}\n  actual: {actual!r}")
+
+
+def detail_afms(path):
+    return [line[1:10].decode("cp1253").rstrip() for line in read(path).split(b"\r\n") if line[:1] == b"3"]
+
+
+# The messages of the program, byte for byte.
+NET_MISMATCH = ("Οι Καθαρές αποδοχές δε συμφωνούν με τα υπόλοιπα ποσά που έχετε δηλώσει.Ελέγξτε τα ποσά "
+                "των διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές")
+WITHHELD_OVER_40 = ("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος "
+                    "ότι θέλετε να συνεχίσετε με την αποθήκευση;")
+DUE_OVER_40 = ("Ο Φόρος που Αναλογεί είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι "
+               "θέλετε να συνεχίσετε με την αποθήκευση;")
+ROW_HAS_BODY_AFM = ("Ο ΑΦΜ: που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου. Είστε σίγουρος ότι αυτό είναι "
+                    "σωστό;")
+NOT_A_DECLARATION = "Μη έγκυρο αρχείο"
+BAD_RECORD_KIND = "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
+BAD_LINE_LENGTH = "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο"
+
+
+def duplicate_pair(afm):
+    return f"Ο ΑΦΜ: {afm} έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με τον ίδιο κωδικό Είδους Αποδοχών"
+
+
+def body_afm_in_row(afm, line_number):
+    return (f"Ο ΑΦΜ: {afm} που έχει εισαχθεί στη γραμμή {line_number} των αναλυτικών αμοιβών είναι ίδιος "
+            "με τον ΑΦΜ υπόχρεου. Είστε σίγουρος ότι αυτό είναι σωστό;")
+
+
+def replace_question(name):
+    return f"Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο {name};"
+
+
+AFM_A = afm_with_check_digit("12345678")
+AFM_B = afm_with_check_digit("04445556")
+AFM_C = afm_with_check_digit("99988877")
+
+VALID_ROWS = [
+    row(AFM_A, stamp=360, stamp_levy=72, withheld=10000, due=10000, withheld_levy=300, due_levy=300),
+    row(AFM_B, surname="ΑΝΤΩΝΙΟΥ", type_inc="11", days=0, gross=250050, deductions=50025, net=200025,
+        withheld=30000, due=35000),
+    # Kind 15 is counted in the label but in no total.
+    row(AFM_C, surname="ΒΑΣΙΛΕΙΟΥ", type_inc="15", days=365, gross=99999, deductions=0, net=99999),
+]
+
+
+# --- check -------------------------------------------------------------------
+
+@case
+def check_of_a_valid_declaration_prints_the_label_and_the_totals(folder):
+    path = write(folder, "valid.txt", declaration(VALID_ROWS))
+    status, out, err = run("check", path)
+    expect(messages(err), [], "stderr")
+    expect(out.splitlines(), ["3 Εγγραφές-3 μοναδικοί ΑΦΜ", "Edit1=3500,5", "Edit2=700,25", "Edit3=2800,25",
+                              "Edit4=400", "Edit5=3,6", "Edit6=0,72", "Edit7=450", "Edit8=3", "Edit9=3"],
+           "stdout")
+    expect(status, 0, "exit status")
+
+    # No rows: the totals are all zero and nothing is refused.
+    status, out, err = run("check", write(folder, "empty.txt", declaration([])))
+    expect((status, messages(err)), (0, []))
+    expect(out.splitlines(), ["0 Εγγραφές-0 μοναδικοί ΑΦΜ"] + [f"Edit{k}=0" for k in range(1, 10)])
+
+
+@case
+def check_refuses_files_the_program_does_not_accept(folder):
+    good = declaration(VALID_ROWS[:1])
+    cases = {
+        "not a declaration": (b"0JL1 " + good[5:], NOT_A_DECLARATION),
+        "empty file": (b"", NOT_A_DECLARATION),
+        "unknown record kind": (good + b"4" + b" " * 169 + b"\r\n", BAD_RECORD_KIND),
+        "short line": (good + b"3" + b" " * 168 + b"\r\n", BAD_LINE_LENGTH),
+    }
+    for what, (data, message) in cases.items():
+        status, out, err = run("check", write(folder, "refused.txt", data))
+        expect((status, messages(err), out), (1, [message], ""), what)
+
+    # Lower-case record 0 is accepted.
+    status, _, err = run("check", write(folder, "lower.txt", b"0jl10" + good[5:]))
+    expect((status, messages(err)), (0, []), "lower-case first line")
+
+
+@case
+def check_names_each_refused_row_by_its_line(folder):
+    rows = [VALID_ROWS[0], row(AFM_B, type_inc="11", net=79900), VALID_ROWS[2]]
+    status, out, err = run("check", write(folder, "badrow.txt", declaration(rows)))
+    expect(messages(err), ["Γραμμή 2: " + NET_MISMATCH])
+    expect(status, 1)
+    # The totals are still shown, as the window shows them after opening.
+    expect(out.splitlines()[0], "3 Εγγραφές-3 μοναδικοί ΑΦΜ")
+
+
+@case
+def check_answers_questions_no_unless_told_yes(folder):
+    # Taxes of 400,01 on a net of 1000 ask twice whether to go on; "Όχι" stops at the first.
+    rows = [VALID_ROWS[0], row(AFM_B, gross=125000, deductions=25000, net=100000, withheld=40001, due=40001)]
+    path = write(folder, "question.txt", declaration(rows))
+    status, _, err = run("check", path)
+    expect((status, messages(err)), (1, ["Γραμμή 2: " + WITHHELD_OVER_40]), "answered no")
+    status, _, err = run("check", "--yes", path)
+    expect((status, messages(err)), (0, ["Γραμμή 2: " + WITHHELD_OVER_40, "Γραμμή 2: " + DUE_OVER_40]),
+           "answered yes")
+
+
+@case
+def check_runs_the_save_checks(folder):
+    # The same number twice with the same income type: every row passes alone, the save refuses.
+    rows = [VALID_ROWS[0], row(AFM_B, type_inc="11"), row(AFM_A, surname="ΑΛΛΟΣ")]
+    status, _, err = run("check", write(folder, "pair.txt", declaration(rows)))
+    expect((status, messages(err)), (1, [duplicate_pair(AFM_A)]), "repeated pair")
+
+    # The same number with two income types is accepted.
+    rows = [VALID_ROWS[0], row(AFM_A, type_inc="11")]
+    status, out, err = run("check", write(folder, "twotypes.txt", declaration(rows)))
+    expect((status, messages(err), out.splitlines()[0]), (0, [], "2 Εγγραφές-1 μοναδικοί ΑΦΜ"), "two types")
+
+    # The employer's own number in a row: asked by the row check and by the save checks.
+    rows = [VALID_ROWS[0], row(BODY_AFM, type_inc="11")]
+    path = write(folder, "body.txt", declaration(rows))
+    status, _, err = run("check", "--yes", path)
+    expect((status, messages(err)), (0, ["Γραμμή 2: " + ROW_HAS_BODY_AFM, body_afm_in_row(BODY_AFM, 2)]),
+           "employer number, yes")
+    status, _, err = run("check", path)
+    expect((status, messages(err)), (1, ["Γραμμή 2: " + ROW_HAS_BODY_AFM, body_afm_in_row(BODY_AFM, 2)]),
+           "employer number, no")
+
+    # A year after this one is refused by the save checks.
+    header = record1(year=b"2999")
+    status, _, err = run("check", write(folder, "year.txt", declaration(VALID_ROWS, header=header)))
+    expect((status, messages(err)), (1, ["Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"]),
+           "future year")
+
+
+@case
+def unreadable_amounts_are_reported_and_nothing_is_written(folder):
+    data, values, kind = VALID_ROWS[1]
+    letters = data[:79] + b"12AB345678" + data[89:]  # gross pay that is not a number
+    path = write(folder, "letters.txt", declaration([VALID_ROWS[0], (letters, values, kind)]))
+    status, out, err = run("check", path)
+    expect(status, 1, "check")
+    if "Γραμμή 2: '12AB345678' is not a valid floating point value" not in messages(err):
+        raise AssertionError(f"row 2 not named: {err!r}")
+    # The totals cannot be summed: the label shows only the count.
+    expect(out.splitlines()[0], "2 Εγγραφές")
+
+    target = os.path.join(folder, "out.txt")
+    status, _, err = run("resave", path, target)
+    expect(status, 1, "resave")
+    expect(os.path.exists(target), False, "no file written")
+
+
+# --- resave and sort ---------------------------------------------------------
+
+def same_except_date(written, original, what):
+    expect(len(written), len(original), what + ": length")
+    expect(written[:9] + written[17:], original[:9] + original[17:], what + ": bytes outside the date")
+    if not written[9:17].isdigit():
+        raise AssertionError(f"{what}: date {written[9:17]!r}")
+
+
+@case
+def resave_gives_back_the_same_bytes_except_the_date(folder):
+    for rows in (VALID_ROWS, []):
+        original = declaration(rows)
+        source = write(folder, "original.txt", original)
+        target = os.path.join(folder, "αντίγραφο δήλωσης.txt")  # a UTF-8 path with a blank
+        status, out, err = run("resave", source, target)
+        expect((status, messages(err), out), (0, [], ""), "resave")
+        same_except_date(read(target), original, f"{len(rows)} rows")
+        os.remove(target)
+
+
+@case
+def resave_replaces_an_existing_file_only_when_told_yes(folder):
+    source = write(folder, "in.txt", declaration(VALID_ROWS))
+    target = write(folder, "out.txt", b"keep me")
+    status, _, err = run("resave", source, target)
+    expect((status, messages(err)), (1, [replace_question("out.txt")]), "answered no")
+    expect(read(target), b"keep me", "the old file stays")
+
+    status, _, err = run("--yes", "resave", source, target)
+    expect((status, messages(err)), (0, [replace_question("out.txt")]), "answered yes")
+    same_except_date(read(target), read(source), "replaced")
+
+    # A path relative to the current folder.
+    status, _, _ = run("resave", "in.txt", "relative.txt", cwd=folder)
+    expect(status, 0, "relative paths")
+    same_except_date(read(os.path.join(folder, "relative.txt")), read(source), "relative")
+
+
+@case
+def resave_writes_nothing_when_the_save_checks_refuse(folder):
+    rows = [VALID_ROWS[0], row(AFM_A, surname="ΑΛΛΟΣ")]
+    target = os.path.join(folder, "out.txt")
+    status, _, err = run("resave", write(folder, "pair.txt", declaration(rows)), target)
+    expect((status, messages(err)), (1, [duplicate_pair(AFM_A)]))
+    expect(os.path.exists(target), False, "no file written")
+
+    status, _, err = run("resave", write(folder, "bad.txt", b"garbage\r\n"), target)
+    expect((status, messages(err)), (1, [NOT_A_DECLARATION]), "refused source")
+    expect(os.path.exists(target), False, "no file written for a refused source")
+
+
+@case
+def sort_by_number_and_alphabetically(folder):
+    rows = [row("200000000", surname="ΠΑΠΑΣΤΑΘΗΣ", type_inc="10"),
+            row("100000001", surname="ΠΑΠΑΣ", type_inc="10"),
+            row("100000000", surname="ΑΓΓΕΛΟΣ", type_inc="10"),
+            row("300000000", surname="ΆΓΓΕΛΟΣ", type_inc="10")]
+    source = write(folder, "in.txt", declaration(rows))
+    by_number = os.path.join(folder, "afm.txt")
+    status, _, err = run("sort", "afm", source, by_number)
+    expect((status, messages(err)), (0, []), "sort afm")
+    expect(detail_afms(by_number), ["100000000", "100000001", "200000000", "300000000"])
+
+    alphabetical = os.path.join(folder, "alpha.txt")
+    status, _, err = run("sort", "alpha", source, alphabetical)
+    expect((status, messages(err)), (0, []), "sort alpha")
+    # Code order of cp1253: the accented capital first, the padding blank before any letter.
+    expect(detail_afms(alphabetical), ["300000000", "100000000", "100000001", "200000000"])
+    # Sorting moves whole rows: the file holds the same records.
+    expect(sorted(read(alphabetical).split(b"\r\n")[3:]), sorted(read(source).split(b"\r\n")[3:]))
+
+
+@case
+def sort_alphabetically_swaps_the_heads_of_equal_rows(folder):
+    # Three rows whose tails are B, B, A: A first, then the two B rows in reverse order.
+    rows = [row("111111111", surname="Β"), row("222222222", surname="Β"), row("333333333", surname="Α")]
+    target = os.path.join(folder, "alpha.txt")
+    status, _, _ = run("sort", "alpha", write(folder, "in.txt", declaration(rows)), target)
+    expect(status, 0)
+    expect(detail_afms(target), ["333333333", "222222222", "111111111"])
+
+
+# --- usage -------------------------------------------------------------------
+
+@case
+def wrong_usage_exits_2_with_the_usage(folder):
+    path = write(folder, "valid.txt", declaration(VALID_ROWS))
+    wrong = [
+        [],
+        ["frobnicate", path],
+        ["check"],
+        ["check", path, path],
+        ["resave", path],
+        ["sort", "name", path, os.path.join(folder, "out.txt")],
+        ["sort", "afm", path],
+        ["--force", "check", path],
+    ]
+    for args in wrong:
+        status, out, err = run(*args)
+        expect(status, 2, f"exit status of {args}")
+        expect(out, "", f"stdout of {args}")
+        if "Χρήση: rozaro-cli" not in err:
+            raise AssertionError(f"no usage for {args}: {err!r}")
+    expect(os.path.exists(os.path.join(folder, "out.txt")), False, "nothing written")
+
+
+@case
+def help_is_shown_for_the_tool_and_each_command(folder):
+    status, out, err = run("--help")
+    expect((status, err), (0, ""), "tool help")
+    for command in ("check", "resave", "sort"):
+        if f"  {command} " not in out:
+            raise AssertionError(f"tool help lacks {command}: {out!r}")
+        status, out_command, _ = run(command, "--help")
+        expect(status, 0, f"{command} --help")
+        if not out_command.startswith(f"Χρήση: rozaro-cli {command} "):
+            raise AssertionError(f"help of {command}: {out_command!r}")
+
+
+@case
+def unreadable_files_exit_2(folder):
+    status, out, err = run("check", os.path.join(folder, "missing.txt"))
+    expect((status, out), (2, ""), "missing file")
+    if "missing.txt" not in err:
+        raise AssertionError(f"message does not name the file: {err!r}")
+    status, _, _ = run("check", folder)
+    expect(status, 2, "a folder")
+    source = write(folder, "in.txt", declaration(VALID_ROWS))
+    status, _, err = run("resave", source, os.path.join(folder, "no such folder", "out.txt"))
+    expect(status, 2, "output folder missing")
+    if not messages(err):
+        raise AssertionError("no message for an unwritable output")
+
+
+print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
+sys.exit(1 if RESULTS["failed"] else 0)
