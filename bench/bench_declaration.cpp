@@ -119,6 +119,22 @@ void report(benchmark::State& state, double peakBytes)
     state.counters["peak_per_file"] = peakBytes / fileBytes;
 }
 
+// The peak of one run first (from a clean high-water mark), then the timed runs.
+template <typename Operation> void measure(benchmark::State& state, Operation once)
+{
+    const double peak = peakBytesOf(once);
+    for (auto _ : state)
+        once();
+    report(state, peak);
+}
+
+void readAndCheck(benchmark::State& state, QIODevice& in)
+{
+    const declaration::ReadResult r = declaration::ReadDeclaration(in);
+    if (r.status != declaration::ReadStatus::Ok || r.detailLines.size() != kRows)
+        state.SkipWithError("read back wrong");
+}
+
 void BM_WriteToBuffer(benchmark::State& state)
 {
     rows();
@@ -129,10 +145,7 @@ void BM_WriteToBuffer(benchmark::State& state)
         declaration::WriteDeclaration(buffer, kToday, header(), kTotals, rows());
         benchmark::DoNotOptimize(bytes.data());
     };
-    const double peak = peakBytesOf(once);
-    for (auto _ : state)
-        once();
-    report(state, peak);
+    measure(state, once);
 }
 
 void BM_WriteToSaveFile(benchmark::State& state)
@@ -147,10 +160,7 @@ void BM_WriteToSaveFile(benchmark::State& state)
         if (!file.commit())
             state.SkipWithError("commit failed");
     };
-    const double peak = peakBytesOf(once);
-    for (auto _ : state)
-        once();
-    report(state, peak);
+    measure(state, once);
 }
 
 void BM_ReadFromBuffer(benchmark::State& state)
@@ -159,14 +169,9 @@ void BM_ReadFromBuffer(benchmark::State& state)
     auto once = [&] {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        const declaration::ReadResult r = declaration::ReadDeclaration(buffer);
-        if (r.status != declaration::ReadStatus::Ok || r.detailLines.size() != kRows)
-            state.SkipWithError("read back wrong");
+        readAndCheck(state, buffer);
     };
-    const double peak = peakBytesOf(once);
-    for (auto _ : state)
-        once();
-    report(state, peak);
+    measure(state, once);
 }
 
 void BM_ReadFromFile(benchmark::State& state)
@@ -181,14 +186,9 @@ void BM_ReadFromFile(benchmark::State& state)
     auto once = [&] {
         QFile file(path);
         file.open(QIODevice::ReadOnly);
-        const declaration::ReadResult r = declaration::ReadDeclaration(file);
-        if (r.status != declaration::ReadStatus::Ok || r.detailLines.size() != kRows)
-            state.SkipWithError("read back wrong");
+        readAndCheck(state, file);
     };
-    const double peak = peakBytesOf(once);
-    for (auto _ : state)
-        once();
-    report(state, peak);
+    measure(state, once);
 }
 
 } // namespace
