@@ -35,6 +35,9 @@ void WriteTotals(const Workspace& work, std::ostream& out)
 
 ExitStatus RunCheck(CliSession& session, const Arguments& args, std::ostream& out)
 {
+    // An error the workspace reports on its own (totals that cannot be summed,
+    // a working file that cannot be written) fails the check as well.
+    const int errorsBefore = session.Ui().Errors();
     const ExitStatus opened = session.OpenDeclaration(args[0]);
     if (opened != ExitOk)
         return opened;
@@ -53,7 +56,8 @@ ExitStatus RunCheck(CliSession& session, const Arguments& args, std::ostream& ou
     bool saveChecksPassed = false;
     session.Guarded([&] { saveChecksPassed = work.ValidateForSave(); });
     WriteTotals(work, out);
-    return accepted && saveChecksPassed ? ExitOk : ExitRefused;
+    const bool clean = session.Ui().Errors() == errorsBefore;
+    return accepted && saveChecksPassed && clean ? ExitOk : ExitRefused;
 }
 
 // The output is checked first, so that a batch fails before the long open.

@@ -227,9 +227,10 @@ def check_answers_questions_no_unless_told_yes(folder):
     path = write(folder, "question.txt", declaration(rows))
     status, _, err = run("check", path)
     expect((status, messages(err)), (1, ["Γραμμή 2: " + WITHHELD_OVER_40]), "answered no")
-    status, _, err = run("check", "--yes", path)
-    expect((status, messages(err)), (0, ["Γραμμή 2: " + WITHHELD_OVER_40, "Γραμμή 2: " + DUE_OVER_40]),
-           "answered yes")
+    for yes in ("--yes", "-y"):
+        status, _, err = run("check", yes, path)
+        expect((status, messages(err)), (0, ["Γραμμή 2: " + WITHHELD_OVER_40, "Γραμμή 2: " + DUE_OVER_40]),
+               "answered yes with " + yes)
 
 
 @case
@@ -311,6 +312,12 @@ def resave_replaces_an_existing_file_only_when_told_yes(folder):
     status, _, err = run("--yes", "resave", source, target)
     expect((status, messages(err)), (0, [replace_question("out.txt")]), "answered yes")
     same_except_date(read(target), read(source), "replaced")
+
+    # After "--" a file name may begin with a dash.
+    dashed = write(folder, "-in.txt", read(source))
+    status, _, _ = run("resave", "--", "-in.txt", "-out.txt", cwd=folder)
+    expect(status, 0, "dashed names")
+    same_except_date(read(os.path.join(folder, "-out.txt")), read(dashed), "dashed")
 
     # A path relative to the current folder.
     status, _, _ = run("resave", "in.txt", "relative.txt", cwd=folder)
