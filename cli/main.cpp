@@ -1,20 +1,32 @@
 #include "cli/CliCommands.h"
+#include "cli/ExitStatus.h"
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char* argv[])
 {
+    // A reader that closes the pipe early (`rozaro-cli check ... | head -1`)
+    // must not kill the run before its private folder is removed.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     // The program's files are found beside the executable, never in the current folder.
     const std::string addonFolder = QCoreApplication::applicationDirPath().toStdString() + "/Addon";
     // The arguments as the shell gave them: paths are bytes (UTF-8 here), not text to reinterpret.
     const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = ExitFailed;
     try {
-        return RunCli(args, {addonFolder, std::cout, std::cerr});
+        status = RunCli(args, {addonFolder, std::cout, std::cerr});
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';
-        return 2;
+        return ExitFailed;
     }
+    // Results that did not reach their reader are no success.
+    if (!std::cout.flush() && status == ExitOk) {
+        std::cerr << "rozaro-cli: η τυπική έξοδος δεν μπορεί να γραφτεί\n";
+        return ExitFailed;
+    }
+    return status;
 }

@@ -407,7 +407,7 @@ def help_is_shown_for_the_tool_and_each_command(folder):
 
 
 @case
-def unreadable_files_exit_2(folder):
+def unreadable_and_unwritable_files_exit_2(folder):
     status, out, err = run("check", os.path.join(folder, "missing.txt"))
     expect((status, out), (2, ""), "missing file")
     if "missing.txt" not in err:
@@ -419,6 +419,12 @@ def unreadable_files_exit_2(folder):
     expect(status, 2, "output folder missing")
     if not messages(err):
         raise AssertionError("no message for an unwritable output")
+
+    # Totals that cannot be written out are no success either.
+    if os.path.exists("/dev/full"):
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run([CLI, "check", source], stdout=full, stderr=subprocess.PIPE, timeout=120)
+        expect(done.returncode, 2, "standard output full")
 
 
 print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
