@@ -358,6 +358,12 @@ def sort_by_number_and_alphabetically(folder):
     # Sorting moves whole rows: the file holds the same records.
     expect(sorted(read(alphabetical).split(b"\r\n")[3:]), sorted(read(source).split(b"\r\n")[3:]))
 
+    # No rows: the same three records come back.
+    empty = write(folder, "empty.txt", declaration([]))
+    status, _, _ = run("sort", "afm", empty, os.path.join(folder, "empty-sorted.txt"))
+    expect(status, 0, "sort of no rows")
+    same_except_date(read(os.path.join(folder, "empty-sorted.txt")), read(empty), "sort of no rows")
+
 
 @case
 def sort_alphabetically_swaps_the_heads_of_equal_rows(folder):
