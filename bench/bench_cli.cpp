@@ -3,6 +3,7 @@
 //   bench_cli --benchmark_counters_tabular=true
 #include "cli/CliCommands.h"
 
+#include <QDate>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -56,8 +57,10 @@ void BM_CheckDeclaration(benchmark::State& state)
     const std::string path = folder.filePath(QStringLiteral("declaration.txt")).toStdString();
     {
         std::ofstream file(path, std::ios::binary);
-        file << "0JL10    202501102025" << std::string(149, ' ') << "\r\n";
-        file << "12025" << Padded("YPOURGEIO", 30) << "0" << TaxNumber(9'000'004) << std::string(125, ' ')
+        // Last year: the save checks refuse a year after the current one.
+        const std::string year = std::to_string(QDate::currentDate().year() - 1);
+        file << "0JL10    20250110" << year << std::string(149, ' ') << "\r\n";
+        file << "1" << year << Padded("YPOURGEIO", 30) << "0" << TaxNumber(9'000'004) << std::string(125, ' ')
              << "\r\n";
         for (int k = 0; k < state.range(0); ++k)
             file << DetailRecord(k) << "\r\n";
