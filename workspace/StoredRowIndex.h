@@ -9,15 +9,19 @@
 #include <vector>
 
 // What the totals and the duplicate check need of every stored detail line,
-// kept per record id and refreshed only for lines whose text changed, so that
-// storing one row in a large declaration costs a pass of comparisons rather
-// than a re-read of every amount.
+// kept per record id and worked out again only for lines whose text changed,
+// so that storing one row in a large declaration costs a pass of comparisons
+// rather than a re-read of every amount.
 class StoredRowIndex
 {
 public:
     // Brings the index in line with `lines` (the store's lines, in order).
     void Sync(const std::vector<TFixedFormatDataSet::TLine>& lines);
     void Clear();
+    // The store was reopened over the same lines in another order: line k
+    // (0-based) now has id k + 1 and held id `formerIds[k]` before. Only a
+    // hint: Sync still compares every text.
+    void Renumber(const std::vector<int32_t>& formerIds);
 
     // Whether a synced line has `afm` and exactly `typeInc`; the numbers are
     // compared with blanks and control characters trimmed at both ends, as a
@@ -33,8 +37,10 @@ public:
     std::array<long double, 9> Totals() const;
 
 private:
-    struct Facts
+    struct Slot
     {
+        bool live = false;
+        uint32_t generation = 0;
         std::string text;
         std::string afm;     // as the store reads it
         std::string pairKey; // trimmed AFM and TypeInc
@@ -42,14 +48,14 @@ private:
         // Per totals box: 0 empty, 1 read, 2 unreadable.
         std::array<uint8_t, 9> state{};
         std::array<long double, 9> value{};
-        uint32_t generation = 0;
     };
-    static Facts Describe(const std::string& text);
-    void Add(const Facts& facts);
-    void Remove(const Facts& facts);
+    void Describe(Slot& slot, const std::string& text);
+    void Count(const Slot& slot, int delta);
+    Slot& SlotFor(int32_t id);
 
-    std::unordered_map<int32_t, Facts> m_byId;
-    std::vector<const Facts*> m_order;
+    std::vector<Slot> m_byId;
+    std::vector<int32_t> m_order;
+    size_t m_live = 0;
     std::unordered_map<std::string, int> m_afmCounts;
     std::unordered_map<std::string, int> m_pairCounts;
     uint32_t m_generation = 0;

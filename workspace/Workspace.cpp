@@ -29,7 +29,14 @@ template <typename F> class ScopeExit
 {
 public:
     explicit ScopeExit(F f) : m_f(std::move(f)) {}
-    ~ScopeExit() { m_f(); }
+    ~ScopeExit()
+    {
+        try {
+            m_f();
+        } catch (...) {
+            // Nothing may leave a destructor; the step is a courtesy to the window.
+        }
+    }
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;
 
@@ -99,9 +106,13 @@ public:
     }
     ~BusyWindow()
     {
-        m_ui.SetGridVisible(true);
-        m_ui.HideWaitWindow();
-        m_ui.SetBusyCursor(false);
+        try {
+            m_ui.SetGridVisible(true);
+            m_ui.HideWaitWindow();
+            m_ui.SetBusyCursor(false);
+        } catch (...) {
+            // Nothing may leave a destructor.
+        }
     }
     BusyWindow(const BusyWindow&) = delete;
     BusyWindow& operator=(const BusyWindow&) = delete;
@@ -408,7 +419,14 @@ bool Workspace::AmountTotalsFitFile()
 void Workspace::SaveAs()
 {
     m_lastSaveFailed = false;
-    LastSaveOk = ValidateForSave();
+    try {
+        LastSaveOk = ValidateForSave();
+    } catch (const std::exception& e) {
+        // The rows could not even be looked at (a working file that cannot
+        // be copied): nothing can be saved.
+        LastSaveOk = false;
+        m_ui.ShowError(e.what());
+    }
     if (!LastSaveOk)
         return;
     std::string path;
@@ -543,9 +561,13 @@ void Workspace::SortRows(SortKind kind)
     constexpr size_t head = 11;
     const size_t width = static_cast<size_t>(declaration::RecordWidth);
     std::vector<std::string> records;
+    std::vector<int32_t> ids;
     records.reserve(rows.Lines().size());
-    for (const auto& line : rows.Lines())
+    ids.reserve(rows.Lines().size());
+    for (const auto& line : rows.Lines()) {
         records.push_back(line.Text.substr(0, std::min(line.Text.size(), width)));
+        ids.push_back(line.Id);
+    }
     std::vector<std::string> keys;
     if (kind == SortKind::Alphabetical) {
         keys.reserve(records.size());
@@ -568,6 +590,12 @@ void Workspace::SortRows(SortKind kind)
         throw;
     }
     rows.Open();
+    // The reopened store numbers its lines from 1 in the new order.
+    std::vector<int32_t> formerIds;
+    formerIds.reserve(order.size());
+    for (size_t index : order)
+        formerIds.push_back(ids[index]);
+    m_index.Renumber(formerIds);
     rows.First();
     Modified = true;
 }
