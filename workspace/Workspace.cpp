@@ -59,17 +59,6 @@ std::string CannotOpen(const QString& path, const QString& reason)
     return "Cannot open file \"" + path.toStdString() + "\". " + reason.toStdString();
 }
 
-// Replaces a file whole: readers see either the old content or the new one.
-void WriteWholeFile(const std::string& path, const std::string& content)
-{
-    QSaveFile out(Path(path));
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(content.data(), static_cast<qint64>(content.size())) !=
-            static_cast<qint64>(content.size()) ||
-        !out.commit())
-        throw EFileError(CannotCreate(out.fileName(), out.errorString()));
-}
-
 std::string JoinLines(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -139,6 +128,19 @@ Workspace::~Workspace() = default;
 std::string Workspace::ProgramPath(const std::string& relative) const
 {
     return (std::filesystem::path(m_programFolder) / relative).string();
+}
+
+// Replaces a working file whole: readers see either the old content or the new one.
+void Workspace::WriteWorkFile(const std::string& path, const std::string& content)
+{
+    std::unique_ptr<QSaveFile> out = SaveFileFactory(Path(path));
+    if (!out->open(QIODevice::WriteOnly) ||
+        out->write(content.data(), static_cast<qint64>(content.size())) != static_cast<qint64>(content.size()) ||
+        !out->commit()) {
+        const std::string message = CannotCreate(out->fileName(), out->errorString());
+        out->cancelWriting();
+        throw EFileError(message);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -225,8 +227,8 @@ void Workspace::New()
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
     FixedFormatDataSet1.Close();
-    WriteWholeFile(ProgramPath("temp/generaldata"), {});
-    WriteWholeFile(ProgramPath("temp/record2"), {});
+    WriteWorkFile(ProgramPath("temp/generaldata"), {});
+    WriteWorkFile(ProgramPath("temp/record2"), {});
     m_scanCopyStale = true;
     LoadEmployerRecord();
     FixedFormatDataSet1.Open();
@@ -285,13 +287,13 @@ void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
     FixedFormatDataSet1.Close();
     m_scanCopyStale = true;
     try {
-        WriteWholeFile(ProgramPath("temp/record2"), JoinLines(read.detailLines));
+        WriteWorkFile(ProgramPath("temp/record2"), JoinLines(read.detailLines));
     } catch (...) {
         // temp/record2 is still the earlier declaration's: keep showing it.
         FixedFormatDataSet1.Open();
         throw;
     }
-    WriteWholeFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
+    WriteWorkFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
 }
 
 void Workspace::LoadEmployerRecord()
@@ -331,7 +333,7 @@ bool Workspace::HeaderAfmPasses() const
 
 void Workspace::RefreshScanCopy()
 {
-    WriteWholeFile(ProgramPath("temp/record21"), ReadWholeFile(ProgramPath("temp/record2")));
+    WriteWorkFile(ProgramPath("temp/record21"), ReadWholeFile(ProgramPath("temp/record2")));
     m_scanCopyStale = false;
 }
 
@@ -584,7 +586,7 @@ void Workspace::SortRows(SortKind kind)
     rows.Close();
     m_scanCopyStale = true;
     try {
-        WriteWholeFile(ProgramPath("temp/record2"), sorted);
+        WriteWorkFile(ProgramPath("temp/record2"), sorted);
     } catch (...) {
         rows.Open(); // the file still holds the rows in their earlier order
         throw;

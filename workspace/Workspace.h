@@ -67,8 +67,8 @@ public:
     // Today's date for the year rules and the date written into a
     // declaration; replaceable so that those rules can be tried on any day.
     std::function<QDate()> Today = &QDate::currentDate;
-    // Makes the device a declaration is saved through; replaceable so that a
-    // device failing half-way can stand in.
+    // Makes the device a declaration or a working file is saved through;
+    // replaceable so that a device failing half-way can stand in.
     std::function<std::unique_ptr<QSaveFile>(const QString& path)> SaveFileFactory;
 
     // Commands of the menu "Αρχείο".
@@ -120,6 +120,7 @@ private:
     bool AmountTotalsFitFile();
     void RefreshScanCopy();
     void WriteDeclarationFile(const QString& target);
+    void WriteWorkFile(const std::string& path, const std::string& content);
     void ReplaceWorkingFiles(const declaration::ReadResult& read);
     std::string ProgramPath(const std::string& relative) const;
 

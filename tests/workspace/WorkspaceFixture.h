@@ -7,12 +7,44 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
 #include <string>
+
+// A device that accepts `budget` bytes and fails every write after them.
+class FailingSaveFile : public QSaveFile
+{
+public:
+    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), m_budget(budget) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 len) override
+    {
+        if (len > m_budget) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        m_budget -= len;
+        return QSaveFile::writeData(data, len);
+    }
+
+private:
+    qint64 m_budget;
+};
+
+// Saves through FailingSaveFile, with no budget at all, every file whose name ends in `suffix`.
+inline std::function<std::unique_ptr<QSaveFile>(const QString&)> FailWritingFilesEndingIn(const char* suffix)
+{
+    return [suffix](const QString& path) -> std::unique_ptr<QSaveFile> {
+        if (path.endsWith(QString::fromUtf8(suffix)))
+            return std::make_unique<FailingSaveFile>(path, 0);
+        return std::make_unique<QSaveFile>(path);
+    };
+}
 
 // UTF-8 source text to the cp1253 bytes that records hold.
 inline std::string Cp(const char* utf8)

@@ -1,7 +1,5 @@
 #include "WorkspaceFixture.h"
 
-#include <QSaveFile>
-
 using namespace declaration;
 
 namespace {
@@ -48,27 +46,6 @@ std::string Lines(const std::vector<std::string>& lines)
         text += line + "\r\n";
     return text;
 }
-
-// A device that accepts `budget` bytes and fails every write after them.
-class FailingSaveFile : public QSaveFile
-{
-public:
-    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), m_budget(budget) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 len) override
-    {
-        if (len > m_budget) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        m_budget -= len;
-        return QSaveFile::writeData(data, len);
-    }
-
-private:
-    qint64 m_budget;
-};
 
 class DeclarationCommandsTest : public WorkspaceTest
 {
@@ -310,6 +287,23 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
     ASSERT_EQ(ui.Said().size(), 1u);
     EXPECT_EQ(ui.Said()[0].rfind("error: Cannot open file \"" + ProgramPath("missing.txt") + "\". ", 0), 0u);
     EXPECT_EQ(RowTexts(), rows);
+}
+
+TEST_F(DeclarationCommandsTest, AnOpenThatCannotWriteItsWorkingFilesKeepsTheDeclaration)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow("090000045")));
+    const auto rows = RowTexts();
+    const std::string record2 = ReadFile("temp/record2");
+    WriteFile("other.txt", Lines({Record0(), Record1("OTHER", "094014201"),
+                                  Record3("123456783", "10", "100", "0", "100")}));
+    ws->SaveFileFactory = FailWritingFilesEndingIn("record2");
+    ui.openChoices.push_back(ProgramPath("other.txt"));
+    EXPECT_THROW(ws->Open(), EFileError);
+    EXPECT_TRUE(Rows().Active());
+    EXPECT_EQ(RowTexts(), rows);
+    EXPECT_EQ(ReadFile("temp/record2"), record2);
+    EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
 }
 
 TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)

@@ -82,6 +82,19 @@ TEST_F(SortFindTest, SortingNothingWritesAnEmptyFile)
     EXPECT_EQ(Rows().RecordCount(), 0);
 }
 
+TEST_F(SortFindTest, ASortThatCannotWriteLosesNothing)
+{
+    StoreAll({GoodRow("2"), GoodRow("1"), GoodRow("3")});
+    const std::string record2 = ReadFile("temp/record2");
+    ws->SaveFileFactory = FailWritingFilesEndingIn("record2");
+    EXPECT_THROW(ws->Button1Click(), EFileError);
+    EXPECT_TRUE(Rows().Active());
+    EXPECT_EQ(Column(AFM), (Strings{"2", "1", "3"}));
+    EXPECT_EQ(ReadFile("temp/record2"), record2);
+    EXPECT_FALSE(ws->Modified);
+    EXPECT_EQ(Strings(ui.log.end() - 3, ui.log.end()), (Strings{"grid: on", "wait: off", "busy: off"}));
+}
+
 TEST_F(SortFindTest, ARefusedPendingRowStopsSortAndFind)
 {
     StoreAll({GoodRow("2"), GoodRow("1")});
