@@ -135,7 +135,8 @@ void Workspace::WriteWorkFile(const std::string& path, const std::string& conten
 {
     std::unique_ptr<QSaveFile> out = SaveFileFactory(Path(path));
     if (!out->open(QIODevice::WriteOnly) ||
-        out->write(content.data(), static_cast<qint64>(content.size())) != static_cast<qint64>(content.size()) ||
+        out->write(content.data(), static_cast<qint64>(content.size())) !=
+            static_cast<qint64>(content.size()) ||
         !out->commit()) {
         const std::string message = CannotCreate(out->fileName(), out->errorString());
         out->cancelWriting();
@@ -287,13 +288,14 @@ void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
     FixedFormatDataSet1.Close();
     m_scanCopyStale = true;
     try {
+        // The header in memory is loaded only after both are written, so a
+        // failure leaves it, and the rows in temp/record2, as they were.
+        WriteWorkFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
         WriteWorkFile(ProgramPath("temp/record2"), JoinLines(read.detailLines));
     } catch (...) {
-        // temp/record2 is still the earlier declaration's: keep showing it.
         FixedFormatDataSet1.Open();
         throw;
     }
-    WriteWorkFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
 }
 
 void Workspace::LoadEmployerRecord()
