@@ -101,6 +101,8 @@ TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
     ws->Modified = true;
     ui.Cancel();
     EXPECT_FALSE(ws->CloseQuery());
+    EXPECT_EQ(ui.lastButtons,
+              UserInterface::YesButton | UserInterface::NoButton | UserInterface::CancelButton);
     ui.No();
     EXPECT_TRUE(ws->CloseQuery());
     // "Ναι" with checks that fail keeps the window open.

@@ -106,6 +106,7 @@ TEST_F(RowValidationTest, IdentificationRefusalsAndQuestionsComeInTheirOrder)
     // The employer's own number and a failing check digit are questions; "Όχι" refuses silently.
     ui.No();
     ExpectRefused(GoodRow("094014201"), {"beep", kEmployerQuestion});
+    EXPECT_EQ(ui.lastButtons, UserInterface::YesButton | UserInterface::NoButton);
     ui.No();
     ExpectRefused(GoodRow("090000046"), {"beep", kBadAfmQuestion});
     ui.Yes();
