@@ -3,6 +3,8 @@
 //   bench_cli --benchmark_counters_tabular=true
 #include "cli/CliCommands.h"
 
+#include "workspace/Helpers.h"
+
 #include <QDate>
 #include <QTemporaryDir>
 
@@ -31,10 +33,7 @@ std::string TaxNumber(long long first8)
 {
     std::string digits = std::to_string(first8);
     digits.insert(0, 8 - digits.size(), '0');
-    int sum = 0;
-    for (int k = 0; k < 8; ++k)
-        sum += (digits[static_cast<size_t>(k)] - '0') << (8 - k);
-    return digits + static_cast<char>('0' + sum % 11 % 10);
+    return digits + AfmCheckDigit(digits);
 }
 
 // Every row passes the row checks without a question and the save checks too.

@@ -1,6 +1,7 @@
 // The declaration commands on a payroll office's declaration of 100,000 rows.
 //   bench_workspace --benchmark_counters_tabular=true
 #include "text/AmountText.h"
+#include "workspace/Helpers.h"
 #include "workspace/ScratchDetailRow.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/Workspace.h"
@@ -62,10 +63,7 @@ std::string TaxNumber(long long first8)
 {
     std::string digits = std::to_string(first8);
     digits.insert(0, 8 - digits.size(), '0');
-    int sum = 0;
-    for (int k = 0; k < 8; ++k)
-        sum += (digits[static_cast<size_t>(k)] - '0') << (8 - k);
-    return digits + static_cast<char>('0' + sum % 11 % 10);
+    return digits + AfmCheckDigit(digits);
 }
 
 std::string Surname(std::mt19937& random)

@@ -13,11 +13,15 @@ bool CheckAFM(std::string_view text)
         throw EConvertError::InvalidInteger(text);
     if (text.find_first_not_of('0') == std::string_view::npos)
         return false;
+    return AfmCheckDigit(text.substr(0, 8)) == text[8];
+}
+
+char AfmCheckDigit(std::string_view first8)
+{
     int sum = 0;
-    for (int i = 0; i < 8; ++i)
-        sum += (text[i] - '0') << (8 - i);
-    const int check = sum % 11 % 10;
-    return check == text[8] - '0';
+    for (size_t i = 0; i < 8 && i < first8.size(); ++i)
+        sum += (first8[i] - '0') << (8 - i);
+    return static_cast<char>('0' + sum % 11 % 10);
 }
 
 void DigitsOnlyKey(char16_t& key, UserInterface& ui)

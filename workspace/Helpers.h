@@ -12,6 +12,10 @@ class UserInterface;
 // that asked, as the callers expect of a text that is no number at all.
 bool CheckAFM(std::string_view text);
 
+// The check digit ('0'..'9') that completes eight leading digits to a
+// number CheckAFM accepts.
+char AfmCheckDigit(std::string_view first8);
+
 // The key filter of whole-number fields: Backspace, Tab and the digits pass;
 // any other key becomes 0 (dropped) with a beep.
 void DigitsOnlyKey(char16_t& key, UserInterface& ui);

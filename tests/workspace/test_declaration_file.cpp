@@ -185,7 +185,7 @@ TEST_P(WriteGolden, WritesTheExpectedBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Declaration, WriteGolden, testing::ValuesIn(goldenCases("write_")),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& testCase) { return testCase.param; });
 
 class ReadGolden : public testing::TestWithParam<std::string>
 {
@@ -201,7 +201,7 @@ TEST_P(ReadGolden, AcceptsOrRefusesAsExpected)
 }
 
 INSTANTIATE_TEST_SUITE_P(Declaration, ReadGolden, testing::ValuesIn(goldenCases("read_")),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& testCase) { return testCase.param; });
 
 TEST(DeclarationGolden, AllCasesFound)
 {
