@@ -364,12 +364,15 @@ void TForm1::BuildRecordTools(QWidget* client)
         auto* button = new QPushButton(utf8(caption), client);
         name(button, objectName, spoken(caption));
         button->setGeometry(where);
-        button->setEnabled(false);
         return button;
     };
     m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", QRect(764, 156, 110, 44));
     m_Button2->setToolTip(utf8("Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
     m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", QRect(884, 156, 110, 44));
+    connect(m_Button2, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { m_workspace->Button2Click(); }); });
+    connect(m_Button1, &QPushButton::clicked, this,
+            [this] { RunCommand([this] { m_workspace->Button1Click(); }); });
 }
 
 void TForm1::BuildGrid(QWidget* client)

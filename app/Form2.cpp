@@ -22,6 +22,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWind
     label->setObjectName(QStringLiteral("Label1"));
     QFont big = label->font();
     big.setPixelSize(24);
+    // At 24 pixels the text is wider than the window in a wide sans-serif.
+    big.setStretch(QFont::Condensed);
     label->setFont(big);
     label->setAlignment(Qt::AlignCenter);
     label->setGeometry(0, 0, ClientWidth, ClientHeight);
@@ -47,8 +49,13 @@ void TForm2::ShowNow()
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    // Only the work that showed the window hides it again.
-    event->ignore();
+    // The person cannot close it (only the work that showed it hides it
+    // again); the program's own closing at exit goes through.
+    if (event->spontaneous()) {
+        event->ignore();
+    } else {
+        QDialog::closeEvent(event);
+    }
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)

@@ -18,8 +18,10 @@ int main(int argc, char* argv[])
 
     InstanceGuard guard;
     if (!guard.Acquire(QCoreApplication::applicationDirPath())) {
-        QMessageBox::information(nullptr, QString::fromUtf8(TForm1::ApplicationTitle),
-                                 QString::fromUtf8("Η εφαρμογή εκτελείται ήδη από αυτόν τον φάκελο."));
+        QMessageBox refusal(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle),
+                            QString::fromUtf8("Η εφαρμογή εκτελείται ήδη από αυτόν τον φάκελο."),
+                            QMessageBox::Ok);
+        refusal.exec();
         return 1;
     }
 

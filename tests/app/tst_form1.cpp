@@ -64,6 +64,8 @@ private Q_SLOTS:
     void closingWithoutChangesAsksNothingAndRemovesTemp();
     void closingWithChangesAndCancelKeepsTheWindow();
     void everyControlCarriesNameAndDescription();
+    void newFromTheMenuEntersTheWorkingState();
+    void declinedNewLeavesTheStartState();
 };
 
 void TestForm1::startStateDisablesTheWorkingEntries()
@@ -476,6 +478,41 @@ void TestForm1::everyControlCarriesNameAndDescription()
         QCOMPARE(caption->text(), hints[i]);
         QVERIFY(caption->geometry().bottom() < button->geometry().top());
     }
+}
+
+void TestForm1::newFromTheMenuEntersTheWorkingState()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.answers = {UserInterface::Answer::Yes};
+    form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
+    QCOMPARE(form.questions, std::vector<std::string>{"Δημιουργία νέου αρχείου;"});
+    QVERIFY(form.errors.empty());
+    QVERIFY(!form.findChild<QWidget*>(QStringLiteral("Panel5"))->isVisible());
+    QVERIFY(form.findChild<QAction*>(QStringLiteral("SaveAs1"))->isEnabled());
+    QVERIFY(form.findChild<QMenu*>(QStringLiteral("N14"))->menuAction()->isEnabled());
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(), QString::fromUtf8("0 Εγγραφές"));
+    QTRY_COMPARE(QApplication::focusWidget(), form.findChild<QWidget*>(QStringLiteral("YearOfData")));
+    QCOMPARE(form.findChild<QTableView*>(QStringLiteral("dbGrid1"))->model()->rowCount(), 0);
+
+    // The sorts run on the empty declaration without complaint.
+    form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    form.findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+    QVERIFY(form.errors.empty());
+}
+
+void TestForm1::declinedNewLeavesTheStartState()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    form.answers = {UserInterface::Answer::No};
+    form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
+    QVERIFY(form.findChild<QWidget*>(QStringLiteral("Panel5"))->isVisible());
+    QVERIFY(!form.findChild<QAction*>(QStringLiteral("SaveAs1"))->isEnabled());
 }
 
 QTEST_MAIN(TestForm1)

@@ -12,7 +12,8 @@ private Q_SLOTS:
     void waitWindowHasItsSizeCaptionAndText();
     void waitWindowHasNoFrameButtons();
     void showingCentresAndPaintsAtOnce();
-    void neitherEscapeNorCloseHideIt();
+    void escapeDoesNotHideIt();
+    void programCanCloseItAtExit();
 };
 
 void TestForm2::waitWindowHasItsSizeCaptionAndText()
@@ -50,14 +51,22 @@ void TestForm2::showingCentresAndPaintsAtOnce()
     QVERIFY(!form.isVisible());
 }
 
-void TestForm2::neitherEscapeNorCloseHideIt()
+void TestForm2::escapeDoesNotHideIt()
 {
     TForm2 form;
     form.ShowNow();
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(form.isVisible());
-    QVERIFY(!form.close());
-    QVERIFY(form.isVisible());
+}
+
+void TestForm2::programCanCloseItAtExit()
+{
+    // Quitting the application closes every window; a window that refused
+    // would keep the program running after its main window closed.
+    TForm2 form;
+    form.ShowNow();
+    QVERIFY(form.close());
+    QVERIFY(!form.isVisible());
 }
 
 QTEST_MAIN(TestForm2)
