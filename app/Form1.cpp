@@ -300,12 +300,8 @@ void TForm1::BuildHeader(QWidget* client)
         edit->setMaxLength(field.maxLength);
         edit->setGeometry(field.fieldRect);
         auto member = field.value;
-        connect(edit, &QLineEdit::textEdited, this, [this, member](const QString& text) {
-            m_workspace->Header.*member = cp1253::fromUnicode(text);
-            // Any change the person makes counts as unsaved, also one made
-            // without typing a character (Delete, cut, paste), so closing
-            // never drops it without asking.
-            m_workspace->Modified = true;
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, member](const QString& text) {
+            RunCommand([&] { HeaderEdited(edit, member, text); });
         });
     }
 
@@ -319,6 +315,26 @@ void TForm1::BuildHeader(QWidget* client)
     QLabel* mandatory =
         label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(712, 56, 200, 21), true);
     mandatory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void TForm1::HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value,
+                          const QString& text)
+{
+    std::string bytes;
+    if (!cp1253::fromUnicodeChecked(text, bytes)) {
+        // A character the declaration file cannot hold would be written as
+        // "?" while the field still showed it: refuse it as typed.
+        Beep();
+        const int cursor = edit->cursorPosition();
+        edit->setText(cp1253::toUnicode(m_workspace->Header.*value));
+        edit->setCursorPosition(std::max(0, cursor - static_cast<int>(text.size() - edit->text().size())));
+        return;
+    }
+    m_workspace->Header.*value = std::move(bytes);
+    // Any change the person makes counts as unsaved, also one made without
+    // typing a character (Delete, cut, paste), so closing never drops it
+    // without asking.
+    m_workspace->Modified = true;
 }
 
 void TForm1::BuildRecordTools(QWidget* client)
@@ -608,7 +624,7 @@ void TForm1::RunCommand(const std::function<void()>& command)
     } catch (const std::exception& error) {
         ShowError(error.what());
     } catch (...) {
-        ShowError("Unexpected error");
+        ShowError("Απρόβλεπτο σφάλμα");
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KeyLed.h"
+#include "workspace/DeclarationFile.h"
 #include "workspace/UserInterface.h"
 
 #include <QMainWindow>
@@ -91,6 +92,7 @@ private:
     void SetCommandEnabled(QAction* action, bool enabled);
     void Wire(QAction* action, std::function<void()> command);
     void HelpKey();
+    void HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value, const QString& text);
 
     QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const char* icon = nullptr);
     QLineEdit* FieldNamed(const char* name) const;

@@ -301,6 +301,18 @@ void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
     QCOMPARE(form.workspace().Header.CompanyName, std::string("\xD0\xCF\xD5\xD1\xC3\xC5\xC9\xCF \xC1"));
     QVERIFY(form.workspace().Modified);
 
+    // A character the code page lacks is refused, not stored as "?".
+    form.workspace().Modified = false;
+    const int beeps = form.beeps;
+    QTest::keyClick(name, Qt::Key_End);
+    typeText(name, QString::fromUtf8("\u4E2D"));
+    QCOMPARE(name->text(), QString::fromUtf8("ΠΟΥΡΓΕΙΟ Α"));
+    QCOMPARE(form.workspace().Header.CompanyName, std::string("\xD0\xCF\xD5\xD1\xC3\xC5\xC9\xCF \xC1"));
+    QCOMPARE(form.beeps, beeps + 1);
+    QVERIFY(!form.workspace().Modified);
+    typeText(name, QStringLiteral("B"));
+    QCOMPARE(name->text(), QString::fromUtf8("ΠΟΥΡΓΕΙΟ ΑB"));
+
     // The field's length is the record's.
     auto* tk = form.findChild<QLineEdit*>(QStringLiteral("TK"));
     typeText(tk, QStringLiteral("1234567"));
