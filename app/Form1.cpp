@@ -670,11 +670,25 @@ void TForm1::Beep()
     QApplication::beep();
 }
 
+QString TForm1::DialogFilter(const std::string& filter)
+{
+    // "*.*" means every file to the declaration, but only names with a dot
+    // to a file dialog here, and a saved declaration ("090000045-Rozaro") has
+    // none: it would not be offered for opening.
+    QStringList patterns = QString::fromStdString(filter).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+        if (pattern == QLatin1String("*.*")) {
+            pattern = QStringLiteral("*");
+        }
+    }
+    return patterns.join(QLatin1Char(' '));
+}
+
 bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string& filter, std::string& path)
 {
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, QString(), QString::fromStdString(initialFolder), QString::fromStdString(filter), nullptr,
-        QFileDialog::DontUseNativeDialog);
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(initialFolder),
+                                     DialogFilter(filter), nullptr, QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty()) {
         return false;
     }
@@ -689,7 +703,7 @@ bool TForm1::ChooseSaveFile(const std::string& initialFolder, const std::string&
         QDir(QString::fromStdString(initialFolder)).filePath(QString::fromStdString(proposedName));
     // The declaration asks its own question before replacing a file.
     const QString chosen =
-        QFileDialog::getSaveFileName(this, QString(), start, QString::fromStdString(filter), nullptr,
+        QFileDialog::getSaveFileName(this, QString(), start, DialogFilter(filter), nullptr,
                                      QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) {
         return false;

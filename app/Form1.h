@@ -53,6 +53,9 @@ public:
     // Lays the areas out for the current size.
     void FormResize();
 
+    // The file dialog's filter for a declaration's file pattern.
+    static QString DialogFilter(const std::string& filter);
+
     // UserInterface
     Answer AskWithCaptions(const std::string& message, int buttons,
                            const std::vector<std::string>& captions) override;

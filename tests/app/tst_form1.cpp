@@ -66,6 +66,7 @@ private Q_SLOTS:
     void everyControlCarriesNameAndDescription();
     void newFromTheMenuEntersTheWorkingState();
     void declinedNewLeavesTheStartState();
+    void everyFileFilterOffersFilesWithoutExtension();
 };
 
 void TestForm1::startStateDisablesTheWorkingEntries()
@@ -525,6 +526,18 @@ void TestForm1::declinedNewLeavesTheStartState()
     form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
     QVERIFY(form.findChild<QWidget*>(QStringLiteral("Panel5"))->isVisible());
     QVERIFY(!form.findChild<QAction*>(QStringLiteral("SaveAs1"))->isEnabled());
+}
+
+void TestForm1::everyFileFilterOffersFilesWithoutExtension()
+{
+    QCOMPARE(TForm1::DialogFilter("*.*"), QStringLiteral("*"));
+    QCOMPARE(TForm1::DialogFilter(""), QString());
+    QCOMPARE(TForm1::DialogFilter("*.xls"), QStringLiteral("*.xls"));
+    QCOMPARE(TForm1::DialogFilter("*.xls *.*"), QStringLiteral("*.xls *"));
+    // What the dialog's own matching makes of the result.
+    const QString saved = QStringLiteral("090000045-Rozaro");
+    QVERIFY(!QDir::match(QStringLiteral("*.*"), saved));
+    QVERIFY(QDir::match(TForm1::DialogFilter("*.*"), saved));
 }
 
 QTEST_MAIN(TestForm1)
