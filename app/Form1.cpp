@@ -9,6 +9,7 @@
 #include "workspace/DeclarationFile.h"
 #include "workspace/Workspace.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -646,6 +647,7 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& message
     QMessageBox box(icon, QString::fromUtf8(TForm1::ApplicationTitle), QString::fromStdString(message),
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.exec();
 }
 } // namespace

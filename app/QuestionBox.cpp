@@ -39,7 +39,7 @@ constexpr std::array<ButtonSlot, 3> Slots{{
 
 } // namespace
 
-QuestionBox::QuestionBox(const QString& title, const std::string& message, int buttons,
+QuestionBox::QuestionBox(const QString& title, const std::string& message, int buttonSet,
                          const std::vector<std::string>& captions, QWidget* parent)
     : QMessageBox(QMessageBox::NoIcon, title, QString::fromStdString(message), QMessageBox::NoButton, parent)
 {
@@ -47,7 +47,7 @@ QuestionBox::QuestionBox(const QString& title, const std::string& message, int b
     setTextFormat(Qt::PlainText);
     size_t nextCaption = 0;
     for (const ButtonSlot& slot : Slots) {
-        if ((buttons & slot.requested) == 0) {
+        if ((buttonSet & slot.requested) == 0) {
             continue;
         }
         QAbstractButton* button = addButton(slot.standard);
@@ -63,6 +63,10 @@ QuestionBox::QuestionBox(const QString& title, const std::string& message, int b
         // out anew, which a change of orientation forces.
         box->setOrientation(Qt::Vertical);
         box->setOrientation(Qt::Horizontal);
+    }
+    // The captions stand alone, without the style's pictures for Yes and No.
+    for (QAbstractButton* button : QMessageBox::buttons()) {
+        button->setIcon(QIcon());
     }
 }
 

@@ -15,7 +15,7 @@ class QuestionBox : public QMessageBox
 {
     Q_OBJECT
 public:
-    QuestionBox(const QString& title, const std::string& message, int buttons,
+    QuestionBox(const QString& title, const std::string& message, int buttonSet,
                 const std::vector<std::string>& captions, QWidget* parent = nullptr);
 
     // Shows the box modally and returns the answer.

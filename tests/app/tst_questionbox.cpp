@@ -182,16 +182,23 @@ void TestQuestionBox::boxIsCaptionedWithTheTitleAndShowsNoIcon()
     QString title;
     QMessageBox::Icon icon = QMessageBox::Critical;
     QString text;
+    QStringList buttonIcons;
     whenBoxOpens([&](QMessageBox* box) {
         title = box->windowTitle();
         icon = box->icon();
         text = box->text();
+        for (QAbstractButton* button : box->buttons()) {
+            if (!button->icon().isNull()) {
+                buttonIcons << button->text();
+            }
+        }
         box->button(QMessageBox::Yes)->click();
     });
     QuestionBox box(utf8(TForm1::ApplicationTitle), "Δημιουργία νέου αρχείου;", YesNo, {"Ναι", "Όχι"});
     box.Ask();
     QCOMPARE(title, utf8("Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών"));
     QCOMPARE(icon, QMessageBox::NoIcon);
+    QVERIFY(buttonIcons.isEmpty());
     QCOMPARE(text, utf8("Δημιουργία νέου αρχείου;"));
 }
 
