@@ -70,6 +70,8 @@ private Q_SLOTS:
     void boxIsCaptionedWithTheTitleAndShowsNoIcon();
     void markupInTheMessageShowsAsTyped();
     void mainWindowAsksThroughTheBox();
+    void reportsAreBoxesWithOneOkButton_data();
+    void reportsAreBoxesWithOneOkButton();
 };
 
 void TestQuestionBox::threeCaptionsOnTwoButtonsUseTheFirstTwo()
@@ -223,6 +225,51 @@ void TestQuestionBox::mainWindowAsksThroughTheBox()
     QCOMPARE(answer, Answer::Cancel);
     QCOMPARE(seen, QStringList({utf8("Ναι"), utf8("Όχι")}));
     QCOMPARE(parent, &form);
+}
+
+void TestQuestionBox::reportsAreBoxesWithOneOkButton_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("message") << 0 << int(QMessageBox::NoIcon);
+    QTest::newRow("warning") << 1 << int(QMessageBox::Warning);
+    QTest::newRow("error") << 2 << int(QMessageBox::Critical);
+}
+
+void TestQuestionBox::reportsAreBoxesWithOneOkButton()
+{
+    QFETCH(int, kind);
+    QFETCH(int, icon);
+    ProgramFolder folder;
+    TForm1 form(folder.path());
+    QString title;
+    QString text;
+    int shownIcon = -1;
+    QList<QAbstractButton*> buttons;
+    whenBoxOpens([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        shownIcon = box->icon();
+        buttons = box->buttons();
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        box->button(QMessageBox::Ok)->click();
+    });
+    const std::string message = "Λάθος ΑΦΜ Υπόχρεου <b>";
+    switch (kind) {
+    case 0:
+        form.ShowMessage(message);
+        break;
+    case 1:
+        form.ShowWarning(message);
+        break;
+    default:
+        form.ShowError(message);
+        break;
+    }
+    QCOMPARE(title, utf8("Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών"));
+    QCOMPARE(text, utf8("Λάθος ΑΦΜ Υπόχρεου <b>"));
+    QCOMPARE(shownIcon, icon);
+    QCOMPARE(buttons.size(), 1);
 }
 
 QTEST_MAIN(TestQuestionBox)
