@@ -568,13 +568,19 @@ void TForm1::changeEvent(QEvent* event)
 // as well, so a normal window that was dragged is put back to its size.
 void TForm1::KeepFixedSize()
 {
-    if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) != 0 ||
-        size() == m_normalSize || m_normalSize.isEmpty()) {
+    const auto resizable = Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
+    if ((windowState() & resizable) != 0 || size() == m_normalSize || m_normalSize.isEmpty()) {
+        m_sizeRestores = 0;
         return;
     }
-    QTimer::singleShot(0, this, [this] {
-        if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) == 0 &&
-            size() != m_normalSize) {
+    // A screen too small for the window makes the window manager refuse the
+    // size again and again; after a second refusal the window keeps what it got.
+    if (m_sizeRestores >= 2) {
+        return;
+    }
+    ++m_sizeRestores;
+    QTimer::singleShot(0, this, [this, resizable] {
+        if ((windowState() & resizable) == 0 && size() != m_normalSize) {
             resize(m_normalSize);
         }
     });

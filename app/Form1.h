@@ -107,6 +107,7 @@ private:
     bool m_busy = false;
     bool m_closed = false;
     QSize m_normalSize;
+    int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built
 
     QWidget* m_client = nullptr;

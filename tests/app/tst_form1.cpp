@@ -261,6 +261,11 @@ void TestForm1::normalWindowReturnsToItsSizeWhenDragged()
     form.resize(700, 500);
     QTRY_COMPARE(form.size(), normal);
     QCOMPARE(form.centralWidget()->size(), QSize(1007, 660));
+    // Again and again: every drag is undone, not only the first.
+    for (int i = 0; i < 3; ++i) {
+        form.resize(900 + i, 600);
+        QTRY_COMPARE(form.size(), normal);
+    }
 }
 
 void TestForm1::typingIntoTotalsBeepsAndChangesNothing()
