@@ -380,6 +380,13 @@ ReadResult ReadDeclaration(QIODevice& in)
         result.status = ReadStatus::ReadFailed;
         return result;
     }
+    // A file that does not begin as a declaration is not one, whatever else it
+    // holds: a workbook or an archive picked by mistake is full of zero bytes.
+    if (!isDeclarationHeader(std::string_view(data).substr(0, data.find_first_of("\r\n")))) {
+        result.status = ReadStatus::NotADeclaration;
+        result.failedLine = data.empty() ? 0 : 1;
+        return result;
+    }
     // The working store stops reading at a zero byte, so the rows after it
     // would vanish without a word; such a file is refused whole instead.
     if (std::memchr(data.data(), 0, data.size())) {
