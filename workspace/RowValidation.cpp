@@ -109,8 +109,10 @@ void RowValidation::RequireMandatoryFields()
 void RowValidation::AskIfNumberFailsCheck()
 {
     // CheckAFM throws a conversion error for nine characters that are not
-    // digits; that error leaves the gate as it is.
-    if (!m_settings.importing && !CheckAFM(m_row.Get(AFM)))
+    // digits; that error leaves the gate as it is, during an import too, where
+    // no key filter kept the letters out: such a number is never stored.
+    const bool passes = CheckAFM(m_row.Get(AFM));
+    if (!passes && !m_settings.importing)
         Ask("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή αναλυτικών αμοιβών. Είστε σίγουρος ότι αυτό "
             "είναι "
             "σωστό;");

@@ -144,6 +144,12 @@ TEST_F(RowValidationTest, AnAfmThatIsNoNumberIsAnErrorNotARefusal)
     EXPECT_TRUE(ws->RowAccepted);
     EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
     EXPECT_EQ(Rows().RecordCount(), 0);
+
+    // An import asks no question about the number, but letters in it are
+    // still no number: the row is not stored.
+    ws->Importing = true;
+    EXPECT_THROW(Post(GoodRow("12345678A")), EConvertError);
+    EXPECT_EQ(Rows().RecordCount(), 0);
 }
 
 TEST_F(RowValidationTest, DaysUpTo365PassEmptyBecomesZero)
