@@ -380,33 +380,30 @@ ReadResult ReadDeclaration(QIODevice& in)
         result.status = ReadStatus::ReadFailed;
         return result;
     }
-    // A file that does not begin as a declaration is not one, whatever else it
-    // holds: a workbook or an archive picked by mistake is full of zero bytes.
-    if (!isDeclarationHeader(std::string_view(data).substr(0, data.find_first_of("\r\n")))) {
-        result.status = ReadStatus::NotADeclaration;
-        result.failedLine = data.empty() ? 0 : 1;
-        return result;
-    }
-    // The working store stops reading at a zero byte, so the rows after it
-    // would vanish without a word; such a file is refused whole instead.
-    if (std::memchr(data.data(), 0, data.size())) {
-        result.status = ReadStatus::ReadFailed;
-        return result;
-    }
     result.detailLines.reserve(data.size() / (RecordWidth + 2) + 1);
 
+    // The working store stops reading at a zero byte, so the rows after it
+    // would vanish without a word; a line that holds one refuses the file,
+    // once the checks every line must pass have passed for it.
+    auto holdsZeroByte = [](std::string_view line) { return std::memchr(line.data(), 0, line.size()); };
     int lineNo = 0;
     forEachLine(data, [&](std::string_view line) {
         ++lineNo;
         if (lineNo == 1) {
+            // A workbook or an archive picked by mistake is no declaration,
+            // whatever zero bytes it holds.
             if (!isDeclarationHeader(line))
                 result.status = ReadStatus::NotADeclaration;
+            else if (holdsZeroByte(line))
+                result.status = ReadStatus::ReadFailed;
             return result.status == ReadStatus::Ok;
         }
         if (!line.empty() && line[0] != '1' && line[0] != '2' && line[0] != '3')
             result.status = ReadStatus::BadRecordKind;
         else if (line.size() != RecordWidth)
             result.status = ReadStatus::BadLineLength;
+        else if (holdsZeroByte(line))
+            result.status = ReadStatus::ReadFailed;
         else if (line[0] == '1')
             result.employerLines.emplace_back(line);
         else if (line[0] == '3') {
