@@ -227,10 +227,8 @@ void Workspace::New()
         return;
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
-    FixedFormatDataSet1.Close();
-    WriteWorkFile(ProgramPath("temp/generaldata"), {});
-    WriteWorkFile(ProgramPath("temp/record2"), {});
-    m_scanCopyStale = true;
+    // Empty working files; if they cannot be written, the declaration stays as it was.
+    ReplaceWorkingFiles(declaration::ReadResult{});
     LoadEmployerRecord();
     FixedFormatDataSet1.Open();
     m_index.Clear();

@@ -306,6 +306,20 @@ TEST_F(DeclarationCommandsTest, AnOpenThatCannotWriteItsWorkingFilesKeepsTheDecl
     EXPECT_EQ(RowTexts(), rows);
     EXPECT_EQ(ReadFile("temp/record2"), record2);
     EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
+
+    // New that cannot empty them either (nothing to write, so the file
+    // cannot even be created): rows and header stay, so a later save cannot
+    // write the header without its rows.
+    ws->SaveFileFactory = [](const QString& path) {
+        return std::make_unique<QSaveFile>(
+            path.endsWith(QStringLiteral("record2")) ? path + QStringLiteral("/not-a-folder/x") : path);
+    };
+    ui.Yes();
+    EXPECT_THROW(ws->New(), EFileError);
+    EXPECT_TRUE(Rows().Active());
+    EXPECT_EQ(RowTexts(), rows);
+    EXPECT_EQ(ReadFile("temp/record2"), record2);
+    EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
 }
 
 TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
