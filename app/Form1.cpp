@@ -2,6 +2,7 @@
 
 #include "app/DetailRowsModel.h"
 #include "app/Form2.h"
+#include "app/MenuEntryAccessible.h"
 #include "app/QuestionBox.h"
 #include "app/WheelKeyFilter.h"
 #include "dataset/DataSetErrors.h"
@@ -144,6 +145,7 @@ static void initResources()
 TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(parent)
 {
     initResources();
+    MenuEntryAccessible::Install();
     const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
     m_workspace = std::make_unique<Workspace>(*this, folder.toStdString());
 
@@ -215,6 +217,7 @@ QAction* TForm1::AddEntry(QMenu* menu, const char* objectName, const char* capti
 {
     auto* action = menu->addAction(utf8(caption));
     action->setObjectName(QString::fromLatin1(objectName));
+    action->setProperty(MenuEntryAccessible::DescriptionProperty, QString::fromLatin1(objectName));
     if (icon != nullptr) {
         action->setIcon(
             QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(icon) + QStringLiteral(".png")));
@@ -247,6 +250,8 @@ void TForm1::BuildMenus()
         QMenu* m = bar->addMenu(utf8(caption));
         m->setObjectName(QString::fromLatin1(objectName));
         m->menuAction()->setObjectName(QString::fromLatin1(objectName));
+        m->menuAction()->setProperty(MenuEntryAccessible::DescriptionProperty,
+                                     QString::fromLatin1(objectName));
         m->setAccessibleName(utf8(caption));
         m->setAccessibleDescription(QString::fromLatin1(objectName));
         return m;

@@ -3,6 +3,7 @@
 #include "dataset/DataSetErrors.h"
 #include "workspace/Workspace.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void closingWithoutChangesAsksNothingAndRemovesTemp();
     void closingWithChangesAndCancelKeepsTheWindow();
     void everyControlCarriesNameAndDescription();
+    void menuEntriesReadTheirCaptionAndObjectName();
     void newFromTheMenuEntersTheWorkingState();
     void declinedNewLeavesTheStartState();
     void everyFileFilterOffersFilesWithoutExtension();
@@ -496,6 +498,55 @@ void TestForm1::everyControlCarriesNameAndDescription()
         QCOMPARE(caption->text(), hints[i]);
         QVERIFY(caption->geometry().bottom() < button->geometry().top());
     }
+}
+
+// The entries as tools that drive the window reach them: menu bar, menu
+// item, its drop-down, the drop-down's items.
+void TestForm1::menuEntriesReadTheirCaptionAndObjectName()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(form.menuBar());
+    QVERIFY(bar != nullptr);
+    QStringList seen;
+    QAccessibleInterface* newEntry = nullptr;
+    for (int m = 0; m < bar->childCount(); ++m) {
+        QAccessibleInterface* item = bar->child(m);
+        seen << item->text(QAccessible::Description) + QLatin1Char('=') + item->text(QAccessible::Name);
+        QAccessibleInterface* dropDown = item->child(0);
+        QVERIFY(dropDown != nullptr);
+        for (int e = 0; e < dropDown->childCount(); ++e) {
+            QAccessibleInterface* entry = dropDown->child(e);
+            if (entry->role() == QAccessible::Separator) {
+                seen << QStringLiteral("-");
+                continue;
+            }
+            QCOMPARE(entry->role(), QAccessible::MenuItem);
+            seen << entry->text(QAccessible::Description) + QLatin1Char('=') + entry->text(QAccessible::Name);
+            if (entry->text(QAccessible::Description) == QLatin1String("New1")) {
+                newEntry = entry;
+            }
+        }
+    }
+    const QStringList expected =
+        QString::fromUtf8(
+            "File1=Αρχείο|New1=Νέο|Open1=Άνοιγμα|SaveAs1=Αποθήκευση ως...|-|Exit1=Έξοδος|"
+            "N14=Εκτύπωση|N110=Εκτύπωση 1ης Σελίδας|N15=Αναλυτικές Αμοιβές|-|N20=Εκτύπωση Συνόλων|"
+            "Tools1=Εργαλεία|N18=Εύρεση...|-|Excel1=Εισαγωγή στοιχείων από Excel|-|"
+            "N9=Δημιουργία συντόμευσης στην Επιφ. Εργασίας|zip1=Δημιουργία συμπιεσμένου αρχείου (zip)|-|"
+            "e1=Σύνδεση με εξυπηρετητή Razeve|Help1=Βοήθεια|N13=Οδηγίες εφαρμογής|-|N12=Σχετικά...")
+            .split(QLatin1Char('|'));
+    QCOMPARE(seen, expected);
+
+    // Pressing an entry from outside answers at once and runs the command
+    // afterwards, so the tool that pressed can answer the question it asks.
+    QVERIFY(newEntry != nullptr && newEntry->actionInterface() != nullptr);
+    QVERIFY(!newEntry->state().disabled);
+    form.answers = {UserInterface::Answer::No};
+    newEntry->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(form.questions.empty());
+    QTRY_COMPARE(form.questions, std::vector<std::string>{"Δημιουργία νέου αρχείου;"});
 }
 
 void TestForm1::newFromTheMenuEntersTheWorkingState()
