@@ -787,4 +787,6 @@ void TForm1::Refresh()
         m_edits[i]->setText(QString::fromStdString(m_workspace->Edits[i]));
     }
     m_Label32->setText(QString::fromStdString(m_workspace->Label32));
+    // A screen reader reads the count shown, not the caption the label had.
+    m_Label32->setAccessibleName(m_Label32->text().simplified());
 }

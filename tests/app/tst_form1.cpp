@@ -353,6 +353,9 @@ void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
     QCOMPARE(text("Edit9"), QStringLiteral("9,5"));
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
              QString::fromUtf8("12 Εγγραφές-10 μοναδικοί ΑΦΜ"));
+    // A screen reader reads the count now shown, not the caption before it.
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->accessibleName(),
+             QString::fromUtf8("12 Εγγραφές-10 μοναδικοί ΑΦΜ"));
     // Showing values is no change of the person's.
     QVERIFY(!ws.Modified);
 }
