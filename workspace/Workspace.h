@@ -99,7 +99,9 @@ public:
     void Button2Click();
 
     // Find: moves the detail store to the first row whose AFM (or surname)
-    // matches `key` (cp1253), whole or as a beginning.
+    // matches `key` (cp1253), whole or as a beginning. The window calls
+    // StorePendingRow() before it shows the find dialog, so that a refused row
+    // keeps the dialog shut; the store repeated here then finds nothing pending.
     enum class FindResult { Found, NotFound, Refused };
     FindResult FindRow(bool byAfm, const std::string& key, bool partialKey);
 
