@@ -649,7 +649,9 @@ UserInterface::Answer TForm1::AskWithCaptions(const std::string& message, int bu
                                               const std::vector<std::string>& captions)
 {
     QuestionBox box(utf8(ApplicationTitle), message, buttons, captions, this);
-    return box.Ask();
+    const Answer answer = box.Ask();
+    TakeBackActivation();
+    return answer;
 }
 
 namespace {
@@ -666,16 +668,30 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& message
 void TForm1::ShowMessage(const std::string& message)
 {
     showBox(this, QMessageBox::NoIcon, message);
+    TakeBackActivation();
 }
 
 void TForm1::ShowWarning(const std::string& message)
 {
     showBox(this, QMessageBox::Warning, message);
+    TakeBackActivation();
 }
 
 void TForm1::ShowError(const std::string& message)
 {
     showBox(this, QMessageBox::Critical, message);
+    TakeBackActivation();
+}
+
+void TForm1::TakeBackActivation()
+{
+    // Without a window manager nobody hands the activation back to the main
+    // window when a box closes, and its shortcuts stay dead until it is
+    // clicked; with one, asking again changes nothing. A window behind
+    // another modal one must not take the keyboard from it.
+    if (isVisible() && QApplication::activeModalWidget() == nullptr) {
+        activateWindow();
+    }
 }
 
 void TForm1::Beep()
@@ -702,6 +718,7 @@ bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string&
     const QString chosen =
         QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(initialFolder),
                                      DialogFilter(filter), nullptr, QFileDialog::DontUseNativeDialog);
+    TakeBackActivation();
     if (chosen.isEmpty()) {
         return false;
     }
@@ -718,6 +735,7 @@ bool TForm1::ChooseSaveFile(const std::string& initialFolder, const std::string&
     const QString chosen =
         QFileDialog::getSaveFileName(this, QString(), start, DialogFilter(filter), nullptr,
                                      QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    TakeBackActivation();
     if (chosen.isEmpty()) {
         return false;
     }

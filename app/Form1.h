@@ -95,6 +95,7 @@ private:
     void SetCommandEnabled(QAction* action, bool enabled);
     void Wire(QAction* action, std::function<void()> command);
     void HelpKey();
+    void TakeBackActivation();
     void HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value, const QString& text);
 
     QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const char* icon = nullptr);

@@ -29,5 +29,8 @@ int main(int argc, char* argv[])
     TForm2 form2(&form1);
     form1.SetWaitWindow(&form2);
     form1.show();
+    // A desktop without a window manager activates nothing by itself, and
+    // the menu shortcuts work only in the active window.
+    form1.activateWindow();
     return QApplication::exec();
 }

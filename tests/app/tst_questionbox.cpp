@@ -70,6 +70,7 @@ private Q_SLOTS:
     void boxIsCaptionedWithTheTitleAndShowsNoIcon();
     void markupInTheMessageShowsAsTyped();
     void mainWindowAsksThroughTheBox();
+    void mainWindowIsActiveAgainWhenABoxCloses();
     void reportsAreBoxesWithOneOkButton_data();
     void reportsAreBoxesWithOneOkButton();
 };
@@ -225,6 +226,36 @@ void TestQuestionBox::mainWindowAsksThroughTheBox()
     QCOMPARE(answer, Answer::Cancel);
     QCOMPARE(seen, QStringList({utf8("Ναι"), utf8("Όχι")}));
     QCOMPARE(parent, &form);
+}
+
+// Without a window manager nothing hands the activation back, and the
+// menu shortcuts work only in the active window.
+void TestQuestionBox::mainWindowIsActiveAgainWhenABoxCloses()
+{
+    ProgramFolder folder;
+    TForm1 form(folder.path());
+    form.show();
+    QWidget elsewhere;
+    // Another window is active when the box opens and gone when it closes,
+    // so no window is active any more unless the main window asks for it.
+    auto leaveNoWindowActive = [&](const std::function<void(QMessageBox*)>& close) {
+        elsewhere.show();
+        QApplication::setActiveWindow(&elsewhere);
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+        whenBoxOpens([&elsewhere, close](QMessageBox* box) {
+            elsewhere.hide();
+            QApplication::setActiveWindow(nullptr);
+            close(box);
+        });
+    };
+
+    leaveNoWindowActive([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    form.AskWithCaptions("Είστε σίγουρος;", YesNo, {"Ναι", "Όχι"});
+    QTRY_COMPARE(QApplication::activeWindow(), &form);
+
+    leaveNoWindowActive([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    form.ShowMessage("Λάθος ΑΦΜ Υπόχρεου");
+    QTRY_COMPARE(QApplication::activeWindow(), &form);
 }
 
 void TestQuestionBox::reportsAreBoxesWithOneOkButton_data()
