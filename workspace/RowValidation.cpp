@@ -182,9 +182,14 @@ void RowValidation::ReadGrossAndDeductions()
 }
 
 // Compared as 15-digit texts, so binary noise in the subtraction does not count.
+// Gross, deductions and net are whole cents by now, and when gross and
+// deductions are large and nearly equal the noise of their difference reaches
+// the fifteenth digit (263411,02 - 263404,91 renders as 6,11000000000001); such
+// a net is still exact to the cent and is not refused.
 void RowValidation::RequireNetAgrees()
 {
-    if (amount::FormatGeneral15(m_remainder) != amount::FormatGeneral15(m_net))
+    if (amount::FormatGeneral15(m_remainder) != amount::FormatGeneral15(m_net) &&
+        amount::FormatAmount(m_remainder) != amount::FormatAmount(m_net))
         Refuse("Οι Καθαρές αποδοχές δε συμφωνούν με τα υπόλοιπα ποσά που έχετε δηλώσει.Ελέγξτε τα ποσά των "
                "διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές");
 }

@@ -193,6 +193,12 @@ TEST_F(RowValidationTest, StoredRowIsStampedZeroFilledAndNormalised)
 TEST_F(RowValidationTest, AmountRelationsRefuseAtTheirBoundaries)
 {
     ExpectRefused(With(GoodRow(), {{Kathares, "800,01"}}), {"beep", kNet});
+    // Gross and deductions nearly equal: their binary difference is off in the
+    // fifteenth digit, yet the net is exact to the cent.
+    ExpectAccepted(
+        With(GoodRow("123456783"), {{AkaInc, "263411,02"}, {Kratiseis, "263404,91"}, {Kathares, "6,11"}}));
+    ExpectRefused(With(GoodRow(), {{AkaInc, "263411,02"}, {Kratiseis, "263404,91"}, {Kathares, "6,12"}}),
+                  {"beep", kNet});
     // Net -200 agrees with gross - deductions, so only the deductions check refuses it.
     ExpectRefused(With(GoodRow(), {{Kratiseis, "1200"}, {Kathares, "-200"}}), {"beep", kDeductions});
     ExpectRefused(With(GoodRow(), {{Xartosimo, "1000,01"}}), {"beep", kStamp});
