@@ -409,6 +409,11 @@ void TForm1::BuildGrid(QWidget* client)
     m_grid->verticalHeader()->setDefaultSectionSize(17);
     m_grid->horizontalHeader()->setFixedHeight(45);
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter | Qt::Alignment(Qt::TextWordWrap));
+    // The titles are set for columns as narrow as their amounts: in the
+    // window's font the longer words would be cut at the column's edges.
+    QFont titles = m_grid->horizontalHeader()->font();
+    titles.setStretch(QFont::Condensed);
+    m_grid->horizontalHeader()->setFont(titles);
     // Columns without a width of their own are as wide as their field's text.
     const int charWidth = m_grid->fontMetrics().averageCharWidth();
     for (int column = 0; column < m_rowsModel->columnCount(); ++column) {
