@@ -44,7 +44,9 @@ static std::string Message(const char* lead, declaration::DetailField field, int
 
 std::string RowMessage(declaration::DetailField field, int width)
 {
-    return Message("Το ποσό ", field, width);
+    // A row's amount must also fit its working field of the same width, where
+    // the decimal comma takes one character more than the cents do.
+    return Message("Το ποσό ", field, width - 1);
 }
 
 std::string TotalMessage(declaration::DetailField field, int width)

@@ -74,8 +74,15 @@ void appendFilled(std::string& out, std::string_view value, size_t width)
         out.append(width - value.size(), ' ');
 }
 
+// A signed value keeps its sign in front of the zeros ("-05"), so that the
+// field still reads back as the number it was.
 void appendZeroFilled(std::string& out, std::string_view value, size_t width)
 {
+    if (!value.empty() && (value.front() == '-' || value.front() == '+')) {
+        out += value.front();
+        value.remove_prefix(1);
+        width = width > 0 ? width - 1 : 0;
+    }
     if (value.size() < width)
         out.append(width - value.size(), '0');
     out.append(value);

@@ -255,6 +255,18 @@ TEST(Records, AmountsAreWholeCentsDaysAreZeroFilled)
     EXPECT_EQ(r.substr(166), "    ");
 }
 
+TEST(Records, SignedDaysKeepTheirSignInFrontAndReadBack)
+{
+    std::string line(170, ' ');
+    line.replace(0, 1, "3");
+    line.replace(147, 2, "-5");
+    const std::string r = Record3(line);
+    EXPECT_EQ(r.substr(147, 3), "-05");
+    std::string back;
+    ASSERT_TRUE(Record3ToWorking(r, back));
+    EXPECT_EQ(back.substr(147, 3), "-5 ");
+}
+
 TEST(Records, UnreadableAmountStopsTheWrite)
 {
     std::string line(170, ' ');
