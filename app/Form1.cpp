@@ -720,10 +720,16 @@ QString TForm1::DialogFilter(const std::string& filter)
 
 bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string& filter, std::string& path)
 {
-    const QString chosen =
-        QFileDialog::getOpenFileName(this, QString(), QString::fromStdString(initialFolder),
-                                     DialogFilter(filter), nullptr, QFileDialog::DontUseNativeDialog);
+    QFileDialog dialog(this, QString(), QString::fromStdString(initialFolder), DialogFilter(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name typed that names no file is handed on like any other: opening it
+    // then fails with the declaration's own report, instead of the dialog
+    // refusing it in words of its own.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
     TakeBackActivation();
+    const QString chosen = accepted ? dialog.selectedFiles().value(0) : QString();
     if (chosen.isEmpty()) {
         return false;
     }

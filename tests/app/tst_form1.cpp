@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -69,6 +71,7 @@ private Q_SLOTS:
     void newFromTheMenuEntersTheWorkingState();
     void declinedNewLeavesTheStartState();
     void everyFileFilterOffersFilesWithoutExtension();
+    void openDialogHandsOnANameThatNamesNoFile();
 };
 
 void TestForm1::startStateDisablesTheWorkingEntries()
@@ -597,6 +600,38 @@ void TestForm1::everyFileFilterOffersFilesWithoutExtension()
     const QString saved = QStringLiteral("090000045-Rozaro");
     QVERIFY(!QDir::match(QStringLiteral("*.*"), saved));
     QVERIFY(QDir::match(TForm1::DialogFilter("*.*"), saved));
+}
+
+void TestForm1::openDialogHandsOnANameThatNamesNoFile()
+{
+    ProgramFolder folder;
+    TForm1 form(folder.path());
+    form.show();
+    bool typed = false;
+    // Types a name into the open dialog once it is up; anything the dialog
+    // opens over itself instead of returning is closed with the dialog, so
+    // a refusal fails the test rather than hanging it.
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog != nullptr && !typed) {
+            typed = true;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QStringLiteral("missing-Rozaro"));
+            // From outside this tick, so the tick can come again if the
+            // Return key opens something instead of closing the dialog.
+            QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+        } else if (modal != nullptr) {
+            modal->close();
+            if (auto* dialog = form.findChild<QFileDialog*>()) {
+                dialog->reject();
+            }
+        }
+    });
+    driver.start(20);
+    std::string path;
+    QVERIFY(form.ChooseOpenFile(folder.path().toStdString(), "*.*", path));
+    QCOMPARE(QString::fromStdString(path), folder.filePath(QStringLiteral("missing-Rozaro")));
 }
 
 QTEST_MAIN(TestForm1)
