@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QTableView>
@@ -306,7 +307,13 @@ void TForm1::BuildHeader(QWidget* client)
         edit->setMaxLength(field.maxLength);
         edit->setGeometry(field.fieldRect);
         auto member = field.value;
-        connect(edit, &QLineEdit::textEdited, this, [this, edit, member](const QString& text) {
+        // Every change of the text counts, also one an accessibility tool
+        // makes without typing; only the program showing its own values
+        // is no edit.
+        connect(edit, &QLineEdit::textChanged, this, [this, edit, member](const QString& text) {
+            if (m_showingValues) {
+                return;
+            }
             RunCommand([&] { HeaderEdited(edit, member, text); });
         });
     }
@@ -332,6 +339,7 @@ void TForm1::HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHead
         // "?" while the field still showed it: refuse it as typed.
         Beep();
         const int cursor = edit->cursorPosition();
+        const QScopedValueRollback<bool> showing(m_showingValues, true);
         edit->setText(cp1253::toUnicode(m_workspace->Header.*value));
         edit->setCursorPosition(std::max(0, cursor - static_cast<int>(text.size() - edit->text().size())));
         return;
@@ -809,6 +817,7 @@ void TForm1::EnterWorkingState()
 
 void TForm1::Refresh()
 {
+    const QScopedValueRollback<bool> showing(m_showingValues, true);
     for (const HeaderField& field : HeaderFields) {
         FieldNamed(field.name)->setText(cp1253::toUnicode(m_workspace->Header.*field.value));
     }

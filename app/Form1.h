@@ -107,6 +107,7 @@ private:
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;
+    bool m_showingValues = false; // header fields are being filled by the program
     QSize m_normalSize;
     int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built

@@ -328,6 +328,16 @@ void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
     auto* tk = form.findChild<QLineEdit*>(QStringLiteral("TK"));
     typeText(tk, QStringLiteral("1234567"));
     QCOMPARE(form.workspace().Header.TK, std::string("12345"));
+
+    // A tool that puts the text in without typing it changes the declaration
+    // as much as the field on the screen.
+    form.workspace().Modified = false;
+    QAccessibleInterface* town =
+        QAccessible::queryAccessibleInterface(form.findChild<QLineEdit*>(QStringLiteral("Town")));
+    QVERIFY(town != nullptr && town->editableTextInterface() != nullptr);
+    town->editableTextInterface()->replaceText(0, 0, QString::fromUtf8("ΑΘΗΝΑ"));
+    QCOMPARE(form.workspace().Header.Town, std::string("\xC1\xC8\xC7\xCD\xC1"));
+    QVERIFY(form.workspace().Modified);
 }
 
 void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
