@@ -2,6 +2,7 @@
 #include "app/Form2.h"
 #include "app/InstanceGuard.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -21,6 +22,8 @@ int main(int argc, char* argv[])
         QMessageBox refusal(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle),
                             QString::fromUtf8("Η εφαρμογή εκτελείται ήδη από αυτόν τον φάκελο."),
                             QMessageBox::Ok);
+        // Like every other box of the program: the caption without a picture.
+        refusal.button(QMessageBox::Ok)->setIcon(QIcon());
         refusal.exec();
         return 1;
     }
