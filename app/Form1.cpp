@@ -473,7 +473,17 @@ void TForm1::BuildTotals(QWidget* client)
         // copied but not changed, and every typed character beeps.
         edit->setReadOnly(true);
         edit->installEventFilter(this);
-        m_edits[static_cast<size_t>(box.edit - 1)] = edit;
+        // Text put in from outside, without typing, goes the same way.
+        const size_t index = static_cast<size_t>(box.edit - 1);
+        connect(edit, &QLineEdit::textChanged, this, [this, edit, index] {
+            if (m_showingValues) {
+                return;
+            }
+            Beep();
+            const QScopedValueRollback<bool> showing(m_showingValues, true);
+            edit->setText(QString::fromStdString(m_workspace->Edits[index]));
+        });
+        m_edits[index] = edit;
         left += boxWidth + gap;
     }
     m_totalsPanel->setGeometry(0, OuterSize().height() - TotalsFromBottom, ClientWidth + FrameWidth,

@@ -292,6 +292,13 @@ void TestForm1::typingIntoTotalsBeepsAndChangesNothing()
     typeText(edit9, QString::fromUtf8("Ω"));
     QCOMPARE(form.beeps, 4);
     QVERIFY(edit9->text().isEmpty());
+
+    // Nor can a tool that puts text in without typing change a total.
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(edit1);
+    QVERIFY(box != nullptr && box->editableTextInterface() != nullptr);
+    box->editableTextInterface()->replaceText(0, 6, QStringLiteral("99"));
+    QCOMPARE(edit1->text(), QStringLiteral("1234,5"));
+    QCOMPARE(form.beeps, 5);
 }
 
 void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
