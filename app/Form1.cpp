@@ -305,6 +305,7 @@ void TForm1::BuildHeader(QWidget* client)
         auto* edit = new QLineEdit(client);
         name(edit, field.name, spoken(field.caption));
         edit->setMaxLength(field.maxLength);
+        edit->installEventFilter(this);
         edit->setGeometry(field.fieldRect);
         auto member = field.value;
         // Every change of the text counts, also one an accessibility tool
@@ -617,6 +618,16 @@ void TForm1::KeepFixedSize()
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
+        // The one-line fields take the vertical arrows, and so the turns of
+        // the mouse wheel, as a move of the caret back or on by one character.
+        const auto* arrow = static_cast<QKeyEvent*>(event);
+        if ((arrow->key() == Qt::Key_Up || arrow->key() == Qt::Key_Down) &&
+            qobject_cast<QLineEdit*>(watched)) {
+            QKeyEvent sideways(QEvent::KeyPress, arrow->key() == Qt::Key_Up ? Qt::Key_Left : Qt::Key_Right,
+                               arrow->modifiers());
+            QCoreApplication::sendEvent(watched, &sideways);
+            return true;
+        }
         for (QLineEdit* edit : m_edits) {
             if (watched != edit) {
                 continue;

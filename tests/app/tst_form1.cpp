@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void resizeStretchesBarsGridAndTotals();
     void normalWindowReturnsToItsSizeWhenDragged();
     void typingIntoTotalsBeepsAndChangesNothing();
+    void wheelAndVerticalArrowsMoveTheCaretInFields();
     void editingAHeaderFieldStoresItsCodePageBytes();
     void refreshShowsHeaderTotalsAndRowLabel();
     void workingStateEnablesEntriesAndHidesStartPanel();
@@ -299,6 +301,39 @@ void TestForm1::typingIntoTotalsBeepsAndChangesNothing()
     box->editableTextInterface()->replaceText(0, 6, QStringLiteral("99"));
     QCOMPARE(edit1->text(), QStringLiteral("1234,5"));
     QCOMPARE(form.beeps, 5);
+}
+
+void TestForm1::wheelAndVerticalArrowsMoveTheCaretInFields()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    auto* street = form.findChild<QLineEdit*>(QStringLiteral("Street"));
+    street->setFocus();
+    typeText(street, QStringLiteral("ODOS"));
+    QCOMPARE(street->cursorPosition(), 4);
+    QTest::keyClick(street, Qt::Key_Up);
+    QCOMPARE(street->cursorPosition(), 3);
+    QTest::keyClick(street, Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(street->selectedText(), QStringLiteral("O"));
+
+    // A step of the wheel towards the person is a Down press: one character on.
+    street->setCursorPosition(1);
+    const QPointF at(5, 5);
+    QWheelEvent wheel(at, street->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(street, &wheel);
+    QCOMPARE(street->cursorPosition(), 2);
+    QCOMPARE(street->text(), QStringLiteral("ODOS"));
+
+    // The totals boxes move their caret the same way, still without a beep.
+    form.workspace().Edits[0] = "1234,5";
+    form.Refresh();
+    auto* edit1 = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    edit1->setCursorPosition(6);
+    QTest::keyClick(edit1, Qt::Key_Up);
+    QCOMPARE(edit1->cursorPosition(), 5);
+    QCOMPARE(form.beeps, 0);
 }
 
 void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
