@@ -423,12 +423,18 @@ void TForm1::BuildGrid(QWidget* client)
     QFont titles = m_grid->horizontalHeader()->font();
     titles.setStretch(QFont::Condensed);
     m_grid->horizontalHeader()->setFont(titles);
-    // Columns without a width of their own are as wide as their field's text.
+    // Columns without a width of their own are as wide as their field's text,
+    // and never narrower than the longest word of their title.
     const int charWidth = m_grid->fontMetrics().averageCharWidth();
+    const QFontMetrics titleMetrics(titles);
     for (int column = 0; column < m_rowsModel->columnCount(); ++column) {
         int width = DetailRowsModel::ColumnWidth(column);
         if (width == 0) {
             width = declaration::DetailLayout()[DetailRowsModel::FieldOfColumn(column)].width * charWidth + 8;
+            const QString title = m_rowsModel->headerData(column, Qt::Horizontal).toString();
+            for (const QString& word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                width = std::max(width, titleMetrics.horizontalAdvance(word) + 12);
+            }
         }
         m_grid->setColumnWidth(column, width);
     }
