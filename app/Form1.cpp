@@ -117,6 +117,9 @@ struct HeaderField
     std::string EmployerHeader::*value;
     QRect labelRect;
     QRect fieldRect;
+    // A natural person's first and father's names: hidden while the header
+    // describes a legal entity, yet holding what a read file's name carries.
+    bool shown = true;
 };
 
 const HeaderField HeaderFields[] = {
@@ -132,6 +135,9 @@ const HeaderField HeaderFields[] = {
     {"Street", "Οδός:", 16, &EmployerHeader::Street, QRect(256, 89, 34, 21), QRect(292, 89, 140, 21)},
     {"Number", "Αριθμός:", 5, &EmployerHeader::Number, QRect(444, 89, 52, 21), QRect(498, 89, 50, 21)},
     {"TK", "Τ.Κ.:", 5, &EmployerHeader::TK, QRect(560, 89, 30, 21), QRect(592, 89, 50, 21)},
+    {"Name", "Όνομα:", 9, &EmployerHeader::Name, QRect(300, 56, 44, 21), QRect(346, 56, 80, 21), false},
+    {"FatherName", "Πατρώνυμο:", 3, &EmployerHeader::FatherName, QRect(440, 56, 70, 21),
+     QRect(512, 56, 40, 21), false},
 };
 
 } // namespace
@@ -301,8 +307,11 @@ void TForm1::BuildHeader(QWidget* client)
     m_headerBar = titleBar(client, "Panel1", "Στοιχεία Φορέα", 0, HeaderBarHeight);
 
     for (const HeaderField& field : HeaderFields) {
-        label(client, (std::string("Label") + field.name).c_str(), field.caption, field.labelRect);
+        QLabel* caption =
+            label(client, (std::string("Label") + field.name).c_str(), field.caption, field.labelRect);
         auto* edit = new QLineEdit(client);
+        caption->setVisible(field.shown);
+        edit->setVisible(field.shown);
         name(edit, field.name, spoken(field.caption));
         edit->setMaxLength(field.maxLength);
         edit->installEventFilter(this);

@@ -404,6 +404,12 @@ void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
     QCOMPARE(text("CompanyName"), QString::fromUtf8("ΔΗΜΟΣ"));
     QCOMPARE(text("Town"), QString::fromUtf8("ΑΘΗΝΑ"));
     QCOMPARE(text("Street"), QString());
+    // The hidden first and father's names of a natural person still hold theirs.
+    ws.Header.Name = "\xC3\xC9\xD9\xD1\xC3\xCF\xD3"; // ΓΙΩΡΓΟΣ
+    form.Refresh();
+    QCOMPARE(text("Name"), QString::fromUtf8("ΓΙΩΡΓΟΣ"));
+    QVERIFY(!form.findChild<QLineEdit*>(QStringLiteral("Name"))->isVisibleTo(&form));
+    QVERIFY(!form.findChild<QLineEdit*>(QStringLiteral("FatherName"))->isVisibleTo(&form));
     QCOMPARE(text("Edit1"), QStringLiteral("1,5"));
     QCOMPARE(text("Edit9"), QStringLiteral("9,5"));
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
