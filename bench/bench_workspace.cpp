@@ -49,13 +49,6 @@ public:
         path = savePath;
         return true;
     }
-    void ShowWaitWindow() override {}
-    void HideWaitWindow() override {}
-    void SetBusyCursor(bool) override {}
-    void SetGridVisible(bool) override {}
-    void FocusControl(const std::string&) override {}
-    void EnterWorkingState() override {}
-    void Refresh() override {}
 };
 
 // A nine-digit tax number whose last digit is the check digit of the first eight.

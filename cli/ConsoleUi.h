@@ -45,14 +45,6 @@ public:
     bool ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
                         const std::string& filter, std::string& path) override;
 
-    void ShowWaitWindow() override {}
-    void HideWaitWindow() override {}
-    void SetBusyCursor(bool) override {}
-    void SetGridVisible(bool) override {}
-    void FocusControl(const std::string&) override {}
-    void EnterWorkingState() override {}
-    void Refresh() override {}
-
 private:
     std::ostream& m_err;
     bool m_answerYes;

@@ -34,16 +34,18 @@ public:
     virtual bool ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
                                 const std::string& filter, std::string& path) = 0;
 
-    virtual void ShowWaitWindow() = 0;
-    virtual void HideWaitWindow() = 0;
-    virtual void SetBusyCursor(bool busy) = 0;
-    virtual void SetGridVisible(bool visible) = 0; // the grid and its navigator together
+    // What follows only changes what a window shows; a front without a window
+    // (the console, a benchmark) has nothing to do for it.
+    virtual void ShowWaitWindow() {}
+    virtual void HideWaitWindow() {}
+    virtual void SetBusyCursor(bool /*busy*/) {}
+    virtual void SetGridVisible(bool /*visible*/) {} // the grid and its navigator together
 
     // Moves the focus to a named control ("YearOfData", "AFM", "CompanyName", "dbGrid1" ...).
-    virtual void FocusControl(const std::string& name) = 0;
+    virtual void FocusControl(const std::string& /*name*/) {}
     // The declaration moved to the working state: enable the working-state
     // entries and hide the start panel.
-    virtual void EnterWorkingState() = 0;
+    virtual void EnterWorkingState() {}
     // The header, totals or row label changed and should be shown again.
-    virtual void Refresh() = 0;
+    virtual void Refresh() {}
 };

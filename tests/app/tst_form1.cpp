@@ -681,8 +681,8 @@ void TestForm1::openDialogHandsOnANameThatNamesNoFile()
             QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
         } else if (modal != nullptr) {
             modal->close();
-            if (auto* dialog = form.findChild<QFileDialog*>()) {
-                dialog->reject();
+            if (auto* leftOpen = form.findChild<QFileDialog*>()) {
+                leftOpen->reject();
             }
         }
     });
