@@ -283,10 +283,41 @@ int32_t StrToInt(std::string_view text)
     return static_cast<int32_t>(value);
 }
 
+namespace {
+
+// The decimal cents / 100, written exactly.
+Decimal centsDecimal(int64_t cents)
+{
+    Decimal d;
+    d.negative = cents < 0;
+    d.digits = std::to_string(d.negative ? -cents : cents);
+    d.point = static_cast<int>(d.digits.size()) - 2;
+    stripTrailingZeros(d);
+    if (d.digits.empty())
+        d.negative = false;
+    return d;
+}
+
+// True when `value` is the 80-bit value nearest to a whole number of cents
+// of at most 15 digits, as every amount read from a text with two decimals
+// is. Its 18-digit expansion is then exactly those cents, so both formats
+// can be written from the integer without the costly decimal expansion.
+bool isNearestToCents(long double value, int64_t& cents)
+{
+    if (!(std::fabs(value) < 1e13L))
+        return false;
+    cents = std::llround(value * 100.0L);
+    return static_cast<long double>(cents) / 100.0L == value;
+}
+
+} // namespace
+
 std::string FormatAmount(long double value)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
+    if (int64_t cents = 0; isNearestToCents(value, cents))
+        return fixedText(centsDecimal(cents));
     Decimal d = expand18(value);
     roundDigits(d, d.point + 2);
     return fixedText(d);
@@ -297,6 +328,8 @@ std::string FormatGeneral15(long double value)
     if (!std::isfinite(value))
         return nonFiniteText(value);
     constexpr int precision = 15;
+    if (int64_t cents = 0; isNearestToCents(value, cents))
+        return fixedText(centsDecimal(cents)); // at most 15 digits, exponent within -2..12
     Decimal d = expand18(value);
     roundDigits(d, precision);
     if (d.digits.empty())
@@ -334,15 +367,7 @@ bool FromFileForm(std::string_view fileField, std::string& out)
         return false;
     constexpr int64_t exactLimit = 1000000000000000; // 15 digits: N / 100 is exact in 18 digits
     if (cents > -exactLimit && cents < exactLimit) {
-        const bool negative = cents < 0;
-        Decimal d;
-        d.negative = negative;
-        d.digits = std::to_string(negative ? -cents : cents);
-        d.point = static_cast<int>(d.digits.size()) - 2;
-        stripTrailingZeros(d);
-        if (d.digits.empty())
-            d.negative = false;
-        out = fixedText(d);
+        out = fixedText(centsDecimal(cents));
         return true;
     }
     out = FormatGeneral15(static_cast<long double>(cents) / 100.0L);

@@ -119,6 +119,39 @@ TEST(AmountPattern, HidesBinaryRoundingOfSums)
     EXPECT_EQ(FormatAmount(sum), "10");
 }
 
+// Amounts read from two-decimal texts take a short route through whole
+// cents; a neighbouring value one step off must still come out the same
+// through the full decimal expansion.
+TEST(AmountPattern, CentsAndTheirNeighboursFormatAlike)
+{
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 15);
+        long long cents = static_cast<long long>(random() % 1000000000000000ULL);
+        for (int k = digits; k < 15; ++k)
+            cents /= 10;
+        if (random() % 2)
+            cents = -cents;
+        const std::string whole = std::to_string(std::llabs(cents) / 100);
+        const long long part = std::llabs(cents) % 100;
+        std::string text = (cents < 0 ? "-" : "") + whole;
+        if (part != 0)
+            text += (part % 10 == 0) ? "," + std::to_string(part / 10)
+                                     : "," + std::string(part < 10 ? "0" : "") + std::to_string(part);
+        if (text == "-0")
+            text = "0";
+        const long double value = read(text);
+        ASSERT_EQ(FormatAmount(value), text);
+        ASSERT_EQ(FormatGeneral15(value), text);
+        if (value == 0)
+            continue; // its neighbours are the tiniest numbers there are, not amounts
+        for (long double neighbour : {std::nextafter(value, 1e20L), std::nextafter(value, -1e20L)}) {
+            ASSERT_EQ(FormatAmount(neighbour), text) << text;
+            ASSERT_EQ(FormatGeneral15(neighbour), text) << text;
+        }
+    }
+}
+
 TEST(GeneralForm, FifteenSignificantDigits)
 {
     EXPECT_EQ(FormatGeneral15(read("799,999999999999995")), "800");
