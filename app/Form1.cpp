@@ -409,10 +409,18 @@ void TForm1::BuildRecordTools(QWidget* client)
     m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", QRect(764, 156, 110, 44));
     m_Button2->setToolTip(utf8("Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
     m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", QRect(884, 156, 110, 44));
-    connect(m_Button2, &QPushButton::clicked, this,
-            [this] { RunCommand([this] { m_workspace->Button2Click(); }); });
-    connect(m_Button1, &QPushButton::clicked, this,
-            [this] { RunCommand([this] { m_workspace->Button1Click(); }); });
+    connect(m_Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(m_Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+}
+
+void TForm1::Button1Click()
+{
+    RunCommand([this] { m_workspace->SortByAfm(); });
+}
+
+void TForm1::Button2Click()
+{
+    RunCommand([this] { m_workspace->SortAlphabetically(); });
 }
 
 void TForm1::BuildGrid(QWidget* client)

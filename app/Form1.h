@@ -82,6 +82,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Button1Click();
+    void Button2Click();
     void BuildMenus();
     void BuildHeader(QWidget* client);
     void BuildRecordTools(QWidget* client);

@@ -85,7 +85,8 @@ ExitStatus RunSort(CliSession& session, const Arguments& args, std::ostream&)
         return opened;
     Workspace& work = session.Work();
     const bool byNumber = args[0] == "afm";
-    if (!session.Guarded([&] { byNumber ? work.Button1Click() : work.Button2Click(); }) || !work.RowAccepted)
+    bool sorted = false;
+    if (!session.Guarded([&] { sorted = byNumber ? work.SortByAfm() : work.SortAlphabetically(); }) || !sorted)
         return ExitRefused;
     return session.SaveDeclarationAs(args[2]);
 }

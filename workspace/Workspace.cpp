@@ -310,15 +310,20 @@ void Workspace::LoadEmployerRecord()
     Modified = false;
 }
 
-bool Workspace::StorePendingRow()
+Workspace::StoreOutcome Workspace::StorePendingRow()
 {
+    const auto state = FixedFormatDataSet1.State();
+    if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert)
+        return StoreOutcome::NothingPending;
     RowAccepted = true;
     try {
         FixedFormatDataSet1.Post();
-    } catch (...) {
-        // Nothing pending, or an error that is not a refusal: the caller goes on.
+    } catch (const EAbort&) {
+        // The row checks refuse with the silent abort after their own
+        // message; any other hook's silent abort leaves the row unstored too.
+        return StoreOutcome::Refused;
     }
-    return RowAccepted;
+    return RowAccepted ? StoreOutcome::Stored : StoreOutcome::Refused;
 }
 
 bool Workspace::HeaderAfmPasses() const
@@ -357,7 +362,7 @@ bool Workspace::ValidateForSave()
         m_ui.FocusControl("AFM");
         return false;
     }
-    if (!StorePendingRow())
+    if (!StorePendingRowFirst())
         return false;
 
     // The rows checked are the rows that will be written: the store's own.
@@ -541,20 +546,20 @@ void Workspace::RecomputeTotals()
 // ---------------------------------------------------------------------------
 // Sorting
 
-void Workspace::Button1Click()
+bool Workspace::SortByAfm()
 {
-    SortRows(SortKind::ByAfm);
+    return SortRows(SortKind::ByAfm);
 }
 
-void Workspace::Button2Click()
+bool Workspace::SortAlphabetically()
 {
-    SortRows(SortKind::Alphabetical);
+    return SortRows(SortKind::Alphabetical);
 }
 
-void Workspace::SortRows(SortKind kind)
+bool Workspace::SortRows(SortKind kind)
 {
-    if (!StorePendingRow())
-        return;
+    if (!StorePendingRowFirst())
+        return false;
     BusyWindow busy(m_ui);
 
     auto& rows = FixedFormatDataSet1;
@@ -600,6 +605,7 @@ void Workspace::SortRows(SortKind kind)
     m_index.Renumber(formerIds);
     rows.First();
     Modified = true;
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -607,7 +613,7 @@ void Workspace::SortRows(SortKind kind)
 
 Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, bool partialKey)
 {
-    if (!StorePendingRow())
+    if (!StorePendingRowFirst())
         return FindResult::Refused;
     TFixedFormatDataSet::TLocateOptions options;
     options.PartialKey = partialKey;

@@ -90,13 +90,23 @@ public:
     // Errors that are not refusals (an unreadable amount) are thrown.
     bool RevalidateStoredRow(int index);
 
+    // What became of the detail store's pending row when a command stored it
+    // first: stored, there was none, or the row checks refused it (they have
+    // told the person why, and the row stays in edit).
+    enum class StoreOutcome { Stored, NothingPending, Refused };
     // Stores the detail store's pending row, if any, as commands do before
-    // they look at all rows; false when the row checks refused it.
-    bool StorePendingRow();
+    // they look at all rows. An error that is not the row checks' refusal (an
+    // amount that cannot be read, a working file that cannot be written) is
+    // thrown, with the row left in edit, so that the command stops and the
+    // person sees why instead of losing the row.
+    StoreOutcome StorePendingRow();
+    // True when the command may go on: the row was stored or there was none.
+    bool StorePendingRowFirst() { return StorePendingRow() != StoreOutcome::Refused; }
 
-    // Sorting: by AFM (the whole record) and alphabetically (from the surname on).
-    void Button1Click();
-    void Button2Click();
+    // Sorting: by AFM (the whole record) and alphabetically (from the surname
+    // on). False when the pending row was refused and nothing was sorted.
+    bool SortByAfm();
+    bool SortAlphabetically();
 
     // Find: moves the detail store to the first row whose AFM (or surname)
     // matches `key` (cp1253), whole or as a beginning. The window calls
@@ -114,7 +124,7 @@ public:
 
 private:
     enum class SortKind { ByAfm, Alphabetical };
-    void SortRows(SortKind kind);
+    bool SortRows(SortKind kind);
     bool ResolveUnsavedChanges();
     void RunRowValidation(DetailRow& row, bool newRow, bool& verdict);
     bool IsStoredPair(const std::string& afm, const std::string& typeInc);

@@ -39,7 +39,7 @@ TEST_F(SortFindTest, ByAfmOrdersByTheWholeRecord)
               With(GoodRow("100000000", "11", "ALPHA"), {{Name, "B"}}),
               With(GoodRow("100000000", "12", "ALPHA"), {{Name, "A"}})});
     const std::string beforeRecord21 = ReadFile("temp/record21");
-    ws->Button1Click();
+    ws->SortByAfm();
     EXPECT_EQ(Column(AFM), (Strings{"100000000", "100000000", "100000000", "100000001", "200000000"}));
     EXPECT_EQ(Column(SurName), (Strings{"ALPHA", "ALPHA", "ZETA", "PAPAS", "PAPAS"}));
     EXPECT_EQ(Column(Name), (Strings{"A", "B", "", "", ""}));
@@ -60,7 +60,7 @@ TEST_F(SortFindTest, AlphabeticalOrdersByCodePageBytesFromTheSurnameOn)
     StoreAll({GoodRow("1", "10", Cp("ΠΑΠΑΣΤΑΘΗΣ")), GoodRow("2", "10", Cp("ΑΓΓΕΛΟΣ")),
               GoodRow("3", "10", Cp("ΠΑΠΑΣ")), GoodRow("4", "10", Cp("ΆΓΓΕΛΟΣ")),
               GoodRow("5", "10", "ZORBAS")});
-    ws->Button2Click();
+    ws->SortAlphabetically();
     EXPECT_EQ(Column(SurName),
               (Strings{"ZORBAS", Cp("ΆΓΓΕΛΟΣ"), Cp("ΑΓΓΕΛΟΣ"), Cp("ΠΑΠΑΣ"), Cp("ΠΑΠΑΣΤΑΘΗΣ")}));
     // The AFM travels with its row.
@@ -70,13 +70,13 @@ TEST_F(SortFindTest, AlphabeticalOrdersByCodePageBytesFromTheSurnameOn)
 TEST_F(SortFindTest, AlphabeticalSwapsRowsWithEqualTails)
 {
     StoreAll({GoodRow("1", "10", "B"), GoodRow("2", "10", "B"), GoodRow("3", "10", "A")});
-    ws->Button2Click();
+    ws->SortAlphabetically();
     EXPECT_EQ(Column(AFM), (Strings{"3", "2", "1"}));
 }
 
 TEST_F(SortFindTest, SortingNothingWritesAnEmptyFile)
 {
-    ws->Button1Click();
+    ws->SortByAfm();
     EXPECT_EQ(ReadFile("temp/record2"), "");
     EXPECT_TRUE(Rows().Active());
     EXPECT_EQ(Rows().RecordCount(), 0);
@@ -87,7 +87,7 @@ TEST_F(SortFindTest, ASortThatCannotWriteLosesNothing)
     StoreAll({GoodRow("2"), GoodRow("1"), GoodRow("3")});
     const std::string record2 = ReadFile("temp/record2");
     ws->SaveFileFactory = FailWritingFilesEndingIn("record2");
-    EXPECT_THROW(ws->Button1Click(), EFileError);
+    EXPECT_THROW(ws->SortByAfm(), EFileError);
     EXPECT_TRUE(Rows().Active());
     EXPECT_EQ(Column(AFM), (Strings{"2", "1", "3"}));
     EXPECT_EQ(ReadFile("temp/record2"), record2);
@@ -105,7 +105,7 @@ TEST_F(SortFindTest, ARefusedPendingRowStopsSortAndFind)
                                   "αναλυτικών αμοιβών"};
     for (int button = 1; button <= 2; ++button) {
         ui.Forget();
-        button == 1 ? ws->Button1Click() : ws->Button2Click();
+        button == 1 ? ws->SortByAfm() : ws->SortAlphabetically();
         EXPECT_EQ(ui.Said(), refusal);
         EXPECT_EQ(ui.log.size(), 2u);
         EXPECT_EQ(ReadFile("temp/record2"), record2);
