@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/DetailRowsModel.h"
+#include "app/Find.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
 #include "app/QuestionBox.h"
@@ -8,6 +9,7 @@
 #include "dataset/DataSetErrors.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/Helpers.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractButton>
@@ -21,12 +23,32 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+
+using declaration::EmployerHeader;
+
+// The employer header: one line edit per field of the employer record, in
+// keyboard order, each as long as its place in the record.
+struct HeaderSlot
+{
+    HeaderField field;
+    const char* caption;
+    int maxLength;
+    std::string EmployerHeader::*value;
+    QRect labelRect;
+    QRect fieldRect;
+    // Whole numbers: the year, the tax number and the postcode take digits only.
+    bool digitsOnly = false;
+    // A natural person's first and father's names: hidden while the header
+    // describes a legal entity, yet holding what a read file's name carries.
+    bool shown = true;
+};
 
 namespace {
 
@@ -105,40 +127,36 @@ QLabel* label(QWidget* parent, const char* objectName, const char* caption, cons
     return text;
 }
 
-using declaration::EmployerHeader;
-
-// The employer header: one line edit per field of the employer record, in
-// keyboard order, each as long as its place in the record.
-struct HeaderField
-{
-    const char* name;
-    const char* caption;
-    int maxLength;
-    std::string EmployerHeader::*value;
-    QRect labelRect;
-    QRect fieldRect;
-    // A natural person's first and father's names: hidden while the header
-    // describes a legal entity, yet holding what a read file's name carries.
-    bool shown = true;
-};
-
-const HeaderField HeaderFields[] = {
-    {"YearOfData", "Έτος που αφορούν\nτα στοιχεία: (*)", 4, &EmployerHeader::YearOfData,
-     QRect(8, 21, 128, 30), QRect(140, 25, 44, 21)},
-    {"AFM", "ΑΦΜ Φορέα ή \nΕποπτεύοντος Υπουργείου: (*) ", 9, &EmployerHeader::AFM, QRect(202, 21, 186, 30),
-     QRect(390, 25, 80, 21)},
-    {"AntikeimenoErgasion", "Όνομα Υπηρεσίας: (*)", 16, &EmployerHeader::AntikeimenoErgasion,
+const HeaderSlot HeaderSlots[] = {
+    {HeaderField::YearOfData, "Έτος που αφορούν\nτα στοιχεία: (*)", 4, &EmployerHeader::YearOfData,
+     QRect(8, 21, 128, 30), QRect(140, 25, 44, 21), true},
+    {HeaderField::AFM, "ΑΦΜ Φορέα ή \nΕποπτεύοντος Υπουργείου: (*) ", 9, &EmployerHeader::AFM,
+     QRect(202, 21, 186, 30), QRect(390, 25, 80, 21), true},
+    {HeaderField::AntikeimenoErgasion, "Όνομα Υπηρεσίας: (*)", 16, &EmployerHeader::AntikeimenoErgasion,
      QRect(8, 56, 128, 21), QRect(140, 56, 140, 21)},
-    {"CompanyName", "Ονομασία Φορέα ή\nΕποπτεύοντος Υπουργείου: (*)", 30, &EmployerHeader::CompanyName,
-     QRect(488, 21, 182, 30), QRect(672, 25, 240, 21)},
-    {"Town", "Πόλη:", 10, &EmployerHeader::Town, QRect(112, 89, 34, 21), QRect(148, 89, 96, 21)},
-    {"Street", "Οδός:", 16, &EmployerHeader::Street, QRect(256, 89, 34, 21), QRect(292, 89, 140, 21)},
-    {"Number", "Αριθμός:", 5, &EmployerHeader::Number, QRect(444, 89, 52, 21), QRect(498, 89, 50, 21)},
-    {"TK", "Τ.Κ.:", 5, &EmployerHeader::TK, QRect(560, 89, 30, 21), QRect(592, 89, 50, 21)},
-    {"Name", "Όνομα:", 9, &EmployerHeader::Name, QRect(300, 56, 44, 21), QRect(346, 56, 80, 21), false},
-    {"FatherName", "Πατρώνυμο:", 3, &EmployerHeader::FatherName, QRect(440, 56, 70, 21),
-     QRect(512, 56, 40, 21), false},
+    {HeaderField::CompanyName, "Ονομασία Φορέα ή\nΕποπτεύοντος Υπουργείου: (*)", 30,
+     &EmployerHeader::CompanyName, QRect(488, 21, 182, 30), QRect(672, 25, 240, 21)},
+    {HeaderField::Town, "Πόλη:", 10, &EmployerHeader::Town, QRect(112, 89, 34, 21), QRect(148, 89, 96, 21)},
+    {HeaderField::Street, "Οδός:", 16, &EmployerHeader::Street, QRect(256, 89, 34, 21),
+     QRect(292, 89, 140, 21)},
+    {HeaderField::Number, "Αριθμός:", 5, &EmployerHeader::Number, QRect(444, 89, 52, 21),
+     QRect(498, 89, 50, 21)},
+    {HeaderField::TK, "Τ.Κ.:", 5, &EmployerHeader::TK, QRect(560, 89, 30, 21), QRect(592, 89, 50, 21), true},
+    {HeaderField::Name, "Όνομα:", 9, &EmployerHeader::Name, QRect(300, 56, 44, 21), QRect(346, 56, 80, 21),
+     false, false},
+    {HeaderField::FatherName, "Πατρώνυμο:", 3, &EmployerHeader::FatherName, QRect(440, 56, 70, 21),
+     QRect(512, 56, 40, 21), false, false},
 };
+
+const HeaderSlot& SlotOf(HeaderField field)
+{
+    return HeaderSlots[static_cast<size_t>(field)];
+}
+
+std::string LabelName(HeaderField field)
+{
+    return "Label" + std::string(HeaderFieldName(field));
+}
 
 } // namespace
 
@@ -175,6 +193,10 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     BuildStartPanel(m_client);
     SetTabOrder();
 
+    // Made once, so it keeps what the person chose last time.
+    m_find = new TFind(this);
+    m_find->Beep = [this] { Beep(); };
+
     // The window sees F1 before whichever control has the focus.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
@@ -194,7 +216,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate()
 {
-    m_keyLed.SetCapsLock(true);
+    m_keyLed->SetCapsLock(true);
 
     m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
     LayoutStartPanel(OuterSize());
@@ -299,6 +321,7 @@ void TForm1::BuildMenus()
     Wire(m_New1, [this] { m_workspace->New(); });
     Wire(m_Open1, [this] { m_workspace->Open(); });
     Wire(m_SaveAs1, [this] { m_workspace->SaveAs(); });
+    Wire(m_N18, [this] { N18Click(); });
     Wire(m_Exit1, [this] { close(); });
 }
 
@@ -306,27 +329,28 @@ void TForm1::BuildHeader(QWidget* client)
 {
     m_headerBar = titleBar(client, "Panel1", "Στοιχεία Φορέα", 0, HeaderBarHeight);
 
-    for (const HeaderField& field : HeaderFields) {
-        QLabel* caption =
-            label(client, (std::string("Label") + field.name).c_str(), field.caption, field.labelRect);
+    for (const HeaderSlot& slot : HeaderSlots) {
+        const std::string objectName(HeaderFieldName(slot.field));
+        QLabel* caption = label(client, LabelName(slot.field).c_str(), slot.caption, slot.labelRect);
         auto* edit = new QLineEdit(client);
-        caption->setVisible(field.shown);
-        edit->setVisible(field.shown);
-        name(edit, field.name, spoken(field.caption));
-        edit->setMaxLength(field.maxLength);
+        caption->setVisible(slot.shown);
+        edit->setVisible(slot.shown);
+        name(edit, objectName.c_str(), spoken(slot.caption));
+        edit->setMaxLength(slot.maxLength);
         edit->installEventFilter(this);
-        edit->setGeometry(field.fieldRect);
-        auto member = field.value;
+        edit->setGeometry(slot.fieldRect);
         // Every change of the text counts, also one an accessibility tool
         // makes without typing; only the program showing its own values
         // is no edit.
-        connect(edit, &QLineEdit::textChanged, this, [this, edit, member](const QString& text) {
+        connect(edit, &QLineEdit::textChanged, this, [this, edit, &slot](const QString& text) {
             if (m_showingValues) {
                 return;
             }
-            RunCommand([&] { HeaderEdited(edit, member, text); });
+            RunCommand([&] { HeaderEdited(edit, slot, text); });
         });
     }
+    // Leaving the year or the tax number checks it, however the focus goes.
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::HeaderFocusChanged);
 
     QLabel* address = label(client, "LabelAddress", "Διεύθυνση\nΥπηρεσίας:", QRect(8, 84, 96, 32), true);
     address->setAutoFillBackground(true);
@@ -338,15 +362,99 @@ void TForm1::BuildHeader(QWidget* client)
     QLabel* mandatory =
         label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(712, 56, 200, 21), true);
     mandatory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    BuildHeaderKind(client);
 }
 
-void TForm1::HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value,
-                          const QString& text)
+// The kind of the obliged party. The panel never shows: the header describes
+// a legal entity, and New and Open set it so; the selector is kept for the
+// natural person's layout that a stored declaration may still carry.
+void TForm1::BuildHeaderKind(QWidget* client)
 {
+    auto* panel = new QWidget(client);
+    name(panel, "Panel6", utf8("Είδος υπόχρεου"));
+    panel->setGeometry(712, 4, 200, 20);
+    m_RadioButton1 = new QRadioButton(utf8("Επωνυμία"), panel);
+    name(m_RadioButton1, "RadioButton1", utf8("Επωνυμία"));
+    m_RadioButton1->setGeometry(0, 0, 90, 20);
+    m_RadioButton1->setChecked(true);
+    m_RadioButton2 = new QRadioButton(utf8("Ονοματεπώνυμο"), panel);
+    name(m_RadioButton2, "RadioButton2", utf8("Ονοματεπώνυμο"));
+    m_RadioButton2->setGeometry(90, 0, 110, 20);
+    panel->hide();
+    connect(m_RadioButton1, &QRadioButton::clicked, this, [this] { HeaderKindClick(false); });
+    connect(m_RadioButton2, &QRadioButton::clicked, this, [this] { HeaderKindClick(true); });
+}
+
+void TForm1::HeaderKindClick(bool naturalPerson)
+{
+    m_workspace->Header.NaturalPerson = naturalPerson;
+    ShowHeaderKind(naturalPerson);
+    m_workspace->Modified = true;
+}
+
+void TForm1::ShowHeaderKind(bool naturalPerson)
+{
+    auto* caption = findChild<QLabel*>(QString::fromStdString(LabelName(HeaderField::CompanyName)));
+    caption->setText(utf8(naturalPerson ? "Επωνυμο: (*)" : "Επωνυμία Επιχείρησης: (*)"));
+    caption->setAccessibleName(caption->text());
+    FieldNamed(HeaderField::CompanyName)->setAccessibleName(caption->text());
+    for (HeaderField field : {HeaderField::Name, HeaderField::FatherName}) {
+        findChild<QLabel*>(QString::fromStdString(LabelName(field)))->setVisible(naturalPerson);
+        FieldNamed(field)->setVisible(naturalPerson);
+    }
+}
+
+// Typing into the header: every character marks the declaration changed,
+// also one the field's filter then drops, so closing never loses a keystroke
+// without asking. True when the key is dropped.
+bool TForm1::HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key)
+{
+    const QString typed = key.text();
+    // Tab moves between fields, Delete edits without a character: neither is typed.
+    if (typed.isEmpty() || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab ||
+        key.key() == Qt::Key_Delete) {
+        return false;
+    }
+    m_workspace->Modified = true;
+    if (!slot.digitsOnly) {
+        return false;
+    }
+    for (QChar c : typed) {
+        char16_t character = c.unicode();
+        DigitsOnlyKey(character, *this);
+        if (character == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
+{
+    // Only the person leaving a field for another control of this window is
+    // checked: not a box or menu opening over it, nor the program placing
+    // the focus.
+    if (m_focusByProgram || old == nullptr || now == nullptr || now->window() != this) {
+        return;
+    }
+    if (old == FieldNamed(HeaderField::YearOfData)) {
+        RunCommand([this] { m_workspace->YearOfDataExit(); });
+    } else if (old == FieldNamed(HeaderField::AFM)) {
+        RunCommand([this] { m_workspace->AFMExit(); });
+    }
+}
+
+void TForm1::HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text)
+{
+    const auto value = slot.value;
     std::string bytes;
-    if (!cp1253::fromUnicodeChecked(text, bytes)) {
-        // A character the declaration file cannot hold would be written as
-        // "?" while the field still showed it: refuse it as typed.
+    // A character the declaration file cannot hold would be written as "?"
+    // while the field still showed it; a pasted letter in a number field
+    // would pass where a typed one cannot: refuse both as typed.
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+    if (!cp1253::fromUnicodeChecked(text, bytes) || (slot.digitsOnly && !digitsOnly)) {
         Beep();
         const int cursor = edit->cursorPosition();
         const QScopedValueRollback<bool> showing(m_showingValues, true);
@@ -421,6 +529,22 @@ void TForm1::Button1Click()
 void TForm1::Button2Click()
 {
     RunCommand([this] { m_workspace->SortAlphabetically(); });
+}
+
+// Find: the pending row is stored first, and a row the checks refuse keeps
+// the dialog shut (their message is all the person sees).
+void TForm1::N18Click()
+{
+    if (m_workspace->StorePendingRow() == Workspace::StoreOutcome::Refused) {
+        return;
+    }
+    m_find->exec();
+    TakeBackActivation();
+    const TFind::Outcome& found = m_find->Result();
+    if (found.Cancelled) {
+        return;
+    }
+    m_workspace->FindRow(found.ByAfm, cp1253::fromUnicode(found.Text), found.PartialKey);
 }
 
 void TForm1::BuildGrid(QWidget* client)
@@ -569,6 +693,13 @@ QLineEdit* TForm1::FieldNamed(const char* objectName) const
     return findChild<QLineEdit*>(QString::fromLatin1(objectName));
 }
 
+QLineEdit* TForm1::FieldNamed(HeaderField field) const
+{
+    const std::string_view objectName = HeaderFieldName(field);
+    return findChild<QLineEdit*>(
+        QString::fromLatin1(objectName.data(), static_cast<qsizetype>(objectName.size())));
+}
+
 QSize TForm1::OuterSize() const
 {
     const QSize client = m_client != nullptr ? m_client->size() : QSize(ClientWidth, ClientHeight);
@@ -651,6 +782,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             QCoreApplication::sendEvent(watched, &sideways);
             return true;
         }
+        for (const HeaderSlot& slot : HeaderSlots) {
+            if (watched == FieldNamed(slot.field)) {
+                bool dropped = false;
+                RunCommand([&] { dropped = HeaderKeyPress(slot, *static_cast<QKeyEvent*>(event)); });
+                return dropped || QMainWindow::eventFilter(watched, event);
+            }
+        }
         for (QLineEdit* edit : m_edits) {
             if (watched != edit) {
                 continue;
@@ -679,7 +817,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         return;
     }
     RunCommand([this] { m_workspace->Shutdown(); });
-    m_keyLed.SetCapsLock(false);
+    m_keyLed->SetCapsLock(false);
     m_closed = true;
     event->accept();
 }
@@ -770,18 +908,62 @@ QString TForm1::DialogFilter(const std::string& filter)
     return patterns.join(QLatin1Char(' '));
 }
 
+namespace {
+
+// File names here tell capitals from small letters, so a name typed into a
+// file dialog must come out as typed, not in the capitals the program keeps
+// Caps Lock on for: it is off while the dialog is open and back after.
+class CapsLockOff
+{
+public:
+    explicit CapsLockOff(TKeyLed& keyLed) : m_keyLed(keyLed), m_wasOn(keyLed.CapsLock())
+    {
+        if (m_wasOn) {
+            m_keyLed.SetCapsLock(false);
+        }
+    }
+    ~CapsLockOff()
+    {
+        if (m_wasOn) {
+            m_keyLed.SetCapsLock(true);
+        }
+    }
+    CapsLockOff(const CapsLockOff&) = delete;
+    CapsLockOff& operator=(const CapsLockOff&) = delete;
+
+private:
+    TKeyLed& m_keyLed;
+    bool m_wasOn;
+};
+
+} // namespace
+
+QString TForm1::RunFileDialog(QFileDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString TForm1::ChooseFile(QFileDialog& dialog)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QString chosen;
+    {
+        const CapsLockOff capsOff(*m_keyLed);
+        chosen = RunFileDialog(dialog);
+    }
+    TakeBackActivation();
+    return chosen;
+}
+
 bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string& filter, std::string& path)
 {
     QFileDialog dialog(this, QString(), QString::fromStdString(initialFolder), DialogFilter(filter));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name typed that names no file is handed on like any other: opening it
     // then fails with the declaration's own report, instead of the dialog
     // refusing it in words of its own.
     dialog.setFileMode(QFileDialog::AnyFile);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    TakeBackActivation();
-    const QString chosen = accepted ? dialog.selectedFiles().value(0) : QString();
+    const QString chosen = ChooseFile(dialog);
     if (chosen.isEmpty()) {
         return false;
     }
@@ -792,13 +974,12 @@ bool TForm1::ChooseOpenFile(const std::string& initialFolder, const std::string&
 bool TForm1::ChooseSaveFile(const std::string& initialFolder, const std::string& proposedName,
                             const std::string& filter, std::string& path)
 {
-    const QString start =
-        QDir(QString::fromStdString(initialFolder)).filePath(QString::fromStdString(proposedName));
+    QFileDialog dialog(this, QString(), QString::fromStdString(initialFolder), DialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(QString::fromStdString(proposedName));
     // The declaration asks its own question before replacing a file.
-    const QString chosen =
-        QFileDialog::getSaveFileName(this, QString(), start, DialogFilter(filter), nullptr,
-                                     QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
-    TakeBackActivation();
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString chosen = ChooseFile(dialog);
     if (chosen.isEmpty()) {
         return false;
     }
@@ -839,15 +1020,10 @@ void TForm1::SetGridVisible(bool visible)
     m_navigator->setVisible(visible);
 }
 
-void TForm1::FocusControl(const std::string& controlName)
+void TForm1::FocusControl(HeaderField field)
 {
-    const QString wanted = QString::fromStdString(controlName);
-    for (QWidget* widget : findChildren<QWidget*>()) {
-        if (widget->accessibleDescription() == wanted) {
-            widget->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    const QScopedValueRollback<bool> byProgram(m_focusByProgram, true);
+    FieldNamed(field)->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::EnterWorkingState()
@@ -862,8 +1038,12 @@ void TForm1::EnterWorkingState()
 void TForm1::Refresh()
 {
     const QScopedValueRollback<bool> showing(m_showingValues, true);
-    for (const HeaderField& field : HeaderFields) {
-        FieldNamed(field.name)->setText(cp1253::toUnicode(m_workspace->Header.*field.value));
+    for (const HeaderSlot& slot : HeaderSlots) {
+        FieldNamed(slot.field)->setText(cp1253::toUnicode(m_workspace->Header.*slot.value));
+    }
+    if (m_RadioButton2->isChecked() != m_workspace->Header.NaturalPerson) {
+        (m_workspace->Header.NaturalPerson ? m_RadioButton2 : m_RadioButton1)->setChecked(true);
+        ShowHeaderKind(m_workspace->Header.NaturalPerson);
     }
     for (size_t i = 0; i < m_edits.size(); ++i) {
         m_edits[i]->setText(QString::fromStdString(m_workspace->Edits[i]));

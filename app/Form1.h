@@ -11,13 +11,18 @@
 #include <memory>
 
 class QAction;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QKeyEvent;
 class QPushButton;
+class QRadioButton;
 class QTableView;
 class QToolButton;
 class DetailRowsModel;
+class TFind;
+struct HeaderSlot;
 class TForm2;
 class Workspace;
 class WheelKeyFilter;
@@ -42,6 +47,8 @@ public:
     Workspace& workspace() { return *m_workspace; }
     // The wait window shown during long passes; created after this window.
     void SetWaitWindow(TForm2* waitWindow) { m_waitWindow = waitWindow; }
+    // The keyboard's lock keys; a stand-in can take their place.
+    void SetKeyLed(std::unique_ptr<TKeyLed> keyLed) { m_keyLed = std::move(keyLed); }
 
     // Runs one command of the person: a refusal ends it silently, any other
     // error is shown and the program carries on.
@@ -71,11 +78,15 @@ public:
     void HideWaitWindow() override;
     void SetBusyCursor(bool busy) override;
     void SetGridVisible(bool visible) override;
-    void FocusControl(const std::string& name) override;
+    void FocusControl(HeaderField field) override;
     void EnterWorkingState() override;
     void Refresh() override;
 
 protected:
+    // Shows a file dialog modally and returns the chosen path, empty when
+    // cancelled; a stand-in can answer instead of a person.
+    virtual QString RunFileDialog(QFileDialog& dialog);
+
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -84,6 +95,8 @@ protected:
 private:
     void Button1Click();
     void Button2Click();
+    void N18Click();
+    QString ChooseFile(QFileDialog& dialog);
     void BuildMenus();
     void BuildHeader(QWidget* client);
     void BuildRecordTools(QWidget* client);
@@ -98,18 +111,26 @@ private:
     void Wire(QAction* action, std::function<void()> command);
     void HelpKey();
     void TakeBackActivation();
-    void HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value, const QString& text);
+    void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
+    bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
+    void HeaderFocusChanged(QWidget* old, QWidget* now);
+    void BuildHeaderKind(QWidget* client);
+    void HeaderKindClick(bool naturalPerson);
+    void ShowHeaderKind(bool naturalPerson);
 
     QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const char* icon = nullptr);
     QLineEdit* FieldNamed(const char* name) const;
+    QLineEdit* FieldNamed(HeaderField field) const;
 
     std::unique_ptr<Workspace> m_workspace;
-    TKeyLed m_keyLed;
+    std::unique_ptr<TKeyLed> m_keyLed = std::make_unique<TKeyLed>();
+    TFind* m_find = nullptr;
     TForm2* m_waitWindow = nullptr;
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;
-    bool m_showingValues = false; // header fields are being filled by the program
+    bool m_showingValues = false;  // header fields are being filled by the program
+    bool m_focusByProgram = false; // the program, not the person, moves the focus
     QSize m_normalSize;
     int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built
@@ -129,6 +150,8 @@ private:
     QWidget* m_startPanel = nullptr;
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;
+    QRadioButton* m_RadioButton1 = nullptr; // header kind: legal entity
+    QRadioButton* m_RadioButton2 = nullptr; // header kind: natural person
 
     QMenu* m_File1 = nullptr;
     QMenu* m_N14 = nullptr;

@@ -10,8 +10,10 @@ class TKeyLed
 public:
     enum class Lock { Caps, Num, Scroll };
 
-    bool CapsLock() const;
-    void SetCapsLock(bool on);
+    virtual ~TKeyLed() = default;
+    // Caps Lock can be stood in for: tests watch what the window does with it.
+    virtual bool CapsLock() const;
+    virtual void SetCapsLock(bool on);
     bool NumLock() const;
     void SetNumLock(bool on);
     bool ScrollLock() const;

@@ -93,19 +93,30 @@ bool CliSession::Start()
     return Guarded([this] { m_workspace->Start(); });
 }
 
-ExitStatus CliSession::OpenDeclaration(const std::string& path)
+ExitStatus CliSession::OpenDeclaration(const std::string& path, bool* summed)
 {
     if (const std::string reason = UnreadableReason(path); !reason.empty()) {
         m_ui.WriteLine("Το αρχείο " + path + " " + reason);
         return ExitFailed;
     }
     m_ui.SetOpenPath(AbsolutePath(path));
-    const bool completed = Guarded([this] { m_workspace->Open(); });
+    // An error that escapes (working files that cannot be written) refuses.
+    auto outcome = Workspace::OpenOutcome::Refused;
+    Guarded([&] { outcome = m_workspace->Open(); });
     m_ui.SetOpenPath({});
-    // A refused file leaves the detail store closed.
-    if (!completed || !m_workspace->FixedFormatDataSet1.Active())
-        return ExitRefused;
-    return ExitOk;
+    if (summed)
+        *summed = outcome == Workspace::OpenOutcome::Opened;
+    switch (outcome) {
+    case Workspace::OpenOutcome::Opened:
+    case Workspace::OpenOutcome::OpenedWithoutTotals:
+        return ExitOk;
+    case Workspace::OpenOutcome::Failed:
+        return ExitFailed;
+    case Workspace::OpenOutcome::Refused:
+    case Workspace::OpenOutcome::Cancelled:
+        break;
+    }
+    return ExitRefused;
 }
 
 ExitStatus CliSession::CheckOutput(const std::string& path)
@@ -119,18 +130,9 @@ ExitStatus CliSession::CheckOutput(const std::string& path)
 
 ExitStatus CliSession::SaveDeclarationAs(const std::string& path)
 {
-    const int declinedBefore = m_ui.Declined();
-    const int messagesBefore = m_ui.Messages();
-    const int errorsBefore = m_ui.Errors();
     m_ui.SetSavePath(AbsolutePath(path));
-    const bool completed = Guarded([this] { m_workspace->SaveAs(); });
+    auto outcome = Workspace::SaveOutcome::Failed;
+    Guarded([&] { outcome = m_workspace->SaveAs(); });
     m_ui.SetSavePath({});
-    // Save as shows nothing when it writes the file: a message is a refused
-    // check, a declined question (the replace question included) a stop, an
-    // error (an amount that cannot be read or written) a declaration that
-    // cannot be saved.
-    if (!completed || !m_workspace->LastSaveOk || m_ui.Errors() != errorsBefore ||
-        m_ui.Declined() != declinedBefore || m_ui.Messages() != messagesBefore)
-        return ExitRefused;
-    return ExitOk;
+    return outcome == Workspace::SaveOutcome::Saved ? ExitOk : ExitRefused;
 }

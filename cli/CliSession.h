@@ -31,8 +31,9 @@ public:
 
     // Opens `path` exactly as the program opens a declaration. ExitOk when the
     // declaration is open; ExitFailed for a file that cannot be read; ExitRefused
-    // when the program refuses it (its message is already written).
-    ExitStatus OpenDeclaration(const std::string& path);
+    // when the program refuses it (its message is already written). `summed`,
+    // when given, says whether the open rows could be summed into totals.
+    ExitStatus OpenDeclaration(const std::string& path, bool* summed = nullptr);
 
     // ExitFailed (with a message) when no declaration can be written to `path`.
     ExitStatus CheckOutput(const std::string& path);

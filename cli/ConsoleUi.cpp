@@ -13,27 +13,21 @@ UserInterface::Answer ConsoleUi::AskWithCaptions(const std::string& message, int
                                                  const std::vector<std::string>&)
 {
     WriteLine(message);
-    if (m_answerYes)
-        return Answer::Yes;
-    ++m_declined;
-    return Answer::No;
+    return m_answerYes ? Answer::Yes : Answer::No;
 }
 
 void ConsoleUi::ShowMessage(const std::string& message)
 {
-    ++m_messages;
     WriteLine(message);
 }
 
 void ConsoleUi::ShowWarning(const std::string& message)
 {
-    ++m_messages;
     WriteLine(message);
 }
 
 void ConsoleUi::ShowError(const std::string& message)
 {
-    ++m_errors;
     WriteLine(message);
 }
 

@@ -22,14 +22,6 @@ public:
     // Written before every line, e.g. "Γραμμή 4: " while row 4 is checked.
     void SetLinePrefix(std::string prefix) { m_prefix = std::move(prefix); }
 
-    // How many questions were answered "Όχι": each one stopped what asked it.
-    int Declined() const { return m_declined; }
-    // How many errors the workspace reported (failures, not refusals).
-    int Errors() const { return m_errors; }
-    // How many messages and warnings it showed: in a command that shows none
-    // when it succeeds, each one is a refusal.
-    int Messages() const { return m_messages; }
-
     // Writes one line, with the current prefix.
     void WriteLine(const std::string& text);
 
@@ -51,7 +43,4 @@ private:
     std::string m_openPath;
     std::string m_savePath;
     std::string m_prefix;
-    int m_declined = 0;
-    int m_errors = 0;
-    int m_messages = 0;
 };

@@ -1,5 +1,8 @@
 #include "workspace/AmountLimit.h"
 
+#include "text/AmountText.h"
+#include "text/Cp1253.h"
+
 namespace amountlimit {
 
 const char* Caption(declaration::DetailField field)
@@ -36,22 +39,37 @@ std::string Largest(int width)
     return std::string(static_cast<size_t>(width - 2), '9') + ",99";
 }
 
-static std::string Message(const char* lead, declaration::DetailField field, int width)
+std::string RowLargest(int width)
 {
-    return std::string(lead) + Caption(field) + " υπερβαίνει το όριο του πεδίου (έως " + Largest(width) +
-           ").";
+    if (width <= 2)
+        return "0";
+    return std::string(static_cast<size_t>(width - 2), '9') + ",9";
+}
+
+static std::string OverLimit(const std::string& largest)
+{
+    return " υπερβαίνει το όριο του πεδίου (έως " + largest + ").";
 }
 
 std::string RowMessage(declaration::DetailField field, int width)
 {
-    // A row's amount must also fit its working field of the same width, where
-    // the decimal comma takes one character more than the cents do.
-    return Message("Το ποσό ", field, width - 1);
+    return std::string("Το ποσό ") + Caption(field) + OverLimit(RowLargest(width));
 }
 
 std::string TotalMessage(declaration::DetailField field, int width)
 {
-    return Message("Το σύνολο ", field, width);
+    return std::string("Το σύνολο ") + Caption(field) + OverLimit(Largest(width));
+}
+
+std::string StoredRowMessage(declaration::DetailField field, int width, size_t rowNumber,
+                             const std::string& text)
+{
+    const std::string which = std::string("Το ποσό ") + Caption(field) + " της γραμμής " +
+                              std::to_string(rowNumber) + " των αναλυτικών αμοιβών";
+    long double value = 0;
+    if (!text.empty() && !amount::TryStrToFloat(text, value))
+        return which + " δεν είναι αριθμός: " + cp1253::toUnicode(text).toStdString();
+    return which + OverLimit(RowLargest(width));
 }
 
 } // namespace amountlimit

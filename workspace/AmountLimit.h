@@ -13,11 +13,19 @@ namespace amountlimit {
 const char* Caption(declaration::DetailField field);
 
 // The largest amount `width` digits of cents can hold, in working form:
-// 10 gives "99999999,99".
+// 10 gives "99999999,99". A total is held only in that form.
 std::string Largest(int width);
+// The largest amount a row's field of `width` can hold: its file form keeps
+// width - 2 digits of whole units and its working form, just as wide, has
+// room beside them for the comma and one decimal: 10 gives "99999999,9".
+std::string RowLargest(int width);
 
 // "Το ποσό <caption> υπερβαίνει το όριο του πεδίου (έως <largest>)."
 std::string RowMessage(declaration::DetailField field, int width);
+// A stored row (numbered from 1) whose amount cannot be written into its
+// file field: too large, or no number at all (`text` is shown, cp1253).
+std::string StoredRowMessage(declaration::DetailField field, int width, size_t rowNumber,
+                             const std::string& text);
 // "Το σύνολο <caption> υπερβαίνει το όριο του πεδίου (έως <largest>)."
 std::string TotalMessage(declaration::DetailField field, int width);
 

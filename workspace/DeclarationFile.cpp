@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 namespace declaration {
 namespace {
@@ -248,11 +249,19 @@ public:
 
     std::string& Buffer() { return m_buffer; }
 
-    void EndRecord()
+    // A detail record of another width would shift every record after it
+    // for the tax administration's reader: the whole file is refused instead.
+    // (The header records hold what the program itself limits to its width.)
+    void EndRecord(bool detail = false)
     {
+        ++m_records;
+        if (detail && m_buffer.size() - m_recordStart != static_cast<size_t>(RecordWidth))
+            throw std::length_error("Η εγγραφή " + std::to_string(m_records) + " του αρχείου δεν έχει " +
+                                    std::to_string(RecordWidth) + " χαρακτήρες· το αρχείο δεν γράφτηκε.");
         m_buffer += kCrLf;
         if (m_buffer.size() >= kChunk)
             Flush();
+        m_recordStart = m_buffer.size();
     }
 
     void Flush()
@@ -275,6 +284,8 @@ private:
     static constexpr size_t kChunk = 256 * 1024;
     QIODevice& m_out;
     std::string m_buffer;
+    size_t m_recordStart = 0;
+    int m_records = 0;
 };
 
 } // namespace
@@ -292,7 +303,7 @@ void WriteDeclaration(QIODevice& out, const QDate& today, const EmployerHeader& 
     writer.EndRecord();
     for (const TFixedFormatDataSet::TLine& row : rows) {
         appendRecord3(writer.Buffer(), row.Text);
-        writer.EndRecord();
+        writer.EndRecord(true);
     }
     writer.Flush();
 }

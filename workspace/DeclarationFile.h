@@ -103,7 +103,8 @@ std::optional<DetailField> FirstOversizedAmount(std::string_view workingLine);
 std::optional<int> FirstOversizedTotal(const std::array<std::string, 9>& totals);
 
 // Writes the whole declaration. Throws EFileError with the device's reason
-// when a write fails.
+// when a write fails, and std::length_error at a detail record that is not
+// exactly RecordWidth characters long (the device must then be discarded).
 void WriteDeclaration(QIODevice& out, const QDate& today, const EmployerHeader& header,
                       const std::array<std::string, 9>& totals,
                       const std::vector<TFixedFormatDataSet::TLine>& rows);

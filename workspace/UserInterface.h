@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workspace/HeaderField.h"
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,13 @@ public:
     // order Yes, No, Cancel get the captions in order; closing it gives Cancel.
     virtual Answer AskWithCaptions(const std::string& message, int buttons,
                                    const std::vector<std::string>& captions) = 0;
+    // A "Ναι"/"Όχι" question whose yes destroys data (replacing a file,
+    // deleting a row): only "Ναι" goes on, and closing the box keeps the data
+    // as "Όχι" does. Every other question counts all but "Όχι" as yes.
+    bool ConfirmDestructive(const std::string& message)
+    {
+        return AskWithCaptions(message, YesButton | NoButton, {"Ναι", "Όχι"}) == Answer::Yes;
+    }
     // A plain message box with one OK button, captioned with the application title.
     virtual void ShowMessage(const std::string& message) = 0;
     // A warning box with one OK button.
@@ -41,8 +50,8 @@ public:
     virtual void SetBusyCursor(bool /*busy*/) {}
     virtual void SetGridVisible(bool /*visible*/) {} // the grid and its navigator together
 
-    // Moves the focus to a named control ("YearOfData", "AFM", "CompanyName", "dbGrid1" ...).
-    virtual void FocusControl(const std::string& /*name*/) {}
+    // Moves the focus to a field of the employer header.
+    virtual void FocusControl(HeaderField /*field*/) {}
     // The declaration moved to the working state: enable the working-state
     // entries and hide the start panel.
     virtual void EnterWorkingState() {}

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <unordered_map>
@@ -47,11 +48,6 @@ private:
 QString Path(const std::string& utf8)
 {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string CannotCreate(const QString& path, const QString& reason)
-{
-    return "Cannot create file \"" + path.toStdString() + "\". " + reason.toStdString();
 }
 
 std::string CannotOpen(const QString& path, const QString& reason)
@@ -118,8 +114,7 @@ std::string ToUtf8(const std::string& cp1253Text)
 } // namespace
 
 Workspace::Workspace(UserInterface& ui, std::string programFolder)
-    : SaveFileFactory([](const QString& path) { return std::make_unique<QSaveFile>(path); }), m_ui(ui),
-      m_programFolder(std::move(programFolder))
+    : m_ui(ui), m_programFolder(std::move(programFolder))
 {
 }
 
@@ -130,18 +125,9 @@ std::string Workspace::ProgramPath(const std::string& relative) const
     return (std::filesystem::path(m_programFolder) / relative).string();
 }
 
-// Replaces a working file whole: readers see either the old content or the new one.
 void Workspace::WriteWorkFile(const std::string& path, const std::string& content)
 {
-    std::unique_ptr<QSaveFile> out = SaveFileFactory(Path(path));
-    if (!out->open(QIODevice::WriteOnly) ||
-        out->write(content.data(), static_cast<qint64>(content.size())) !=
-            static_cast<qint64>(content.size()) ||
-        !out->commit()) {
-        const std::string message = CannotCreate(out->fileName(), out->errorString());
-        out->cancelWriting();
-        throw EFileError(message);
-    }
+    AtomicFile::Write(SaveFileFactory, Path(path), content);
 }
 
 // ---------------------------------------------------------------------------
@@ -176,16 +162,22 @@ void Workspace::Start()
 }
 
 // Asks about unsaved changes; true when the caller may go on and drop them.
-bool Workspace::ResolveUnsavedChanges()
+bool Workspace::ResolveUnsavedChanges(Leaving leaving)
 {
     switch (m_ui.AskWithCaptions(
         kChangesQuestion, UserInterface::YesButton | UserInterface::NoButton | UserInterface::CancelButton,
         {"Ναι", "Όχι", "Άκυρο"})) {
-    case UserInterface::Answer::Yes:
-        SaveAs();
-        // A cancelled file dialog still goes on; refused checks, and a file
-        // that could not be written, keep the declaration where it is.
-        return LastSaveOk && !m_lastSaveFailed;
+    case UserInterface::Answer::Yes: {
+        const SaveOutcome saved = SaveAs();
+        if (saved == SaveOutcome::Saved)
+            return true;
+        // Closing goes on when the person then chose not to write a file
+        // (cancelled the dialog, kept the existing file). New and Open would
+        // put another declaration in place of the one that "Ναι" asked to
+        // keep, so they stop unless it is on disk.
+        return leaving == Leaving::Closing &&
+               (saved == SaveOutcome::Cancelled || saved == SaveOutcome::Declined);
+    }
     case UserInterface::Answer::No:
         return true;
     case UserInterface::Answer::Cancel:
@@ -196,7 +188,7 @@ bool Workspace::ResolveUnsavedChanges()
 
 bool Workspace::CloseQuery()
 {
-    return !Modified || ResolveUnsavedChanges();
+    return !Modified || ResolveUnsavedChanges(Leaving::Closing);
 }
 
 void Workspace::Shutdown()
@@ -223,7 +215,7 @@ void Workspace::RemoveWorkFiles()
 
 void Workspace::New()
 {
-    if (Modified && !ResolveUnsavedChanges())
+    if (Modified && !ResolveUnsavedChanges(Leaving::Replacing))
         return;
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
@@ -238,24 +230,24 @@ void Workspace::New()
     Modified = false;
     m_ui.EnterWorkingState();
     Label32 = "0 Εγγραφές";
-    m_ui.FocusControl("YearOfData");
+    m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
 }
 
-void Workspace::Open()
+Workspace::OpenOutcome Workspace::Open()
 {
-    if (Modified && !ResolveUnsavedChanges())
-        return;
+    if (Modified && !ResolveUnsavedChanges(Leaving::Replacing))
+        return OpenOutcome::Cancelled;
     std::string path;
     if (!m_ui.ChooseOpenFile(m_programFolder, "*.*", path))
-        return;
+        return OpenOutcome::Cancelled;
 
     // The whole file is read and judged before the open declaration is
     // touched, so a refused file loses nothing.
     QFile in(Path(path));
     if (!in.open(QIODevice::ReadOnly)) {
         m_ui.ShowError(CannotOpen(in.fileName(), in.errorString()));
-        return;
+        return OpenOutcome::Failed;
     }
     const declaration::ReadResult read = declaration::ReadDeclaration(in);
     in.close();
@@ -263,7 +255,7 @@ void Workspace::Open()
         if (declaration::ReadStatusBeeps(read.status))
             m_ui.Beep();
         m_ui.ShowMessage(declaration::ReadStatusMessage(read.status));
-        return;
+        return OpenOutcome::Refused;
     }
 
     ReplaceWorkingFiles(read);
@@ -271,14 +263,17 @@ void Workspace::Open()
     FixedFormatDataSet1.Open();
     // An amount the rows cannot be summed with is reported; the declaration
     // is open all the same and the person can correct the row.
+    OpenOutcome outcome = OpenOutcome::Opened;
     try {
         RecomputeTotals();
     } catch (const std::exception& e) {
         m_ui.ShowError(e.what());
+        outcome = OpenOutcome::OpenedWithoutTotals;
     }
     m_ui.EnterWorkingState();
-    m_ui.FocusControl("YearOfData");
+    m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
+    return outcome;
 }
 
 void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
@@ -347,19 +342,19 @@ bool Workspace::ValidateForSave()
     if (!YearIsValid(Header.YearOfData)) {
         m_ui.Beep();
         m_ui.ShowMessage(kYearMessage);
-        m_ui.FocusControl("YearOfData");
+        m_ui.FocusControl(HeaderField::YearOfData);
         return false;
     }
     if (Header.CompanyName.empty()) {
         m_ui.Beep();
         m_ui.ShowMessage(Header.NaturalPerson ? "Γράψτε το Ονοματεπώνυμο του υπόχρεου"
                                               : "Γράψτε την Επωνυμία της επιχείρησης");
-        m_ui.FocusControl("CompanyName");
+        m_ui.FocusControl(HeaderField::CompanyName);
         return false;
     }
     if (!HeaderAfmPasses()) {
         m_ui.ShowMessage("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου");
-        m_ui.FocusControl("AFM");
+        m_ui.FocusControl(HeaderField::AFM);
         return false;
     }
     if (!StorePendingRowFirst())
@@ -403,7 +398,27 @@ bool Workspace::ValidateForSave()
                          " έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με τον ίδιο κωδικό Είδους Αποδοχών");
         return false;
     }
-    return AmountTotalsFitFile();
+    return AmountsFitFile() && AmountTotalsFitFile();
+}
+
+// A stored row can still hold an amount its file field cannot carry: a file
+// read back keeps an amount that is no whole number of cents ("1E9") as it
+// stands. Written, it would make its record longer than the others.
+bool Workspace::AmountsFitFile()
+{
+    const auto& lines = FixedFormatDataSet1.Lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::optional<declaration::DetailField> field =
+            declaration::FirstOversizedAmount(lines[i].Text);
+        if (!field)
+            continue;
+        m_ui.Beep();
+        m_ui.ShowMessage(
+            amountlimit::StoredRowMessage(*field, declaration::DetailLayout()[*field].width, i + 1,
+                                          std::string(declaration::DetailFieldText(lines[i].Text, *field))));
+        return false;
+    }
+    return true;
 }
 
 // The totals record carries each total as whole cents in a field of fixed
@@ -423,37 +438,36 @@ bool Workspace::AmountTotalsFitFile()
     return true;
 }
 
-void Workspace::SaveAs()
+Workspace::SaveOutcome Workspace::SaveAs()
 {
-    m_lastSaveFailed = false;
     try {
         LastSaveOk = ValidateForSave();
     } catch (const std::exception& e) {
-        // The rows could not even be looked at (a working file that cannot
-        // be copied): nothing can be saved.
+        // The rows could not even be looked at (a pending row that cannot be
+        // read, a working file that cannot be copied): nothing can be saved.
         LastSaveOk = false;
         m_ui.ShowError(e.what());
     }
     if (!LastSaveOk)
-        return;
+        return SaveOutcome::Refused;
     std::string path;
     if (!m_ui.ChooseSaveFile(m_programFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
-        return;
+        return SaveOutcome::Cancelled;
     const QString target = Path(path);
     if (QFileInfo::exists(target) &&
-        m_ui.AskWithCaptions("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
-                                 QFileInfo(target).fileName().toStdString() + ";",
-                             kYesNoButtons, kYesNo) == UserInterface::Answer::No)
-        return;
+        !m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
+                                 QFileInfo(target).fileName().toStdString() + ";"))
+        return SaveOutcome::Declined;
     try {
         WriteDeclarationFile(target);
-        Modified = false;
     } catch (const EAbort&) {
-        m_lastSaveFailed = true;
+        return SaveOutcome::Failed;
     } catch (const std::exception& e) {
-        m_lastSaveFailed = true;
         m_ui.ShowError(e.what());
+        return SaveOutcome::Failed;
     }
+    Modified = false;
+    return SaveOutcome::Saved;
 }
 
 // The file under the chosen name is replaced only once every record has been
@@ -465,17 +479,9 @@ void Workspace::WriteDeclarationFile(const QString& target)
     auto& rows = FixedFormatDataSet1;
     if (rows.Active())
         rows.First();
-    std::unique_ptr<QSaveFile> out = SaveFileFactory(target);
-    if (!out->open(QIODevice::WriteOnly))
-        throw EFileError(CannotCreate(target, out->errorString()));
-    try {
-        declaration::WriteDeclaration(*out, Today(), Header, Edits, rows.Lines());
-    } catch (...) {
-        out->cancelWriting();
-        throw;
-    }
-    if (!out->commit())
-        throw EFileError(CannotCreate(target, out->errorString()));
+    AtomicFile::Write(SaveFileFactory, target, [&](QIODevice& out) {
+        declaration::WriteDeclaration(out, Today(), Header, Edits, rows.Lines());
+    });
     if (rows.Active())
         rows.First();
 }
@@ -641,7 +647,7 @@ bool Workspace::YearOfDataExit()
         return true;
     m_ui.Beep();
     m_ui.ShowMessage(kYearMessage);
-    m_ui.FocusControl("YearOfData");
+    m_ui.FocusControl(HeaderField::YearOfData);
     return false;
 }
 
@@ -650,6 +656,6 @@ bool Workspace::AFMExit()
     if (HeaderAfmPasses())
         return true;
     m_ui.ShowMessage("Λάθος ΑΦΜ Υπόχρεου");
-    m_ui.FocusControl("AFM");
+    m_ui.FocusControl(HeaderField::AFM);
     return false;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
+#include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/UserInterface.h"
 
 #include <QDate>
-#include <QSaveFile>
 #include <array>
 #include <functional>
 #include <memory>
@@ -69,12 +69,29 @@ public:
     std::function<QDate()> Today = &QDate::currentDate;
     // Makes the device a declaration or a working file is saved through;
     // replaceable so that a device failing half-way can stand in.
-    std::function<std::unique_ptr<QSaveFile>(const QString& path)> SaveFileFactory;
+    AtomicFile::Factory SaveFileFactory = AtomicFile::DefaultFactory();
 
-    // Commands of the menu "Αρχείο".
+    // Commands of the menu "Αρχείο". New and Open first ask about unsaved
+    // changes; after "Ναι" they go on only once the declaration is saved.
     void New();
-    void Open();
-    void SaveAs();
+    // What Open came to.
+    enum class OpenOutcome {
+        Opened,
+        OpenedWithoutTotals, // open, but the rows could not be summed (the error was shown)
+        Cancelled,           // the unsaved changes were kept, or the file dialog was cancelled
+        Refused,             // the file is no declaration (its message was shown)
+        Failed,              // the file could not be read (the error was shown)
+    };
+    OpenOutcome Open();
+    // What Save as came to; LastSaveOk still says whether its checks passed.
+    enum class SaveOutcome {
+        Saved,     // the file was written and Modified cleared
+        Refused,   // a check refused the declaration and said why
+        Cancelled, // the file dialog was cancelled
+        Declined,  // an existing file was kept: "Όχι", or the question closed
+        Failed,    // the file could not be written; the error was shown
+    };
+    SaveOutcome SaveAs();
     // The checks Save as runs before it writes anything.
     bool ValidateForSave();
     // Fills the header from the first line of temp/generaldata.
@@ -125,10 +142,12 @@ public:
 private:
     enum class SortKind { ByAfm, Alphabetical };
     bool SortRows(SortKind kind);
-    bool ResolveUnsavedChanges();
+    enum class Leaving { Closing, Replacing };
+    bool ResolveUnsavedChanges(Leaving leaving);
     void RunRowValidation(DetailRow& row, bool newRow, bool& verdict);
     bool IsStoredPair(const std::string& afm, const std::string& typeInc);
     bool HeaderAfmPasses() const;
+    bool AmountsFitFile();
     bool AmountTotalsFitFile();
     void RefreshScanCopy();
     void WriteDeclarationFile(const QString& target);
@@ -142,6 +161,4 @@ private:
     // temp/record21 no longer holds what temp/record2 holds (after a sort,
     // New or Open), so the next duplicate check must copy it first.
     bool m_scanCopyStale = true;
-    // The last Save as passed its checks but failed while writing.
-    bool m_lastSaveFailed = false;
 };

@@ -67,7 +67,10 @@ public:
     void HideWaitWindow() override { log.push_back("wait: off"); }
     void SetBusyCursor(bool busy) override { log.push_back(busy ? "busy: on" : "busy: off"); }
     void SetGridVisible(bool visible) override { log.push_back(visible ? "grid: on" : "grid: off"); }
-    void FocusControl(const std::string& name) override { log.push_back("focus: " + name); }
+    void FocusControl(HeaderField field) override
+    {
+        log.push_back("focus: " + std::string(HeaderFieldName(field)));
+    }
     void EnterWorkingState() override { log.push_back("working-state"); }
     void Refresh() override { ++refreshes; }
 

@@ -293,14 +293,14 @@ TEST_F(RowValidationTest, AmountsTooLargeForTheFileAreRefused)
     ExpectAccepted(With(GoodRow(), {{AkaInc, "99999999,99"}, {Kratiseis, "0"}, {Kathares, "99999999,99"}}));
     ExpectRefused(
         With(GoodRow("123456783"), {{AkaInc, "100000000"}, {Kratiseis, "0"}, {Kathares, "100000000"}}),
-        {"beep", "message: Το ποσό Ακαθάριστες Αποδοχές υπερβαίνει το όριο του πεδίου (έως 9999999,99)."});
+        {"beep", "message: Το ποσό Ακαθάριστες Αποδοχές υπερβαίνει το όριο του πεδίου (έως 99999999,9)."});
     ExpectRefused(
         With(GoodRow("123456783"), {{Xartosimo, "1000000"}, {AkaInc, "2000000"}, {Kathares, "1999800"}}),
-        {"beep", "message: Το ποσό Χαρτόσημο υπερβαίνει το όριο του πεδίου (έως 99999,99)."});
+        {"beep", "message: Το ποσό Χαρτόσημο υπερβαίνει το όριο του πεδίου (έως 999999,9)."});
     // An exponent could make the normalised text longer than the field itself.
     ws->Importing = true;
     ExpectRefused(With(GoodRow("123456783"), {{OGAXart, "1e9"}}),
-                  {"beep", "message: Το ποσό ΟΓΑ Χαρτοσήμου υπερβαίνει το όριο του πεδίου (έως 9999,99)."});
+                  {"beep", "message: Το ποσό ΟΓΑ Χαρτοσήμου υπερβαίνει το όριο του πεδίου (έως 99999,9)."});
 }
 
 TEST_F(RowValidationTest, RevalidatingAStoredRowChangesNothing)
