@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "workspace/Reports.h"
 
 #include <algorithm>
 #include <span>
@@ -18,6 +19,7 @@ struct CliCommand
     std::string_view summary;  // one line for the tool's help
     std::string_view details;  // the command's own help, after its usage line
     size_t argumentCount;
+    size_t optionalCount; // arguments that may follow the required ones
     // Checks the arguments beyond their count; null when any value will do.
     bool (*argumentsValid)(const Arguments& args);
     ExitStatus (*run)(CliSession& session, const Arguments& args, std::ostream& out);
@@ -91,6 +93,35 @@ ExitStatus RunSort(CliSession& session, const Arguments& args, std::ostream&)
     return session.SaveDeclarationAs(args[2]);
 }
 
+bool ReportKindValid(const Arguments& args)
+{
+    return args[0] == "detailed" || args[0] == "totals" || args[0] == "first-page";
+}
+
+// Writes the report the program would write, then hands it on: to the
+// standard output, as a copy, or printed into a PDF file.
+ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& out)
+{
+    const std::string output = args.size() > 2 ? args[2] : std::string();
+    const ExitStatus opened =
+        output.empty() ? session.OpenDeclaration(args[1]) : OpenForSave(session, args[1], output);
+    if (opened != ExitOk)
+        return opened;
+    Reports reports(session.Work());
+    const bool detailed = args[0] == "detailed";
+    const bool firstPage = args[0] == "first-page";
+    Reports::Outcome outcome = Reports::Outcome::Failed;
+    session.Guarded([&] {
+        outcome = detailed    ? reports.WriteDetailed()
+                  : firstPage ? reports.WriteFirstPage()
+                              : reports.WriteTotals();
+    });
+    if (outcome != Reports::Outcome::Written)
+        return outcome == Reports::Outcome::Refused ? ExitRefused : ExitFailed;
+    const std::string written = firstPage ? reports.FirstPagePath() : reports.ReportPath();
+    return session.HandOnReport(written, output, detailed, out);
+}
+
 std::span<const CliCommand> Commands()
 {
     static const CliCommand commands[] = {
@@ -99,16 +130,23 @@ std::span<const CliCommand> Commands()
          "αποθηκευόταν ξανά και κάνει τους ελέγχους της αποθήκευσης. Τα προβλήματα\n"
          "γραμμών γράφονται ως «Γραμμή N: μήνυμα». Στην τυπική έξοδο γράφει την ένδειξη\n"
          "εγγραφών και τα σύνολα Edit1=... έως Edit9=....\n",
-         1, nullptr, RunCheck},
+         1, 0, nullptr, RunCheck},
         {"resave", "ΑΡΧΕΙΟ ΝΕΟ", "ανοίγει τη δήλωση και την αποθηκεύει ως ΝΕΟ",
          "Ανοίγει το ΑΡΧΕΙΟ και το αποθηκεύει ως ΝΕΟ με τους ελέγχους και τις ερωτήσεις\n"
          "της «Αποθήκευσης ως...». Ένα υπάρχον ΝΕΟ αντικαθίσταται μόνο με --yes.\n",
-         2, nullptr, RunResave},
+         2, 0, nullptr, RunResave},
         {"sort", "afm|alpha ΑΡΧΕΙΟ ΝΕΟ", "ταξινομεί τις γραμμές και αποθηκεύει ως ΝΕΟ",
          "Ανοίγει το ΑΡΧΕΙΟ, ταξινομεί τις γραμμές ανά ΑΦΜ (afm) ή αλφαβητικά (alpha)\n"
          "και αποθηκεύει ως ΝΕΟ, όπως η «Αποθήκευση ως...». Ένα υπάρχον ΝΕΟ\n"
          "αντικαθίσταται μόνο με --yes.\n",
-         3, SortKeyValid, RunSort},
+         3, 0, SortKeyValid, RunSort},
+        {"report", "detailed|totals|first-page ΑΡΧΕΙΟ [ΕΞΟΔΟΣ]",
+         "γράφει μια εκτύπωση της δήλωσης (HTML ή PDF)",
+         "Ανοίγει το ΑΡΧΕΙΟ και γράφει την εκτύπωση που γράφει και το πρόγραμμα: τις\n"
+         "αναλυτικές αμοιβές (detailed), τα σύνολα (totals) ή την πρώτη σελίδα του\n"
+         "εντύπου (first-page). Χωρίς ΕΞΟΔΟ το HTML γράφεται στην τυπική έξοδο· μια ΕΞΟΔΟΣ\n"
+         "που τελειώνει σε .pdf παίρνει το τυπωμένο έγγραφο σε σελίδες A4.\n",
+         2, 1, ReportKindValid, RunReport},
     };
     return commands;
 }
@@ -225,7 +263,8 @@ int RunCli(const Arguments& args, const CliEnvironment& env)
     }
 
     const Arguments commandArgs(line.words.begin() + 1, line.words.end());
-    if (commandArgs.size() != command->argumentCount ||
+    if (commandArgs.size() < command->argumentCount ||
+        commandArgs.size() > command->argumentCount + command->optionalCount ||
         (command->argumentsValid && !command->argumentsValid(commandArgs)))
         return UsageError("λάθος ορίσματα για την εντολή " + std::string(command->name), command, env.err);
 

@@ -1,6 +1,10 @@
 #include "cli/CliSession.h"
 
 #include "dataset/DataSetErrors.h"
+#include "printing/ReportDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
 
 #include <filesystem>
 #include <fstream>
@@ -135,4 +139,56 @@ ExitStatus CliSession::SaveDeclarationAs(const std::string& path)
     Guarded([&] { outcome = m_workspace->SaveAs(); });
     m_ui.SetSavePath({});
     return outcome == Workspace::SaveOutcome::Saved ? ExitOk : ExitRefused;
+}
+
+namespace {
+
+bool IsPdfName(const std::string& path)
+{
+    return QString::fromStdString(path).endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
+
+// The pictures the form page names, copied beside a copy of the page unless
+// that folder already has them.
+void CopyFormPictures(const fs::path& report, const fs::path& output)
+{
+    const fs::path pictures = report.parent_path() / (report.stem().string() + ".files");
+    const fs::path target = fs::absolute(output).parent_path() / pictures.filename();
+    std::error_code ignored;
+    if (fs::is_directory(pictures, ignored) && !fs::exists(target, ignored))
+        fs::copy(pictures, target, fs::copy_options::recursive, ignored);
+}
+
+} // namespace
+
+ExitStatus CliSession::HandOnReport(const std::string& report, const std::string& output, bool landscape,
+                                    std::ostream& out)
+{
+    const QString reportPath = QString::fromStdString(report);
+    QString error;
+    if (IsPdfName(output)) {
+        if (ReportDocument::WritePdf(reportPath, QString::fromStdString(output), landscape, &error))
+            return ExitOk;
+    } else {
+        QFile in(reportPath);
+        if (!in.open(QIODevice::ReadOnly)) {
+            m_ui.WriteLine("Το αρχείο " + report +
+                           " δεν μπορεί να διαβαστεί: " + in.errorString().toStdString());
+            return ExitFailed;
+        }
+        const QByteArray bytes = in.readAll();
+        if (output.empty()) {
+            out.write(bytes.constData(), bytes.size());
+            out.flush();
+            return ExitOk;
+        }
+        QSaveFile copy(QString::fromStdString(output));
+        if (copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size() && copy.commit()) {
+            CopyFormPictures(report, output);
+            return ExitOk;
+        }
+        error = copy.errorString();
+    }
+    m_ui.WriteLine("Το αρχείο " + output + " δεν μπορεί να γραφτεί: " + error.toStdString());
+    return ExitFailed;
 }

@@ -1,7 +1,7 @@
 #include "cli/CliCommands.h"
 #include "cli/ExitStatus.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <csignal>
 #include <iostream>
@@ -11,7 +11,18 @@ int main(int argc, char* argv[])
     // A reader that closes the pipe early (`rozaro-cli check ... | head -1`)
     // must not kill the run before its private folder is removed.
     std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication app(argc, argv);
+    // Reports are laid out and printed to PDF with Qt's text engine, which
+    // needs a platform; the console front never shows a window, so it takes
+    // the one that needs no display unless the caller chose another.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes (a missing runtime folder, font lookups) are no result
+    // of the command: a batch job reads only the program's messages.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg)
+            std::cerr << message.toStdString() << '\n';
+    });
+    QGuiApplication app(argc, argv);
     // The program's files are found beside the executable, never in the current folder.
     const std::string addonFolder = QCoreApplication::applicationDirPath().toStdString() + "/Addon";
     // The arguments as the shell gave them: paths are bytes (UTF-8 here), not text to reinterpret.

@@ -57,4 +57,10 @@ public:
     virtual void EnterWorkingState() {}
     // The header, totals or row label changed and should be shown again.
     virtual void Refresh() {}
+    // Shows the report file `path` in the print window with `caption`, the
+    // landscape hint shown or hidden, until the person closes it.
+    virtual void ShowPrintWindow(const std::string& /*path*/, const std::string& /*caption*/,
+                                 bool /*landscapeHint*/)
+    {
+    }
 };

@@ -18,8 +18,8 @@ public:
     // Transcript lines: "beep", "message: <text>", "warning: <text>",
     // "error: <text>", "ask: <text> [<captions joined by |>]", "focus: <name>",
     // "open-dialog: <folder> <filter>", "save-dialog: <folder> <proposed> <filter>",
-    // "wait: on/off", "busy: on/off", "grid: on/off", "working-state", "refresh"
-    // (refreshes are counted, not written down).
+    // "wait: on/off", "busy: on/off", "grid: on/off", "working-state", "print-window: <caption> [landscape]
+    // <path>", "refresh" (refreshes are counted, not written down).
     std::vector<std::string> log;
     int refreshes = 0;
 
@@ -73,6 +73,10 @@ public:
     }
     void EnterWorkingState() override { log.push_back("working-state"); }
     void Refresh() override { ++refreshes; }
+    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint) override
+    {
+        log.push_back("print-window: " + caption + (landscapeHint ? " [landscape] " : " ") + path);
+    }
 
     // The transcript lines that a person would notice: messages, questions,
     // beeps and errors, in order.

@@ -1,0 +1,116 @@
+#include "workspace/Reports.h"
+
+#include "workspace/ReportHtml.h"
+#include "workspace/Workspace.h"
+
+#include <QSaveFile>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+std::string Join(const std::string& folder, const char* relative)
+{
+    return (std::filesystem::path(folder) / relative).string();
+}
+
+void WriteWhole(QSaveFile& out, const std::string& bytes)
+{
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+        !out.commit()) {
+        const std::string reason = out.errorString().toStdString();
+        out.cancelWriting();
+        throw std::runtime_error(reason);
+    }
+}
+
+} // namespace
+
+std::string Reports::ReportPath() const
+{
+    return Join(m_work.ProgramFolder(), "Rozaro.htm");
+}
+
+std::string Reports::FirstPagePath() const
+{
+    return Join(m_work.ProgramFolder(), "Addon/E7FirstPageFinal.htm");
+}
+
+// Stores the pending row (an error that is not the row checks' refusal goes
+// on to the caller with the row still in edit), builds the whole page in
+// memory and replaces the file in one step, so that a failure part-way never
+// leaves half a report behind.
+template <typename Build> Reports::Outcome Reports::Write(const std::string& path, Build build)
+{
+    if (m_work.StorePendingRow() == Workspace::StoreOutcome::Refused)
+        return Outcome::Refused;
+    try {
+        const std::string page = build();
+        const auto out = m_work.SaveFileFactory(QString::fromStdString(path));
+        WriteWhole(*out, page);
+    } catch (const std::exception&) {
+        m_work.Ui().ShowMessage(FailureMessage);
+        return Outcome::Failed;
+    }
+    return Outcome::Written;
+}
+
+// The rows as the report lists them: the detail store written to the scan
+// copy and back to the working file, then read through the scan store.
+void Reports::TakeSnapshot()
+{
+    auto& rows = m_work.FixedFormatDataSet1;
+    if (!rows.Active())
+        rows.Open();
+    rows.WriteFileAs(Join(m_work.ProgramFolder(), "temp/record21"));
+    rows.WriteFileAs(Join(m_work.ProgramFolder(), "temp/record2"));
+}
+
+Reports::Outcome Reports::WriteDetailed()
+{
+    return Write(ReportPath(), [this] {
+        TakeSnapshot();
+        auto& scan = m_work.FixedFormatDataSet3;
+        scan.Open();
+        const std::vector<TFixedFormatDataSet::TLine> rows = scan.Lines();
+        scan.Close();
+        return report::DetailedReport(m_work.Header, m_work.Edits, rows);
+    });
+}
+
+Reports::Outcome Reports::WriteTotals()
+{
+    return Write(ReportPath(), [this] { return report::TotalsReport(m_work.Header, m_work.Edits); });
+}
+
+Reports::Outcome Reports::WriteFirstPage()
+{
+    return Write(FirstPagePath(), [this] { return report::FirstPage(m_work.Header, m_work.Edits); });
+}
+
+void Reports::Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint)
+{
+    if (outcome != Outcome::Written)
+        return;
+    try {
+        m_work.Ui().ShowPrintWindow(path, caption, landscapeHint);
+    } catch (const std::exception&) {
+        m_work.Ui().ShowMessage(FailureMessage);
+    }
+}
+
+void Reports::PrintDetailed()
+{
+    Show(WriteDetailed(), ReportPath(), "Εκτύπωση", true);
+}
+
+void Reports::PrintTotals()
+{
+    Show(WriteTotals(), ReportPath(), "Εκτύπωση Συνόλων", false);
+}
+
+void Reports::PrintFirstPage()
+{
+    Show(WriteFirstPage(), FirstPagePath(), "Εκτύπωση 1ης Σελίδας", false);
+}
