@@ -1,20 +1,25 @@
 #include "app/Form1.h"
 
-#include "app/DetailRowsModel.h"
 #include "app/Find.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
 #include "app/QuestionBox.h"
 #include "app/WheelKeyFilter.h"
 #include "dataset/DataSetErrors.h"
+#include "grid/DBNavigator.h"
+#include "grid/DataSetTableModel.h"
+#include "grid/MultiLineGrid.h"
+#include "grid/TitleRow.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -22,14 +27,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
-#include <QTableView>
+#include <QStandardItemModel>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 using declaration::EmployerHeader;
 
@@ -68,6 +76,15 @@ constexpr int DetailBarHeight = 19;
 constexpr int GridLeft = 1;
 constexpr int GridTop = 217;
 constexpr int GridHeight = 352;
+constexpr int GridTitleHeight = 45;
+constexpr int GridRowHeight = 17;
+constexpr int IncomeKindListWidth = 350;
+
+// The desktop's colours for the roles the grid paints with: the border of an
+// active window behind the current row, an inactive title bar behind the
+// cell that has the keyboard.
+const QColor ActiveBorderColour(212, 208, 200);
+const QColor InactiveCaptionColour(128, 128, 128);
 constexpr int TotalsHeight = 81;
 constexpr int TotalsFromBottom = 138;
 constexpr int GridWidthMargin = 10;
@@ -239,6 +256,8 @@ void TForm1::FormCreate()
     SetCommandEnabled(m_Excel1, false);
 
     RunCommand([this] { m_workspace->Start(); });
+    m_grid->FitColumns();
+    FillIncomeKindBox();
     FormResize();
 }
 
@@ -491,6 +510,7 @@ void TForm1::BuildRecordTools(QWidget* client)
     };
     constexpr int slot = 84;
     int left = 0;
+    std::array<QAbstractButton*, TDBNavigator::ButtonCount> navButtons{};
     for (const NavButton& b : buttons) {
         QLabel* caption = label(m_navigator, (std::string("Label") + b.kind).c_str(), b.caption,
                                 QRect(left, 0, slot - 4, 30));
@@ -502,8 +522,7 @@ void TForm1::BuildRecordTools(QWidget* client)
         button->setIcon(
             QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(b.icon) + QStringLiteral(".png")));
         button->setGeometry(left + 8, 33, slot - 20, 25);
-        // Moving through and editing rows arrives with the grid.
-        button->setEnabled(false);
+        navButtons[static_cast<size_t>(&b - buttons)] = button;
         left += slot;
     }
     m_navigator->setGeometry(244, 148, left, 60);
@@ -514,6 +533,8 @@ void TForm1::BuildRecordTools(QWidget* client)
         button->setGeometry(where);
         return button;
     };
+    m_navButtons = navButtons;
+
     m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", QRect(764, 156, 110, 44));
     m_Button2->setToolTip(utf8("Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
     m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", QRect(884, 156, 110, 44));
@@ -549,37 +570,204 @@ void TForm1::N18Click()
 
 void TForm1::BuildGrid(QWidget* client)
 {
-    m_grid = new QTableView(client);
+    std::vector<TGridColumn> columns;
+    for (const gridcolumns::Column& column : gridcolumns::Columns()) {
+        columns.push_back({declaration::DetailLayout()[column.field].name,
+                           column.title != nullptr ? utf8(column.title) : QString(), column.width});
+    }
+    m_grid = new TMultiLineGrid(client);
     name(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
-    m_rowsModel = new DetailRowsModel(m_workspace->FixedFormatDataSet1, m_grid);
-    m_grid->setModel(m_rowsModel);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->setDefaultSectionSize(17);
-    m_grid->horizontalHeader()->setFixedHeight(45);
-    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter | Qt::Alignment(Qt::TextWordWrap));
+    m_rowsModel = new TDataSetTableModel(m_workspace->FixedFormatDataSet1, std::move(columns), m_grid);
+    m_rowsModel->Run = [this](const std::function<void()>& operation) { return RunStoreOperation(operation); };
+    m_grid->SetModel(m_rowsModel);
+    m_grid->SetTitleHeight(GridTitleHeight);
+    m_grid->SetRowHeight(GridRowHeight);
     // The titles are set for columns as narrow as their amounts: in the
     // window's font the longer words would be cut at the column's edges.
     QFont titles = m_grid->horizontalHeader()->font();
     titles.setStretch(QFont::Condensed);
     m_grid->horizontalHeader()->setFont(titles);
-    // Columns without a width of their own are as wide as their field's text,
-    // and never narrower than the longest word of their title.
-    const int charWidth = m_grid->fontMetrics().averageCharWidth();
-    const QFontMetrics titleMetrics(titles);
-    for (int column = 0; column < m_rowsModel->columnCount(); ++column) {
-        int width = DetailRowsModel::ColumnWidth(column);
-        if (width == 0) {
-            width = declaration::DetailLayout()[DetailRowsModel::FieldOfColumn(column)].width * charWidth + 8;
-            const QString title = m_rowsModel->headerData(column, Qt::Horizontal).toString();
-            for (const QString& word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                width = std::max(width, titleMetrics.horizontalAdvance(word) + 12);
-            }
-        }
-        m_grid->setColumnWidth(column, width);
-    }
     m_grid->setGeometry(GridLeft, GridTop, ClientWidth + FrameWidth - GridWidthMargin, GridHeight);
+
+    m_grid->KeyPress = [this](QChar& key) { DBGrid1KeyPress(key); };
+    m_grid->FilterText = [this](int column, const QString& text) {
+        return m_workspace->FilterPastedGridText(column, text);
+    };
+    m_grid->ColEnter = [this](int column) { dbGrid1ColEnter(column); };
+    m_grid->ColExit = [this](int column) { dbGrid1ColExit(column); };
+    m_grid->KeyUp = [this](QKeyEvent* key) { dbGrid1KeyUp(key); };
+    m_grid->ConfirmDelete = [this] { return GridConfirmDelete(); };
+    m_grid->OnBeep = [this] { Beep(); };
+    m_grid->DrawColumnCell = [this](QPainter& painter, const QRect& cell, int column, const QString& text,
+                                    bool currentRow, bool focused) {
+        DBGrid1DrawColumnCell(painter, cell, column, text, currentRow, focused);
+    };
+
+    m_DBNavigator1 = new TDBNavigator(*m_rowsModel, m_navButtons, this);
+    m_DBNavigator1->BeforeAction = [this](TDBNavigator::TNavigateBtn button) {
+        return DBNavigator1BeforeAction(button);
+    };
+
+    BuildIncomeKindBox(client);
+}
+
+void TForm1::BuildIncomeKindBox(QWidget* client)
+{
+    m_DBLookupComboBox1 = new QComboBox(client);
+    name(m_DBLookupComboBox1, "DBLookupComboBox1", utf8("Είδος αποδοχών"));
+    auto* list = new QTreeView(m_DBLookupComboBox1);
+    list->setRootIsDecorated(false);
+    list->setHeaderHidden(true);
+    list->setAllColumnsShowFocus(true);
+    m_DBLookupComboBox1->setView(list);
+    list->setMinimumWidth(IncomeKindListWidth);
+    m_DBLookupComboBox1->setModel(new QStandardItemModel(0, 2, m_DBLookupComboBox1));
+    m_DBLookupComboBox1->hide();
+    m_DBLookupComboBox1->installEventFilter(this);
+    connect(m_DBLookupComboBox1, &QComboBox::activated, this, [this](int index) {
+        const QString code = m_DBLookupComboBox1->itemText(index);
+        RunCommand([this, &code] { m_workspace->ChooseIncomeKind(cp1253::fromUnicode(code)); });
+    });
+    // The box stands over the income-kind cell while that cell, or the box,
+    // has the keyboard; it follows the cell as the grid scrolls.
+    connect(qApp, &QApplication::focusChanged, this, [this] { PlaceIncomeKindBox(); });
+    connect(m_rowsModel, &TDataSetTableModel::CurrentRecordChanged, this, [this] { PlaceIncomeKindBox(); });
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceIncomeKindBox(); });
+    connect(m_grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceIncomeKindBox(); });
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { PlaceIncomeKindBox(); });
+}
+
+void TForm1::FillIncomeKindBox()
+{
+    auto* list = static_cast<QStandardItemModel*>(m_DBLookupComboBox1->model());
+    list->removeRows(0, list->rowCount());
+    const TFixedFormatDataSet& kinds = m_workspace->FixedFormatDataSet2;
+    if (!kinds.Active()) {
+        return;
+    }
+    for (int line = 0; line < kinds.RecordCount(); ++line) {
+        list->appendRow({new QStandardItem(cp1253::toUnicode(kinds.FieldText(line, 0))),
+                         new QStandardItem(cp1253::toUnicode(kinds.FieldText(line, 1)))});
+    }
+    auto* view = static_cast<QTreeView*>(m_DBLookupComboBox1->view());
+    view->resizeColumnToContents(0);
+}
+
+void TForm1::PlaceIncomeKindBox()
+{
+    QComboBox* box = m_DBLookupComboBox1;
+    if (box == nullptr) {
+        return;
+    }
+    QWidget* focus = QApplication::focusWidget();
+    const QModelIndex cell = m_grid->currentIndex();
+    const bool onCell = m_grid->isVisible() && cell.isValid() && cell.column() == gridcolumns::TypeIncColumn &&
+                        (focus == m_grid || focus == box || box->view()->isVisible());
+    if (!onCell) {
+        box->hide();
+        return;
+    }
+    const QRect rect = m_grid->visualRect(cell);
+    const QPoint topLeft = m_grid->viewport()->mapTo(m_client, rect.topLeft());
+    box->setGeometry(topLeft.x(), topLeft.y(), rect.width(), std::max(rect.height(), box->sizeHint().height()));
+    if (focus != box) {
+        // The box shows the row's kind until the person picks another.
+        const QString code = cell.data().toString();
+        box->setCurrentIndex(box->findText(code, Qt::MatchExactly));
+    }
+    box->show();
+    box->raise();
+}
+
+void TForm1::DBGrid1KeyPress(QChar& key)
+{
+    char16_t typed = key.unicode();
+    const Workspace::GridKey verdict =
+        m_workspace->FilterGridKey(m_grid->SelectedIndex(), m_grid->EditorText(), typed);
+    if (verdict == Workspace::GridKey::ToIncomeKindBox) {
+        // The box takes the character as typed: it searches its codes.
+        PlaceIncomeKindBox();
+        m_DBLookupComboBox1->show();
+        m_DBLookupComboBox1->setFocus(Qt::OtherFocusReason);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(key));
+        QCoreApplication::sendEvent(m_DBLookupComboBox1, &press);
+        key = QChar();
+        return;
+    }
+    key = verdict == Workspace::GridKey::Drop ? QChar() : QChar(typed);
+}
+
+void TForm1::dbGrid1ColEnter(int column)
+{
+    if (column == gridcolumns::KatharesColumn) {
+        RunCommand([this] { m_workspace->FillNetPay(); });
+    }
+    PlaceIncomeKindBox();
+}
+
+void TForm1::dbGrid1ColExit(int column)
+{
+    if (column == gridcolumns::TypeIncColumn) {
+        m_DBLookupComboBox1->hide();
+    }
+}
+
+void TForm1::dbGrid1KeyUp(QKeyEvent* key)
+{
+    // Tab out of the income-kind box lands back in the grid on the same
+    // cell; its release moves the grid on to the gross pay.
+    if (key->key() == Qt::Key_Tab && m_workspace->LookupEntered) {
+        m_workspace->LookupEntered = false;
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_grid, &tab);
+    }
+}
+
+void TForm1::DBLookupComboBox1Enter()
+{
+    m_workspace->LookupEntered = true;
+}
+
+void TForm1::DBGrid1DrawColumnCell(QPainter& painter, const QRect& cell, int, const QString& text,
+                                   bool currentRow, bool focused)
+{
+    QColor background = currentRow ? ActiveBorderColour : QColor(Qt::white);
+    QColor ink = palette().color(QPalette::Text);
+    if (focused) {
+        background = InactiveCaptionColour;
+        ink = Qt::white;
+    }
+    painter.save();
+    painter.setClipRect(cell);
+    painter.fillRect(cell, background);
+    painter.setPen(ink);
+    // The text starts at the cell's very corner, with no margin.
+    painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
+bool TForm1::DBNavigator1BeforeAction(int button)
+{
+    if (button != TDBNavigator::nbDelete) {
+        return true;
+    }
+    // Only "Ναι" deletes: closing the question is no consent.
+    return AskWithCaptions("Είστε σίγουρος;", YesButton | NoButton, {"Ναι", "Όχι"}) == Answer::Yes;
+}
+
+bool TForm1::GridConfirmDelete()
+{
+    return AskWithCaptions("Delete record?", YesButton | NoButton, {"Ναι", "Όχι"}) == Answer::Yes;
+}
+
+bool TForm1::RunStoreOperation(const std::function<void()>& operation)
+{
+    bool done = false;
+    RunCommand([&] {
+        operation();
+        done = true;
+    });
+    return done;
 }
 
 void TForm1::BuildTotals(QWidget* client)
@@ -686,6 +874,7 @@ void TForm1::SetTabOrder()
         setTabOrder(previous, edit);
         previous = edit;
     }
+    setTabOrder(previous, m_DBLookupComboBox1);
 }
 
 QLineEdit* TForm1::FieldNamed(const char* objectName) const
@@ -771,6 +960,20 @@ void TForm1::KeepFixedSize()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_DBLookupComboBox1) {
+        if (event->type() == QEvent::FocusIn) {
+            DBLookupComboBox1Enter();
+        } else if (event->type() == QEvent::KeyPress) {
+            // The box is last in the keyboard order and the grid first:
+            // Tab from the box goes round to the grid.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+                m_grid->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyPress) {
         // The one-line fields take the vertical arrows, and so the turns of
         // the mouse wheel, as a move of the caret back or on by one character.
@@ -1018,6 +1221,7 @@ void TForm1::SetGridVisible(bool visible)
 {
     m_grid->setVisible(visible);
     m_navigator->setVisible(visible);
+    PlaceIncomeKindBox();
 }
 
 void TForm1::FocusControl(HeaderField field)

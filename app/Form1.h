@@ -10,20 +10,24 @@
 #include <functional>
 #include <memory>
 
+class QAbstractButton;
 class QAction;
 class QFileDialog;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
+class QPainter;
 class QLineEdit;
 class QMenu;
-class QKeyEvent;
 class QPushButton;
 class QRadioButton;
-class QTableView;
 class QToolButton;
-class DetailRowsModel;
 class TFind;
 struct HeaderSlot;
+class TDataSetTableModel;
+class TDBNavigator;
 class TForm2;
+class TMultiLineGrid;
 class Workspace;
 class WheelKeyFilter;
 
@@ -93,6 +97,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The detail grid and its companions.
+    void DBGrid1KeyPress(QChar& key);
+    void dbGrid1ColEnter(int column);
+    void dbGrid1ColExit(int column);
+    void dbGrid1KeyUp(QKeyEvent* key);
+    void DBGrid1DrawColumnCell(QPainter& painter, const QRect& cell, int column, const QString& text,
+                               bool currentRow, bool focused);
+    void DBLookupComboBox1Enter();
+    bool DBNavigator1BeforeAction(int button);
+    bool GridConfirmDelete();
+    void BuildIncomeKindBox(QWidget* client);
+    void FillIncomeKindBox();
+    void PlaceIncomeKindBox();
+    bool RunStoreOperation(const std::function<void()>& operation);
+
     void Button1Click();
     void Button2Click();
     void N18Click();
@@ -142,8 +161,11 @@ private:
     QWidget* m_navigator = nullptr;
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_Button2 = nullptr;
-    QTableView* m_grid = nullptr;
-    DetailRowsModel* m_rowsModel = nullptr;
+    TMultiLineGrid* m_grid = nullptr;
+    TDataSetTableModel* m_rowsModel = nullptr;
+    TDBNavigator* m_DBNavigator1 = nullptr;
+    std::array<QAbstractButton*, 6> m_navButtons{}; // First, Last, Insert, Delete, Post, Cancel
+    QComboBox* m_DBLookupComboBox1 = nullptr;
     QWidget* m_totalsPanel = nullptr;
     QLabel* m_totalsBar = nullptr;
     std::array<QLineEdit*, 9> m_edits{};

@@ -5,6 +5,7 @@
 #include "text/Cp1253.h"
 #include "workspace/AmountLimit.h"
 #include "workspace/ExchangeSort.h"
+#include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
 #include "workspace/RowValidation.h"
 #include "workspace/ScratchDetailRow.h"
@@ -630,6 +631,69 @@ Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, boo
     m_ui.ShowWarning(byAfm ? "Δεν βρέθηκε ο ΑΦΜ" : "Δεν βρέθηκε το Επώνυμο");
     FixedFormatDataSet1.First();
     return FindResult::NotFound;
+}
+
+// ---------------------------------------------------------------------------
+// Keying rows in the grid
+
+Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorText, char16_t& key)
+{
+    // Every typed character counts as a change, admitted or not.
+    Modified = true;
+    switch (gridcolumns::RuleOfColumn(column)) {
+    case gridcolumns::KeyRule::Digits:
+        DigitsOnlyKey(key, m_ui);
+        break;
+    case gridcolumns::KeyRule::Amount:
+        AmountKeyFilter(editorText, key, m_ui);
+        break;
+    case gridcolumns::KeyRule::IncomeKind:
+        if (key != u'\t')
+            return GridKey::ToIncomeKindBox;
+        break;
+    case gridcolumns::KeyRule::Any:
+        break;
+    }
+    return key == 0 ? GridKey::Drop : GridKey::Keep;
+}
+
+QString Workspace::FilterPastedGridText(int column, const QString& text)
+{
+    Modified = true;
+    return gridcolumns::AdmittedText(column, text);
+}
+
+void Workspace::FillNetPay()
+{
+    auto& rows = FixedFormatDataSet1;
+    try {
+        rows.Edit();
+    } catch (const std::exception&) {
+        // No row to fill (a closed or refused store): the column is just entered.
+    }
+    if (rows.State() != TDataSetState::dsEdit && rows.State() != TDataSetState::dsInsert)
+        return;
+    const auto amountOf = [&rows](declaration::DetailField field) {
+        return amount::StrToFloatDef(rows.FieldByName(declaration::DetailLayout()[field].name).AsString());
+    };
+    const long double net = amountOf(declaration::AkaInc) - amountOf(declaration::Kratiseis);
+    TField& kathares = rows.FieldByName("Kathares");
+    if (net >= 0) {
+        kathares.SetAsString(amount::FormatGeneral15(static_cast<double>(net)));
+        return;
+    }
+    m_ui.ShowMessage("Οι Καθαρές Αποδοχές βγαίνουν αρνητικές. Ελέγξτε τα ποσά των διάφορων κρατήσεων καθώς "
+                     "και τις Ακαθάριστες αποδοχές");
+    kathares.SetAsString("0");
+}
+
+void Workspace::ChooseIncomeKind(const std::string& code)
+{
+    auto& rows = FixedFormatDataSet1;
+    if (rows.State() != TDataSetState::dsEdit && rows.State() != TDataSetState::dsInsert)
+        rows.Edit();
+    rows.FieldByName("TypeInc").SetAsString(code);
+    Modified = true;
 }
 
 // ---------------------------------------------------------------------------

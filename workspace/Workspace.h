@@ -132,6 +132,20 @@ public:
     enum class FindResult { Found, NotFound, Refused };
     FindResult FindRow(bool byAfm, const std::string& key, bool partialKey);
 
+    // Keying rows in the grid. A character typed in a grid column: counts as
+    // a change, then passes the column's filter (dropped with a beep) or is
+    // meant for the income-kind box.
+    enum class GridKey { Keep, Drop, ToIncomeKindBox };
+    GridKey FilterGridKey(int column, const QString& editorText, char16_t& key);
+    // Text put into a grid cell without typing keeps what typing would have kept.
+    QString FilterPastedGridText(int column, const QString& text);
+    // Entering the net-pay column fills it with gross pay less deductions
+    // (unreadable amounts count as 0); a negative result is reported and 0
+    // written. Nothing here fails visibly.
+    void FillNetPay();
+    // The income-kind box wrote `code` (cp1253) into the current row.
+    void ChooseIncomeKind(const std::string& code);
+
     // Header checks.
     bool YearIsValid(const std::string& year) const;
     // Leaving the year field: false (after telling the person) when it is not a valid year.

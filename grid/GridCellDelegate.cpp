@@ -1,0 +1,111 @@
+#include "grid/GridCellDelegate.h"
+
+#include "grid/DataSetTableModel.h"
+#include "grid/MultiLineGrid.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QValidator>
+
+namespace {
+
+// Text that reaches the editor without being typed (pasted, dropped) passes
+// the same character filter as typed text, character by character.
+class PastedTextFilter : public QValidator
+{
+public:
+    PastedTextFilter(TMultiLineGrid* grid, int column, QObject* parent)
+        : QValidator(parent), m_grid(grid), m_column(column)
+    {
+    }
+    State validate(QString& input, int& pos) const override
+    {
+        const QString admitted = m_grid->FilterText(m_column, input);
+        if (admitted != input) {
+            pos = std::min<int>(pos - static_cast<int>(input.size() - admitted.size()), admitted.size());
+            pos = std::max(pos, 0);
+            input = admitted;
+            m_grid->Beep();
+        }
+        return Acceptable;
+    }
+
+private:
+    TMultiLineGrid* m_grid;
+    int m_column;
+};
+
+} // namespace
+
+TGridCellDelegate::TGridCellDelegate(TMultiLineGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+QWidget* TGridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                         const QModelIndex& index) const
+{
+    auto* editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    editor->setTextMargins(0, 0, 0, 0);
+    editor->setContentsMargins(0, 0, 0, 0);
+    if (const TField* field = m_grid->Model()->FieldOfColumn(index.column())) {
+        editor->setMaxLength(field->Size());
+    }
+    editor->setValidator(new PastedTextFilter(m_grid, index.column(), editor));
+    // Deleting or pasting changes the record as much as typing does.
+    connect(editor, &QLineEdit::textEdited, m_grid, [grid = m_grid] { grid->BeginEdit(); });
+    m_editor = editor;
+    return editor;
+}
+
+void TGridCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    if (editor == m_editor) {
+        m_editor = nullptr;
+    }
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void TGridCellDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                             const QModelIndex&) const
+{
+    editor->setGeometry(option.rect);
+}
+
+void TGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const
+{
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const bool currentRow = index.row() == m_grid->Model()->CurrentRow();
+    const bool focused = index == m_grid->currentIndex() && m_grid->hasFocus();
+    if (m_grid->DrawColumnCell) {
+        m_grid->DrawColumnCell(*painter, option.rect, index.column(), text, currentRow, focused);
+        return;
+    }
+    QStyledItemDelegate::paint(painter, option, index);
+}
+
+bool TGridCellDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || watched != m_editor) {
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    switch (m_grid->KeyKind(key)) {
+    case TMultiLineGrid::TKeyKind::LeavesCell:
+        m_grid->CloseEditor(true);
+        m_grid->ProcessKey(key);
+        return true;
+    case TMultiLineGrid::TKeyKind::Cancels:
+        m_grid->ProcessKey(key);
+        return true;
+    case TMultiLineGrid::TKeyKind::Confirms:
+        m_grid->CloseEditor(true);
+        return true;
+    case TMultiLineGrid::TKeyKind::Character:
+        // A refused character never reaches the editor.
+        return !m_grid->AdmitTypedCharacter(key);
+    case TMultiLineGrid::TKeyKind::Other:
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
+
+class QLineEdit;
+class TMultiLineGrid;
+
+// Draws the grid's cells and makes the one-line editor a cell is typed in.
+// Keys that leave the cell, and every typed character, are handed to the
+// grid first: it filters the characters and moves, stores or cancels the row.
+class TGridCellDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit TGridCellDelegate(TMultiLineGrid* grid);
+
+    // The editor open in the grid, if any.
+    QLineEdit* Editor() const { return m_editor; }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TMultiLineGrid* m_grid;
+    mutable QPointer<QLineEdit> m_editor;
+};

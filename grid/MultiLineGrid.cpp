@@ -1,0 +1,421 @@
+#include "grid/MultiLineGrid.h"
+
+#include "grid/DataSetTableModel.h"
+#include "grid/GridCellDelegate.h"
+#include "grid/IndicatorColumn.h"
+#include "grid/TitleRow.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+
+TMultiLineGrid::TMultiLineGrid(QWidget* parent) : QTableView(parent)
+{
+    m_titles = new TTitleRow(this);
+    setHorizontalHeader(m_titles);
+    m_indicator = new TIndicatorColumn(this);
+    setVerticalHeader(m_indicator);
+    m_delegate = new TGridCellDelegate(this);
+    setItemDelegate(m_delegate);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    m_titles->setSectionResizeMode(QHeaderView::Interactive);
+    m_titles->setFixedHeight(m_titleHeight);
+    m_indicator->setDefaultSectionSize(m_rowHeight);
+    m_indicator->setMinimumSectionSize(1);
+}
+
+void TMultiLineGrid::SetModel(TDataSetTableModel* model)
+{
+    m_model = model;
+    setModel(model);
+    connect(model, &TDataSetTableModel::PendingEditsRequested, this, &TMultiLineGrid::HandInPendingEdit);
+    // While the model tells of a change, the views move their current cell
+    // themselves (a row taken away); that is no move of the person's.
+    connect(model, &TDataSetTableModel::AboutToSync, this, [this] { ++m_syncing; });
+    connect(model, &TDataSetTableModel::CurrentRecordChanged, this, [this] {
+        FollowStore();
+        --m_syncing;
+    });
+    FitColumns();
+    m_titles->setFixedHeight(m_titleHeight);
+    FollowStore();
+}
+
+void TMultiLineGrid::SetTitleHeight(int height)
+{
+    if (height != m_titleHeight) {
+        m_titleHeight = height;
+        m_titles->setFixedHeight(height);
+    }
+}
+
+void TMultiLineGrid::SetRowHeight(int height)
+{
+    if (height != m_rowHeight) {
+        m_rowHeight = height;
+        m_indicator->setDefaultSectionSize(height);
+    }
+    m_titles->setFixedHeight(m_titleHeight);
+}
+
+int TMultiLineGrid::DefaultColumnWidth(int column) const
+{
+    const int size = m_model->FieldSize(column);
+    // Wide enough for the field full of digits or of capitals: the AFM shows
+    // all nine digits, a surname all its letters.
+    const QFontMetrics metrics = fontMetrics();
+    int widest = 0;
+    for (const QChar ch : QStringLiteral("0123456789")) {
+        widest = std::max(widest, metrics.horizontalAdvance(ch));
+    }
+    int capitals = 0;
+    const QString greek = QString::fromUtf8("ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ");
+    for (const QChar ch : greek) {
+        capitals += metrics.horizontalAdvance(ch);
+    }
+    widest = std::max(widest, (capitals + static_cast<int>(greek.size()) - 1) / static_cast<int>(greek.size()));
+    int width = size * widest + 4;
+    // Never narrower than the longest word of the title.
+    const QFontMetrics titleMetrics(m_titles->font());
+    const QString title = m_model->headerData(column, Qt::Horizontal).toString();
+    for (const QString& word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        width = std::max(width, titleMetrics.horizontalAdvance(word) + 8);
+    }
+    return width;
+}
+
+void TMultiLineGrid::FitColumns()
+{
+    if (m_model == nullptr) {
+        return;
+    }
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const int width = m_model->Column(column).width;
+        setColumnWidth(column, width > 0 ? width : DefaultColumnWidth(column));
+    }
+}
+
+int TMultiLineGrid::SelectedIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
+
+bool TMultiLineGrid::EditorOpen() const
+{
+    return m_delegate->Editor() != nullptr;
+}
+
+QString TMultiLineGrid::EditorText() const
+{
+    return EditorOpen() ? m_delegate->Editor()->text() : QString();
+}
+
+bool TMultiLineGrid::Run(const std::function<void()>& operation)
+{
+    return m_model != nullptr && m_model->RunGuarded(operation);
+}
+
+void TMultiLineGrid::Beep()
+{
+    if (OnBeep) {
+        OnBeep();
+    } else {
+        QApplication::beep();
+    }
+}
+
+bool TMultiLineGrid::BeginEdit()
+{
+    if (m_model == nullptr || !m_model->Store().Active()) {
+        return false;
+    }
+    TFixedFormatDataSet& store = m_model->Store();
+    if (store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert) {
+        return true;
+    }
+    return Run([&store] { store.Edit(); });
+}
+
+void TMultiLineGrid::HandInPendingEdit()
+{
+    if (QLineEdit* editor = m_delegate->Editor()) {
+        commitData(editor);
+    }
+}
+
+void TMultiLineGrid::CloseEditor(bool handIn)
+{
+    if (QLineEdit* editor = m_delegate->Editor()) {
+        if (handIn) {
+            commitData(editor);
+        }
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        setFocus(Qt::OtherFocusReason);
+    }
+}
+
+TMultiLineGrid::TKeyKind TMultiLineGrid::KeyKind(const QKeyEvent* key) const
+{
+    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        return TKeyKind::Cancels;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return TKeyKind::Confirms;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Insert:
+        return TKeyKind::LeavesCell;
+    case Qt::Key_Delete:
+        return modifiers == Qt::ControlModifier ? TKeyKind::LeavesCell : TKeyKind::Other;
+    default:
+        break;
+    }
+    const QString text = key->text();
+    if (text.size() != 1 || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return TKeyKind::Other;
+    }
+    const QChar ch = text.front();
+    return (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) || ch.unicode() == 0x08 ? TKeyKind::Character
+                                                                                   : TKeyKind::Other;
+}
+
+bool TMultiLineGrid::AdmitTypedCharacter(const QKeyEvent* key)
+{
+    QChar ch = key->text().front();
+    if (KeyPress) {
+        KeyPress(ch);
+    }
+    if (ch.isNull()) {
+        return false;
+    }
+    return BeginEdit();
+}
+
+void TMultiLineGrid::keyPressEvent(QKeyEvent* event)
+{
+    ProcessKey(event);
+}
+
+void TMultiLineGrid::ProcessKey(QKeyEvent* key)
+{
+    if (!HandleKey(key)) {
+        QTableView::keyPressEvent(key);
+    }
+}
+
+bool TMultiLineGrid::HandleKey(QKeyEvent* key)
+{
+    if (m_model == nullptr || !m_model->Store().Active()) {
+        return false;
+    }
+    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        CancelRow();
+        return true;
+    case Qt::Key_Insert:
+        if (modifiers == Qt::NoModifier) {
+            TFixedFormatDataSet& store = m_model->Store();
+            Run([&store] { store.Insert(); });
+            FollowStore();
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (modifiers == Qt::ControlModifier) {
+            DeleteRow();
+            return true;
+        }
+        break;
+    case Qt::Key_Down:
+        if (modifiers == Qt::NoModifier && currentIndex().row() == m_model->rowCount() - 1) {
+            AppendRow();
+            return true;
+        }
+        break;
+    case Qt::Key_Tab:
+        TabAcross(true);
+        return true;
+    case Qt::Key_Backtab:
+        TabAcross(false);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (currentIndex().isValid()) {
+            edit(currentIndex());
+        }
+        return true;
+    default:
+        break;
+    }
+    if (KeyKind(key) == TKeyKind::Character) {
+        StartTyping(key);
+        return true;
+    }
+    return false;
+}
+
+void TMultiLineGrid::StartTyping(QKeyEvent* key)
+{
+    if (!AdmitTypedCharacter(key) || !currentIndex().isValid()) {
+        return;
+    }
+    // The editor opens with the cell's text selected, and the character
+    // typed replaces it.
+    edit(currentIndex(), QAbstractItemView::AnyKeyPressed, key);
+}
+
+void TMultiLineGrid::keyReleaseEvent(QKeyEvent* event)
+{
+    if (KeyUp) {
+        KeyUp(event);
+    }
+    QTableView::keyReleaseEvent(event);
+}
+
+void TMultiLineGrid::AppendRow()
+{
+    TFixedFormatDataSet& store = m_model->Store();
+    // A new row nobody typed into stays the last one.
+    if (store.State() == TDataSetState::dsInsert && !store.Modified()) {
+        return;
+    }
+    Run([&store] { store.Append(); });
+    FollowStore();
+}
+
+void TMultiLineGrid::TabAcross(bool forward)
+{
+    const QModelIndex at = currentIndex();
+    if (!at.isValid()) {
+        return;
+    }
+    const int lastColumn = m_model->columnCount() - 1;
+    const int lastRow = m_model->rowCount() - 1;
+    if (forward && at.column() < lastColumn) {
+        setCurrentIndex(at.siblingAtColumn(at.column() + 1));
+    } else if (!forward && at.column() > 0) {
+        setCurrentIndex(at.siblingAtColumn(at.column() - 1));
+    } else if (forward && at.row() < lastRow) {
+        setCurrentIndex(m_model->index(at.row() + 1, 0));
+    } else if (forward) {
+        AppendRow();
+        const int row = m_model->CurrentRow();
+        if (row >= 0 && row != at.row()) {
+            setCurrentIndex(m_model->index(row, 0));
+        }
+    } else if (at.row() > 0) {
+        setCurrentIndex(m_model->index(at.row() - 1, lastColumn));
+    }
+}
+
+void TMultiLineGrid::CancelRow()
+{
+    CloseEditor(false);
+    TFixedFormatDataSet& store = m_model->Store();
+    Run([&store] { store.Cancel(); });
+    FollowStore();
+}
+
+void TMultiLineGrid::DeleteRow()
+{
+    TFixedFormatDataSet& store = m_model->Store();
+    if (store.IsEmpty() && store.State() != TDataSetState::dsInsert) {
+        return;
+    }
+    if (ConfirmDelete && !ConfirmDelete()) {
+        return;
+    }
+    CloseEditor(false);
+    Run([&store] { store.Delete(); });
+    FollowStore();
+}
+
+void TMultiLineGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    // The base hands in and closes the editor of the cell being left.
+    QTableView::currentChanged(current, previous);
+    if (m_following || m_syncing > 0 || m_model == nullptr || !current.isValid()) {
+        return;
+    }
+    if (previous.isValid() && current.row() != previous.row()) {
+        MoveStoreTo(current.row());
+    }
+    const int column = currentIndex().column();
+    if (previous.isValid() && column != previous.column()) {
+        if (ColExit) {
+            ColExit(previous.column());
+        }
+        if (ColEnter) {
+            ColEnter(column);
+        }
+    }
+}
+
+void TMultiLineGrid::MoveStoreTo(int row)
+{
+    const int line = m_model->LineOfRow(row);
+    TFixedFormatDataSet& store = m_model->Store();
+    if (line >= 0 && line < store.RecordCount()) {
+        // The record is found again by its id: storing the row being left
+        // may add a line before it.
+        const int32_t id = store.Lines()[static_cast<size_t>(line)].Id;
+        Run([&store, id] { store.GotoBookmark(id); });
+    }
+    FollowStore();
+}
+
+void TMultiLineGrid::FollowStore()
+{
+    const QScopedValueRollback<bool> following(m_following, true);
+    if (m_model == nullptr) {
+        return;
+    }
+    // A cell editor left open over a record that is no longer edited (the
+    // edit was cancelled or stored elsewhere) would show stale text.
+    const TDataSetState state = m_model->Store().State();
+    if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert && EditorOpen() &&
+        m_delegate->Editor()->isModified()) {
+        CloseEditor(false);
+    }
+    const int row = m_model->CurrentRow();
+    if (row < 0) {
+        if (currentIndex().isValid()) {
+            selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+        }
+    } else {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const QModelIndex target = m_model->index(row, column);
+        if (target != currentIndex()) {
+            selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+            scrollTo(target);
+        }
+    }
+    m_indicator->viewport()->update();
+    viewport()->update();
+}
+
+void TMultiLineGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void TMultiLineGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
