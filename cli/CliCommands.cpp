@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "workspace/ZipExport.h"
 
 #include <algorithm>
 #include <span>
@@ -21,6 +22,8 @@ struct CliCommand
     // Checks the arguments beyond their count; null when any value will do.
     bool (*argumentsValid)(const Arguments& args);
     ExitStatus (*run)(CliSession& session, const Arguments& args, std::ostream& out);
+    // Arguments that may be left out, after the required ones.
+    size_t optionalCount = 0;
 };
 
 // --- the commands ---------------------------------------------------------
@@ -86,9 +89,19 @@ ExitStatus RunSort(CliSession& session, const Arguments& args, std::ostream&)
     Workspace& work = session.Work();
     const bool byNumber = args[0] == "afm";
     bool sorted = false;
-    if (!session.Guarded([&] { sorted = byNumber ? work.SortByAfm() : work.SortAlphabetically(); }) || !sorted)
+    if (!session.Guarded([&] { sorted = byNumber ? work.SortByAfm() : work.SortAlphabetically(); }) ||
+        !sorted)
         return ExitRefused;
     return session.SaveDeclarationAs(args[2]);
+}
+
+ExitStatus RunZip(CliSession& session, const Arguments& args, std::ostream&)
+{
+    const std::string archive = args.size() > 1 ? args[1] : args[0] + ".zip";
+    bool packed = false;
+    if (!session.Guarded([&] { packed = ZipExport::Pack(session.Ui(), args[0], archive); }))
+        return ExitFailed;
+    return packed ? ExitOk : ExitRefused;
 }
 
 std::span<const CliCommand> Commands()
@@ -109,6 +122,12 @@ std::span<const CliCommand> Commands()
          "και αποθηκεύει ως ΝΕΟ, όπως η «Αποθήκευση ως...». Ένα υπάρχον ΝΕΟ\n"
          "αντικαθίσταται μόνο με --yes.\n",
          3, SortKeyValid, RunSort},
+        {"zip", "ΑΡΧΕΙΟ [ΣΥΜΠΙΕΣΜΕΝΟ]", "συμπιέζει ένα αρχείο σε αρχείο zip",
+         "Γράφει το αρχείο zip που γράφει η «Δημιουργία συμπιεσμένου αρχείου (zip)»: ένα\n"
+         "μέλος με το όνομα του ΑΡΧΕΙΟΥ. Το ΣΥΜΠΙΕΣΜΕΝΟ είναι, αν λείπει, το ΑΡΧΕΙΟ με\n"
+         "«.zip» στο τέλος· ένα όνομα που δεν τελειώνει σε «.zip» το παίρνει. Ένα\n"
+         "υπάρχον ΣΥΜΠΙΕΣΜΕΝΟ αντικαθίσταται μόνο με --yes.\n",
+         1, nullptr, RunZip, 1},
     };
     return commands;
 }
@@ -225,7 +244,8 @@ int RunCli(const Arguments& args, const CliEnvironment& env)
     }
 
     const Arguments commandArgs(line.words.begin() + 1, line.words.end());
-    if (commandArgs.size() != command->argumentCount ||
+    if (commandArgs.size() < command->argumentCount ||
+        commandArgs.size() > command->argumentCount + command->optionalCount ||
         (command->argumentsValid && !command->argumentsValid(commandArgs)))
         return UsageError("λάθος ορίσματα για την εντολή " + std::string(command->name), command, env.err);
 
