@@ -19,6 +19,7 @@ class QTableView;
 class QToolButton;
 class DetailRowsModel;
 class TForm2;
+class TUserManual;
 class Workspace;
 class WheelKeyFilter;
 
@@ -33,6 +34,8 @@ public:
     static constexpr const char* WindowCaption = "Rozaro - Υποβολή Βεβαιώσεων Αποδοχών Δημοσίου";
     static constexpr int ClientWidth = 1007;
     static constexpr int ClientHeight = 660;
+    // The tax administration's portal, opened by "Σύνδεση με εξυπηρετητή Razeve".
+    static constexpr const char* PortalAddress = "https://www.razeve.gr/";
 
     // `programFolder` holds Addon/ and receives temp/; empty means the
     // folder of the running program.
@@ -52,6 +55,10 @@ public:
     QSize OuterSize() const;
     // Lays the areas out for the current size.
     void FormResize();
+
+    // Opens the address with the desktop's browser; false when none could start.
+    static bool OpenUrlInBrowser(const QString& address);
+    TUserManual& UserManual() { return *m_userManual; }
 
     // The file dialog's filter for a declaration's file pattern.
     static QString DialogFilter(const std::string& filter);
@@ -97,6 +104,11 @@ private:
     void SetCommandEnabled(QAction* action, bool enabled);
     void Wire(QAction* action, std::function<void()> command);
     void HelpKey();
+    void N9Click();
+    void zip1Click();
+    void e1Click();
+    void N13Click();
+    void N12Click();
     void TakeBackActivation();
     void HeaderEdited(QLineEdit* edit, std::string declaration::EmployerHeader::*value, const QString& text);
 
@@ -106,6 +118,7 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     TKeyLed m_keyLed;
     TForm2* m_waitWindow = nullptr;
+    std::unique_ptr<TUserManual> m_userManual;
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;
