@@ -1,9 +1,11 @@
 #include "app/Form1.h"
 
 #include "app/Find.h"
+#include "app/AboutBox.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
 #include "app/QuestionBox.h"
+#include "app/UserManual.h"
 #include "app/WheelKeyFilter.h"
 #include "dataset/DataSetErrors.h"
 #include "grid/DBNavigator.h"
@@ -14,12 +16,15 @@
 #include "workspace/DeclarationFile.h"
 #include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
+#include "workspace/DesktopShortcut.h"
 #include "workspace/Workspace.h"
+#include "workspace/ZipExport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -35,6 +40,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -226,6 +232,8 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     }
     setGeometry(window);
 
+    m_userManual = std::make_unique<TUserManual>(folder);
+
     FormCreate();
 }
 
@@ -327,15 +335,16 @@ void TForm1::BuildMenus()
     m_Tools1->addSeparator();
     m_Excel1 = AddEntry(m_Tools1, "Excel1", "Εισαγωγή στοιχείων από Excel", "import");
     m_Tools1->addSeparator();
-    AddEntry(m_Tools1, "N9", "Δημιουργία συντόμευσης στην Επιφ. Εργασίας", "shortcut");
-    AddEntry(m_Tools1, "zip1", "Δημιουργία συμπιεσμένου αρχείου (zip)", "zip");
+    Wire(AddEntry(m_Tools1, "N9", "Δημιουργία συντόμευσης στην Επιφ. Εργασίας", "shortcut"),
+         [this] { N9Click(); });
+    Wire(AddEntry(m_Tools1, "zip1", "Δημιουργία συμπιεσμένου αρχείου (zip)", "zip"), [this] { zip1Click(); });
     m_Tools1->addSeparator();
-    AddEntry(m_Tools1, "e1", "Σύνδεση με εξυπηρετητή Razeve", "portal");
+    Wire(AddEntry(m_Tools1, "e1", "Σύνδεση με εξυπηρετητή Razeve", "portal"), [this] { e1Click(); });
 
     m_Help1 = menu("Help1", "Βοήθεια");
-    AddEntry(m_Help1, "N13", "Οδηγίες εφαρμογής", "manual");
+    Wire(AddEntry(m_Help1, "N13", "Οδηγίες εφαρμογής", "manual"), [this] { N13Click(); });
     m_Help1->addSeparator();
-    AddEntry(m_Help1, "N12", "Σχετικά...", "about");
+    Wire(AddEntry(m_Help1, "N12", "Σχετικά...", "about"), [this] { N12Click(); });
 
     Wire(m_New1, [this] { m_workspace->New(); });
     Wire(m_Open1, [this] { m_workspace->Open(); });
@@ -1021,6 +1030,8 @@ void TForm1::closeEvent(QCloseEvent* event)
     }
     RunCommand([this] { m_workspace->Shutdown(); });
     m_keyLed->SetCapsLock(false);
+    // The manual is a window of its own; left open it would keep the program running.
+    m_userManual->close();
     m_closed = true;
     event->accept();
 }
@@ -1040,7 +1051,40 @@ void TForm1::RunCommand(const std::function<void()>& command)
 
 void TForm1::HelpKey()
 {
-    // The user manual window opens here once it exists.
+    m_userManual->Present(TUserManual::Usage);
+}
+
+void TForm1::N9Click()
+{
+    DesktopShortcut::Create(*this, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                            QCoreApplication::applicationFilePath());
+}
+
+void TForm1::zip1Click()
+{
+    ZipExport::Run(*this, m_workspace->ProgramFolder());
+}
+
+void TForm1::e1Click()
+{
+    OpenUrlInBrowser(QString::fromLatin1(PortalAddress));
+}
+
+bool TForm1::OpenUrlInBrowser(const QString& address)
+{
+    return QDesktopServices::openUrl(QUrl(address));
+}
+
+void TForm1::N13Click()
+{
+    m_userManual->Present(TUserManual::Setup);
+}
+
+void TForm1::N12Click()
+{
+    TAboutBox box(this);
+    box.exec();
+    TakeBackActivation();
 }
 
 UserInterface::Answer TForm1::AskWithCaptions(const std::string& message, int buttons,

@@ -28,6 +28,7 @@ class TDataSetTableModel;
 class TDBNavigator;
 class TForm2;
 class TMultiLineGrid;
+class TUserManual;
 class Workspace;
 class WheelKeyFilter;
 
@@ -42,6 +43,8 @@ public:
     static constexpr const char* WindowCaption = "Rozaro - Υποβολή Βεβαιώσεων Αποδοχών Δημοσίου";
     static constexpr int ClientWidth = 1007;
     static constexpr int ClientHeight = 660;
+    // The tax administration's portal, opened by "Σύνδεση με εξυπηρετητή Razeve".
+    static constexpr const char* PortalAddress = "https://www.razeve.gr/";
 
     // `programFolder` holds Addon/ and receives temp/; empty means the
     // folder of the running program.
@@ -63,6 +66,10 @@ public:
     QSize OuterSize() const;
     // Lays the areas out for the current size.
     void FormResize();
+
+    // Opens the address with the desktop's browser; false when none could start.
+    static bool OpenUrlInBrowser(const QString& address);
+    TUserManual& UserManual() { return *m_userManual; }
 
     // The file dialog's filter for a declaration's file pattern.
     static QString DialogFilter(const std::string& filter);
@@ -129,6 +136,11 @@ private:
     void SetCommandEnabled(QAction* action, bool enabled);
     void Wire(QAction* action, std::function<void()> command);
     void HelpKey();
+    void N9Click();
+    void zip1Click();
+    void e1Click();
+    void N13Click();
+    void N12Click();
     void TakeBackActivation();
     void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
     bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
@@ -145,6 +157,7 @@ private:
     std::unique_ptr<TKeyLed> m_keyLed = std::make_unique<TKeyLed>();
     TFind* m_find = nullptr;
     TForm2* m_waitWindow = nullptr;
+    std::unique_ptr<TUserManual> m_userManual;
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;

@@ -40,6 +40,13 @@ unsigned int lockMask(Display* display, TKeyLed::Lock lock)
     }
     return LockMask;
 }
+
+// Scroll Lock drives no modifier in the usual keyboard maps; its state is
+// then the state of its light.
+Atom scrollLight(Display* display)
+{
+    return XInternAtom(display, "Scroll Lock", False);
+}
 #endif
 
 } // namespace
@@ -77,6 +84,12 @@ bool TKeyLed::IsOn(Lock lock)
         return false;
     }
     const unsigned int mask = lockMask(display, lock);
+    if (mask == 0 && lock == Lock::Scroll) {
+        int index = 0;
+        int lit = 0;
+        return XkbGetNamedIndicator(display, scrollLight(display), &index, &lit, nullptr, nullptr) != 0 &&
+               lit != 0;
+    }
     XkbStateRec state{};
     if (mask == 0 || XkbGetState(display, XkbUseCoreKbd, &state) != Success) {
         return false;
@@ -96,6 +109,11 @@ void TKeyLed::Switch(Lock lock, bool on)
         return;
     }
     const unsigned int mask = lockMask(display, lock);
+    if (mask == 0 && lock == Lock::Scroll) {
+        XkbSetNamedIndicator(display, scrollLight(display), True, on ? True : False, False, nullptr);
+        XFlush(display);
+        return;
+    }
     if (mask == 0) {
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "workspace/Reports.h"
+#include "workspace/ZipExport.h"
 
 #include <algorithm>
 #include <span>
@@ -122,6 +123,15 @@ ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& o
     return session.HandOnReport(written, output, detailed, out);
 }
 
+ExitStatus RunZip(CliSession& session, const Arguments& args, std::ostream&)
+{
+    const std::string archive = args.size() > 1 ? args[1] : args[0] + ".zip";
+    bool packed = false;
+    if (!session.Guarded([&] { packed = ZipExport::Pack(session.Ui(), args[0], archive); }))
+        return ExitFailed;
+    return packed ? ExitOk : ExitRefused;
+}
+
 std::span<const CliCommand> Commands()
 {
     static const CliCommand commands[] = {
@@ -147,6 +157,12 @@ std::span<const CliCommand> Commands()
          "εντύπου (first-page). Χωρίς ΕΞΟΔΟ το HTML γράφεται στην τυπική έξοδο· μια ΕΞΟΔΟΣ\n"
          "που τελειώνει σε .pdf παίρνει το τυπωμένο έγγραφο σε σελίδες A4.\n",
          2, 1, ReportKindValid, RunReport},
+        {"zip", "ΑΡΧΕΙΟ [ΣΥΜΠΙΕΣΜΕΝΟ]", "συμπιέζει ένα αρχείο σε αρχείο zip",
+         "Γράφει το αρχείο zip που γράφει η «Δημιουργία συμπιεσμένου αρχείου (zip)»: ένα\n"
+         "μέλος με το όνομα του ΑΡΧΕΙΟΥ. Το ΣΥΜΠΙΕΣΜΕΝΟ είναι, αν λείπει, το ΑΡΧΕΙΟ με\n"
+         "«.zip» στο τέλος· ένα όνομα που δεν τελειώνει σε «.zip» το παίρνει. Ένα\n"
+         "υπάρχον ΣΥΜΠΙΕΣΜΕΝΟ αντικαθίσταται μόνο με --yes.\n",
+         1, 1, nullptr, RunZip},
     };
     return commands;
 }

@@ -1,0 +1,67 @@
+#include "ScriptedUi.h"
+#include "workspace/DesktopShortcut.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray ReadShortcut(const QString& desktop)
+{
+    QFile file(QDir(desktop).filePath(QString::fromUtf8(DesktopShortcut::FileName)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// A program folder with blanks, quotes, a dollar, a percent and a backslash:
+// every one comes back out of the entry's command line as it was.
+TEST(DesktopShortcut, EntryStartsTheProgramFromItsFolderWhateverThePath)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath(QString::fromUtf8("Φάκελος με \"κενά\" $HOME 100% a\\b"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString program = folder + QStringLiteral("/rozaro");
+    QFile(folder + QStringLiteral("/rozaro.png")).open(QIODevice::WriteOnly);
+
+    const QString desktop = root.filePath(QStringLiteral("Desktop"));
+    ASSERT_TRUE(DesktopShortcut::Write(desktop, program));
+    const QByteArray expected =
+        QString(QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n") +
+                QString::fromUtf8("Name=Rozaro - Έκδοση Δημοσίου\n"
+                                  "Comment=Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών\n") +
+                QStringLiteral("Exec=\"") + root.path() +
+                QString::fromUtf8("/Φάκελος με \\\\\"κενά\\\\\" \\\\$HOME 100%% a\\\\\\\\b/rozaro\"\n") +
+                QStringLiteral("Path=") + root.path() +
+                QString::fromUtf8("/Φάκελος με \"κενά\" $HOME 100% a\\\\b\n") + QStringLiteral("Icon=") +
+                root.path() + QString::fromUtf8("/Φάκελος με \"κενά\" $HOME 100% a\\\\b/rozaro.png\n") +
+                QStringLiteral("Terminal=false\n"))
+            .toUtf8();
+    EXPECT_EQ(ReadShortcut(desktop), expected);
+    const QFile::Permissions permissions =
+        QFile(QDir(desktop).filePath(QString::fromUtf8(DesktopShortcut::FileName))).permissions();
+    EXPECT_TRUE(permissions & QFile::ExeOwner);
+
+    // A second time replaces the first: one file of that name.
+    ASSERT_TRUE(DesktopShortcut::Write(desktop, root.filePath(QStringLiteral("other/rozaro"))));
+    EXPECT_TRUE(
+        ReadShortcut(desktop).contains("Path=" + root.filePath(QStringLiteral("other")).toUtf8() + "\n"));
+    EXPECT_EQ(QDir(desktop).entryList(QDir::Files).size(), 1);
+}
+
+TEST(DesktopShortcut, FailureSaysSoAndSuccessSaysNothing)
+{
+    QTemporaryDir root;
+    ScriptedUi ui;
+    QFile(root.filePath(QStringLiteral("blocked"))).open(QIODevice::WriteOnly); // a file, not a folder
+    DesktopShortcut::Create(ui, root.filePath(QStringLiteral("blocked")),
+                            QStringLiteral("/opt/rozaro/rozaro"));
+    DesktopShortcut::Create(ui, root.filePath(QStringLiteral("Desktop")),
+                            QStringLiteral("/opt/rozaro/rozaro"));
+    EXPECT_EQ(ui.Said(),
+              std::vector<std::string>{"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"});
+    EXPECT_FALSE(ReadShortcut(root.filePath(QStringLiteral("Desktop"))).isEmpty());
+}

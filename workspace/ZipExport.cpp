@@ -1,0 +1,110 @@
+#include "workspace/ZipExport.h"
+
+#include "dataset/DataSetErrors.h"
+#include "text/Cp1253.h"
+#include "zip/ZipFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+QString Path(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+std::string Quoted(const QString& text)
+{
+    return "«" + text.toStdString() + "»";
+}
+
+// The member's name is the source's file name in the code page the archive's
+// names are read in; a character without a place there would come out as
+// something else, so such a name is refused.
+std::string MemberName(const QFileInfo& source)
+{
+    std::string name;
+    QChar bad;
+    if (!cp1253::fromUnicodeChecked(source.fileName(), name, &bad)) {
+        throw std::runtime_error("Το όνομα του αρχείου " + Quoted(source.fileName()) +
+                                 " έχει τον χαρακτήρα " + Quoted(QString(bad)) +
+                                 ", που δεν γράφεται σε όνομα συμπιεσμένου αρχείου. Μετονομάστε το αρχείο.");
+    }
+    return name;
+}
+
+std::string ReadWhole(const QFileInfo& source)
+{
+    // The format counts a member's size in 32 bits: a larger file would give
+    // an archive no tool can read.
+    if (source.size() > std::numeric_limits<uint32_t>::max()) {
+        throw std::runtime_error("Το αρχείο " + Quoted(source.fileName()) +
+                                 " είναι μεγαλύτερο από 4 GB και δεν χωράει σε συμπιεσμένο αρχείο zip.");
+    }
+    QFile file(source.filePath());
+    if (source.isDir() || !file.open(QIODevice::ReadOnly)) {
+        const QString reason = source.isDir() ? QStringLiteral("Is a directory") : file.errorString();
+        throw EFileError("Cannot open file \"" + source.filePath().toStdString() + "\". " +
+                         reason.toStdString());
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw EFileError("Cannot read file \"" + source.filePath().toStdString() + "\". " +
+                         file.errorString().toStdString());
+    }
+    return bytes.toStdString();
+}
+
+} // namespace
+
+void ZipExport::Run(UserInterface& ui, const std::string& programFolder)
+{
+    std::string source;
+    if (!ui.ChooseOpenFile(programFolder, "*.*", source))
+        return;
+    std::string confirmed;
+    if (!ui.ChooseSaveFile(programFolder, QFileInfo(Path(source)).fileName().toStdString(), "*.zip",
+                           confirmed))
+        return;
+    Pack(ui, source, confirmed);
+}
+
+std::string ZipExport::ArchivePath(const std::string& confirmedName)
+{
+    if (Path(confirmedName).endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive))
+        return confirmedName;
+    return confirmedName + ".zip";
+}
+
+bool ZipExport::Pack(UserInterface& ui, const std::string& source, const std::string& confirmedName)
+{
+    const std::string archive = ArchivePath(confirmedName);
+    const QFileInfo target(Path(archive));
+    if (target.exists()) {
+        // Packing a file into itself would put the archive where its only
+        // copy was.
+        if (target.canonicalFilePath() == QFileInfo(Path(source)).canonicalFilePath())
+            throw std::runtime_error("Το συμπιεσμένο αρχείο δεν μπορεί να έχει το όνομα του αρχείου που "
+                                     "συμπιέζεται. Επιλέξτε άλλο όνομα.");
+        const std::string shown = QFileInfo(Path(confirmedName)).fileName().toStdString();
+        if (ui.AskWithCaptions("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + shown + ";",
+                               UserInterface::YesButton | UserInterface::NoButton,
+                               {"Ναι", "Όχι"}) == UserInterface::Answer::No)
+            return false;
+    }
+    WriteArchive(source, archive);
+    return true;
+}
+
+void ZipExport::WriteArchive(const std::string& source, const std::string& archivePath)
+{
+    const QFileInfo info(Path(source));
+    const std::string name = MemberName(info);
+    TZipFile zip;
+    zip.AddEntry(name, 0);
+    zip.SetEntryData(0, ReadWhole(info));
+    zip.WriteArchiveFile(archivePath);
+}
