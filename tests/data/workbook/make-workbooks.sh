@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Makes the test workbooks from the .fods sources beside this script with
+# LibreOffice in headless mode (every formula recalculated before saving, so
+# the saved results are the spreadsheet's own), then derives the damaged ones.
+# Needs libreoffice-calc-nogui and python3-uno; the results are committed, so
+# the tests never need either.
+set -euo pipefail
+cd "$(dirname "$0")"
+profile=$(mktemp -d)
+trap 'rm -rf "$profile"' EXIT
+
+/usr/bin/python3 - "$profile" <<'PY'
+import glob, os, subprocess, sys, time, uno
+from com.sun.star.beans import PropertyValue
+
+def props(**values):
+    result = []
+    for name, value in values.items():
+        p = PropertyValue(); p.Name = name; p.Value = value; result.append(p)
+    return tuple(result)
+
+XLS, XLSX, ODS = "MS Excel 97", "Calc MS Excel 2007 XML", "calc8"
+pipe = "rozaro_workbooks_%d" % os.getpid()
+office = subprocess.Popen(["soffice", "--headless", "--norestore", "--invisible",
+                           "-env:UserInstallation=file://" + sys.argv[1],
+                           "--accept=pipe,name=%s;urp;" % pipe])
+try:
+    resolver = uno.getComponentContext().ServiceManager.createInstanceWithContext(
+        "com.sun.star.bridge.UnoUrlResolver", uno.getComponentContext())
+    for _ in range(150):
+        try:
+            context = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
+            break
+        except Exception:
+            time.sleep(0.2)
+    desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
+    here = uno.systemPathToFileUrl(os.getcwd()) + "/"
+    for source in sorted(glob.glob("*.fods")):
+        name = source[:-len(".fods")]
+        doc = desktop.loadComponentFromURL(here + source, "_blank", 0, props(Hidden=True))
+        doc.calculateAll()
+        # An .xls sheet holds 65,536 rows: the huge sheet is only made in the larger formats.
+        outputs = [("xlsx", XLSX), ("ods", ODS)] + ([] if name == "huge" else [("xls", XLS)])
+        for ending, filter_name in outputs:
+            doc.storeToURL(here + name + "." + ending, props(FilterName=filter_name))
+        if name == "payroll":
+            # The payroll saved with the password "rozaro", as a payroll office protects it.
+            doc.storeToURL(here + "password.xls", props(FilterName=XLS, Password="rozaro"))
+        doc.close(True)
+    try:
+        desktop.terminate()
+    except Exception:
+        pass
+finally:
+    try:
+        office.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        office.kill()
+PY
+
+# Damaged packages made from good ones.
+/usr/bin/python3 - <<'PY'
+import re, zipfile
+
+# An .xlsx whose text cells point past the end of its shared strings.
+with zipfile.ZipFile("payroll.xlsx") as src, zipfile.ZipFile("missing-string.xlsx", "w", zipfile.ZIP_DEFLATED) as out:
+    for item in src.infolist():
+        data = src.read(item.filename)
+        if item.filename == "xl/sharedStrings.xml":
+            text = data.decode("utf-8")
+            text = re.sub(r"<si>.*</si>", "<si><t>ΜΟΝΟ</t></si>", text, flags=re.S)
+            text = re.sub(r'(count|uniqueCount)="\d+"', r'\1="1"', text)
+            data = text.encode("utf-8")
+        out.writestr(item, data)
+
+# A zip archive that is no workbook at all.
+with zipfile.ZipFile("not-a-workbook.zip", "w", zipfile.ZIP_DEFLATED) as out:
+    out.writestr("readme.txt", "Ένα απλό συμπιεσμένο αρχείο.\n")
+PY

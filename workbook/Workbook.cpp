@@ -1,0 +1,77 @@
+#include "workbook/Workbook.h"
+
+#include "text/AmountText.h"
+#include "workbook/Messages.h"
+#include "workbook/WorkbookData.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+
+namespace workbook {
+
+namespace {
+
+// Larger files are not payroll sheets; reading one would only exhaust memory.
+constexpr qint64 MaxFileSize = 512LL * 1024 * 1024;
+
+std::string_view View(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<size_t>(bytes.size())};
+}
+
+} // namespace
+
+QString NumberText(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0"); // also for -0
+    return QString::fromLatin1(amount::FormatGeneral15(static_cast<long double>(value)));
+}
+
+Format DetectFormat(std::string_view data)
+{
+    static constexpr std::string_view compoundFile("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    static constexpr std::string_view zipEntry("PK\x03\x04", 4);
+    if (data.starts_with(compoundFile))
+        return Format::Xls;
+    if (data.starts_with(zipEntry)) {
+        // An OpenDocument package stores its media type uncompressed as its
+        // first member, so that it can be recognised from the first bytes.
+        if (data.substr(30, 8) == "mimetype" &&
+            data.substr(38, 46) == "application/vnd.oasis.opendocument.spreadsheet")
+            return Format::Ods;
+        return Format::Xlsx;
+    }
+    return Format::Unknown;
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+    if (file.size() > MaxFileSize)
+        throw WorkbookError(QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+    return bytes;
+}
+
+Sheet ReadXls(const QString& path)
+{
+    return ReadXlsData(View(ReadWholeFile(path)));
+}
+
+Sheet ReadXlsx(const QString& path)
+{
+    return ReadXlsxData(View(ReadWholeFile(path)));
+}
+
+Sheet ReadOds(const QString& path)
+{
+    return ReadOdsData(View(ReadWholeFile(path)));
+}
+
+} // namespace workbook

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "workbook/Workbook.h"
+
+#include <QByteArray>
+#include <string_view>
+
+// The readers over a workbook already in memory, for the entry points of
+// Workbook.h and for the fuzz targets.
+namespace workbook {
+
+enum class Format { Xls, Xlsx, Ods, Unknown };
+
+// The format that the first bytes of a file announce.
+Format DetectFormat(std::string_view data);
+
+// The whole file; throws WorkbookError when it cannot be read.
+QByteArray ReadWholeFile(const QString& path);
+
+Sheet ReadXlsData(std::string_view data);
+Sheet ReadXlsxData(std::string_view data);
+Sheet ReadOdsData(std::string_view data);
+
+} // namespace workbook
