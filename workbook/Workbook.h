@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+#include <vector>
+
+namespace workbook {
+
+// The used block of a workbook's first worksheet as texts, row by row: a text cell as it stands, a
+// number in its shortest general form with the decimal comma ("10", "1234,5", "1234,56"), an empty
+// cell as empty text. Rows() x Columns() cells; every row has Columns() cells.
+class Sheet
+{
+public:
+    int Rows() const { return m_columns == 0 ? 0 : static_cast<int>(m_cells.size()) / m_columns; }
+    int Columns() const { return m_columns; }
+    const QString& Cell(int row, int column) const { return m_cells[static_cast<size_t>(row) * m_columns + column]; }
+
+    void SetColumns(int columns) { m_columns = columns; }
+    std::vector<QString>& Cells() { return m_cells; }
+
+private:
+    int m_columns = 0;
+    std::vector<QString> m_cells;
+};
+
+// A file that cannot be read as a workbook of its kind: truncated, corrupted, encrypted, not a workbook.
+class WorkbookError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the first worksheet of the workbook at `path`, choosing the reader by the file's content (and its
+// ending where content does not tell: .csv). Throws WorkbookError.
+Sheet ReadFirstSheet(const QString& path);
+
+// The readers one by one (each throws WorkbookError).
+Sheet ReadXls(const QString& path);
+Sheet ReadXlsx(const QString& path);
+Sheet ReadOds(const QString& path);
+Sheet ReadCsv(const QString& path);
+
+// A number in the spreadsheet's shortest general form with the decimal comma, as a cell shows it.
+QString NumberText(double value);
+
+} // namespace workbook
