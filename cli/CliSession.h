@@ -34,6 +34,11 @@ public:
     // when the program refuses it (its message is already written).
     ExitStatus OpenDeclaration(const std::string& path);
 
+    // Imports the rows of the workbook at `path` as the program's import
+    // command does, the file chosen being `path`. Unreadable, with a message,
+    // also for a file that is missing or no file.
+    Workspace::ImportOutcome ImportWorkbook(const std::string& path);
+
     // ExitFailed (with a message) when no declaration can be written to `path`.
     ExitStatus CheckOutput(const std::string& path);
 
