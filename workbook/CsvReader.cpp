@@ -1,4 +1,4 @@
-#include "workbook/Workbook.h"
+#include "workbook/CsvReader.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -140,7 +140,13 @@ Sheet ReadCsv(const QString& path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw WorkbookError("cannot read " + path.toStdString() + ": " + file.errorString().toStdString());
+    return ReadCsvBytes(bytes);
+}
 
+Sheet ReadCsvBytes(const QByteArray& bytes)
+{
+    if (bytes.size() > kMaxFileBytes)
+        throw WorkbookError("the file is too large for a worksheet");
     std::vector<std::vector<QString>> rows = CsvParser(DecodeText(bytes)).Parse();
 
     // The used block runs from the first cell to the last row and the last
