@@ -350,6 +350,7 @@ void TForm1::BuildMenus()
     Wire(m_Open1, [this] { m_workspace->Open(); });
     Wire(m_SaveAs1, [this] { m_workspace->SaveAs(); });
     Wire(m_N18, [this] { N18Click(); });
+    Wire(m_Excel1, [this] { m_workspace->ImportFromWorkbook(); });
     Wire(m_Exit1, [this] { close(); });
 }
 

@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "workspace/Reports.h"
 #include "workspace/ZipExport.h"
+#include "text/Cp1253.h"
 
 #include <algorithm>
 #include <span>
@@ -11,6 +12,13 @@
 namespace {
 
 using Arguments = std::vector<std::string>;
+
+// An option that takes a value ("--year 2025" or "--year=2025").
+struct CliOption
+{
+    std::string_view name;
+    bool required;
+};
 
 // One command of the tool. New commands are one more entry in Commands().
 struct CliCommand
@@ -24,6 +32,9 @@ struct CliCommand
     // Checks the arguments beyond their count; null when any value will do.
     bool (*argumentsValid)(const Arguments& args);
     ExitStatus (*run)(CliSession& session, const Arguments& args, std::ostream& out);
+    // Options with values; run() finds their values after the arguments, in
+    // this order, empty for an option not given.
+    std::span<const CliOption> options = {};
 };
 
 // --- the commands ---------------------------------------------------------
@@ -132,6 +143,78 @@ ExitStatus RunZip(CliSession& session, const Arguments& args, std::ostream&)
     return packed ? ExitOk : ExitRefused;
 }
 
+// The header as the window's fields take it: each value at most as long as
+// its place in the declaration, in the Greek code page; the postcode digits only.
+struct HeaderOption
+{
+    std::string declaration::EmployerHeader::*field;
+    size_t maxLength;
+    bool digitsOnly;
+};
+
+constexpr CliOption kImportOptions[] = {{"--year", true},     {"--afm", true},      {"--name", true},
+                                        {"--service", false}, {"--town", false},    {"--street", false},
+                                        {"--number", false},  {"--postcode", false}};
+constexpr HeaderOption kHeaderOptions[] = {
+    {&declaration::EmployerHeader::YearOfData, 4, false},
+    {&declaration::EmployerHeader::AFM, 9, false},
+    {&declaration::EmployerHeader::CompanyName, 30, false},
+    {&declaration::EmployerHeader::AntikeimenoErgasion, 16, false},
+    {&declaration::EmployerHeader::Town, 10, false},
+    {&declaration::EmployerHeader::Street, 16, false},
+    {&declaration::EmployerHeader::Number, 5, false},
+    {&declaration::EmployerHeader::TK, 5, true},
+};
+
+// Fills the header from the options; false (with a message) for a value the
+// field cannot take.
+bool SetHeader(CliSession& session, const Arguments& values)
+{
+    declaration::EmployerHeader& header = session.Work().Header;
+    for (size_t k = 0; k < std::size(kHeaderOptions); ++k) {
+        const QString text = QString::fromStdString(values[k]);
+        std::string bytes;
+        const std::string option(kImportOptions[k].name);
+        const auto& rule = kHeaderOptions[k];
+        if (!cp1253::fromUnicodeChecked(text, bytes)) {
+            session.Ui().WriteLine("rozaro-cli: η τιμή της επιλογής " + option +
+                                   " έχει χαρακτήρες που δεν γράφονται στο αρχείο της δήλωσης");
+            return false;
+        }
+        if (bytes.size() > rule.maxLength) {
+            session.Ui().WriteLine("rozaro-cli: η τιμή της επιλογής " + option + " έχει περισσότερους από " +
+                                   std::to_string(rule.maxLength) + " χαρακτήρες");
+            return false;
+        }
+        if (rule.digitsOnly && bytes.find_first_not_of("0123456789") != std::string::npos) {
+            session.Ui().WriteLine("rozaro-cli: η τιμή της επιλογής " + option + " δέχεται μόνο ψηφία");
+            return false;
+        }
+        header.*rule.field = bytes;
+    }
+    return true;
+}
+
+ExitStatus RunImport(CliSession& session, const Arguments& args, std::ostream&)
+{
+    const ExitStatus writable = session.CheckOutput(args[1]);
+    if (writable != ExitOk)
+        return writable;
+    Workspace& work = session.Work();
+    if (!session.Guarded([&] { work.StartNewDeclaration(); }))
+        return ExitFailed;
+    if (!SetHeader(session, Arguments(args.begin() + 2, args.end())))
+        return ExitFailed;
+    switch (session.ImportWorkbook(args[0])) {
+    case Workspace::ImportOutcome::Imported:
+        return session.SaveDeclarationAs(args[1]);
+    case Workspace::ImportOutcome::Unreadable:
+        return ExitFailed;
+    default:
+        return ExitRefused;
+    }
+}
+
 std::span<const CliCommand> Commands()
 {
     static const CliCommand commands[] = {
@@ -163,6 +246,16 @@ std::span<const CliCommand> Commands()
          "«.zip» στο τέλος· ένα όνομα που δεν τελειώνει σε «.zip» το παίρνει. Ένα\n"
          "υπάρχον ΣΥΜΠΙΕΣΜΕΝΟ αντικαθίσταται μόνο με --yes.\n",
          1, 1, nullptr, RunZip},
+        {"import",
+         "ΒΙΒΛΙΟ ΝΕΟ --year ΕΤΟΣ --afm ΑΦΜ --name ΟΝΟΜΑΣΙΑ [--service ΥΠΗΡΕΣΙΑ] [--town ΠΟΛΗ] "
+         "[--street ΟΔΟΣ] [--number ΑΡΙΘΜΟΣ] [--postcode ΤΚ]",
+         "εισάγει τις γραμμές ενός βιβλίου εργασίας σε νέα δήλωση ΝΕΟ",
+         "Ξεκινά νέα δήλωση με τα στοιχεία φορέα των επιλογών, εισάγει τις γραμμές του\n"
+         "πρώτου φύλλου του ΒΙΒΛΙΟΥ (.xls, .xlsx, .ods ή .csv με ;) όπως η «Εισαγωγή\n"
+         "στοιχείων από Excel» και αποθηκεύει ως ΝΕΟ, όπως η «Αποθήκευση ως...». Μια\n"
+         "εισαγωγή που διακόπτεται δεν αποθηκεύεται. Ένα υπάρχον ΝΕΟ αντικαθίσταται\n"
+         "μόνο με --yes.\n",
+         2, 0, nullptr, RunImport, kImportOptions},
     };
     return commands;
 }
@@ -224,16 +317,36 @@ struct CommandLine
     bool help = false;
     bool answerYes = false;
     std::string unknownOption;
-    Arguments words; // the command and its arguments
+    Arguments words;                                         // the command and its arguments
+    std::vector<std::pair<std::string, std::string>> values; // options with values, as given
 };
+
+// Whether some command takes `name` as an option with a value.
+bool TakesValue(std::string_view name)
+{
+    for (const auto& command : Commands())
+        for (const auto& option : command.options)
+            if (option.name == name)
+                return true;
+    return false;
+}
 
 CommandLine ParseCommandLine(const Arguments& args)
 {
     CommandLine line;
     bool optionsEnded = false;
-    for (const auto& arg : args) {
+    for (size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
         if (optionsEnded || arg.size() < 2 || arg[0] != '-')
             line.words.push_back(arg);
+        else if (TakesValue(name) && equals != std::string::npos)
+            line.values.emplace_back(name, arg.substr(equals + 1));
+        else if (TakesValue(name) && k + 1 < args.size())
+            line.values.emplace_back(name, args[++k]);
+        else if (TakesValue(name) && line.unknownOption.empty())
+            line.unknownOption = arg; // no value follows
         else if (arg == "--")
             optionsEnded = true;
         else if (arg == "--help" || arg == "-h")
@@ -278,11 +391,23 @@ int RunCli(const Arguments& args, const CliEnvironment& env)
         return ExitOk;
     }
 
-    const Arguments commandArgs(line.words.begin() + 1, line.words.end());
+    Arguments commandArgs(line.words.begin() + 1, line.words.end());
     if (commandArgs.size() < command->argumentCount ||
         commandArgs.size() > command->argumentCount + command->optionalCount ||
         (command->argumentsValid && !command->argumentsValid(commandArgs)))
         return UsageError("λάθος ορίσματα για την εντολή " + std::string(command->name), command, env.err);
+    for (const auto& [name, value] : line.values)
+        if (std::none_of(command->options.begin(), command->options.end(),
+                         [&](const CliOption& option) { return option.name == name; }))
+            return UsageError("άγνωστη επιλογή " + name, command, env.err);
+    for (const auto& option : command->options) {
+        // The last value given counts, as with most tools.
+        const auto given = std::find_if(line.values.rbegin(), line.values.rend(),
+                                        [&](const auto& value) { return value.first == option.name; });
+        if (given == line.values.rend() && option.required)
+            return UsageError("λείπει η επιλογή " + std::string(option.name), command, env.err);
+        commandArgs.push_back(given == line.values.rend() ? std::string() : given->second);
+    }
 
     CliSession session(env.err, line.answerYes, env.addonFolder);
     if (!session.Start())

@@ -123,6 +123,19 @@ ExitStatus CliSession::OpenDeclaration(const std::string& path, bool* summed)
     return ExitRefused;
 }
 
+Workspace::ImportOutcome CliSession::ImportWorkbook(const std::string& path)
+{
+    if (const std::string reason = UnreadableReason(path); !reason.empty()) {
+        m_ui.WriteLine("Το αρχείο " + path + " " + reason);
+        return Workspace::ImportOutcome::Unreadable;
+    }
+    m_ui.SetOpenPath(AbsolutePath(path));
+    auto outcome = Workspace::ImportOutcome::Failed;
+    Guarded([&] { outcome = m_workspace->ImportFromWorkbook(); });
+    m_ui.SetOpenPath({});
+    return outcome;
+}
+
 ExitStatus CliSession::CheckOutput(const std::string& path)
 {
     if (const std::string reason = UnwritableReason(path); !reason.empty()) {

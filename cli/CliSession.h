@@ -35,6 +35,11 @@ public:
     // when given, says whether the open rows could be summed into totals.
     ExitStatus OpenDeclaration(const std::string& path, bool* summed = nullptr);
 
+    // Imports the rows of the workbook at `path` as the program's import
+    // command does, the file chosen being `path`. Unreadable, with a message,
+    // also for a file that is missing or no file.
+    Workspace::ImportOutcome ImportWorkbook(const std::string& path);
+
     // ExitFailed (with a message) when no declaration can be written to `path`.
     ExitStatus CheckOutput(const std::string& path);
 

@@ -135,6 +135,12 @@ public:
 
     void Insert();
     void Append();
+    // Stores `records` ahead of the first line in one step, as inserting each
+    // in turn before the one stored just before it would: the last of them
+    // ends up first and is current. Each takes the next record id in the
+    // order given. No editing hooks run: the caller has checked every record
+    // and brings up to date what depends on the lines.
+    void InsertAtFront(const std::vector<std::string>& records);
     void Edit();
     void Post();
     void Cancel();

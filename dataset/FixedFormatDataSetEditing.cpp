@@ -3,6 +3,7 @@
 #include "dataset/FixedFormatText.h"
 
 #include <algorithm>
+#include <iterator>
 
 using namespace FixedFormatText;
 
@@ -101,6 +102,26 @@ void TFixedFormatDataSet::Append()
     m_bof = false;
     m_eof = true;
     EndInsertAppend();
+}
+
+void TFixedFormatDataSet::InsertAtFront(const std::vector<std::string>& records)
+{
+    CheckActive();
+    CheckBrowseMode();
+    CheckCanModify();
+    if (records.empty())
+        return;
+    std::vector<TLine> lines;
+    lines.reserve(records.size() + m_lines.size());
+    for (size_t k = records.size(); k-- > 0;)
+        lines.push_back(TLine{RecordToLine(records[k]), m_lastRecordId + 1 + static_cast<int32_t>(k)});
+    std::move(m_lines.begin(), m_lines.end(), std::back_inserter(lines));
+    m_lines = std::move(lines);
+    m_lastRecordId += static_cast<int32_t>(records.size());
+    m_linesChanged = true;
+    m_currentLine = 0;
+    Resync();
+    NotifyDataSetChanged();
 }
 
 // Leaves the cursor where the record shown before the edit or insertion is.

@@ -164,7 +164,12 @@ void StoredRowIndex::Renumber(const std::vector<int32_t>& formerIds)
 
 bool StoredRowIndex::HasPair(const std::string& afm, const std::string& typeInc) const
 {
-    return m_pairCounts.count(PairKey(TrimBothEnds(afm), typeInc)) != 0;
+    return m_pairCounts.count(PairKeyOf(afm, typeInc)) != 0;
+}
+
+std::string StoredRowIndex::PairKeyOf(const std::string& afm, const std::string& typeInc)
+{
+    return PairKey(TrimBothEnds(afm), typeInc);
 }
 
 std::array<long double, 9> StoredRowIndex::Totals() const

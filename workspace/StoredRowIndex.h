@@ -27,6 +27,8 @@ public:
     // compared with blanks and control characters trimmed at both ends, as a
     // search of the store compares them.
     bool HasPair(const std::string& afm, const std::string& typeInc) const;
+    // The key HasPair compares: equal for pairs it takes as the same.
+    static std::string PairKeyOf(const std::string& afm, const std::string& typeInc);
     // The number of different AFM texts among the synced lines.
     size_t DistinctAfmCount() const { return m_afmCounts.size(); }
 

@@ -9,6 +9,7 @@
 #include "workspace/Helpers.h"
 #include "workspace/RowValidation.h"
 #include "workspace/ScratchDetailRow.h"
+#include "workspace/SheetImport.h"
 #include "workspace/StoreDetailRow.h"
 
 #include <QFile>
@@ -220,6 +221,11 @@ void Workspace::New()
         return;
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
+    StartNewDeclaration();
+}
+
+void Workspace::StartNewDeclaration()
+{
     // Empty working files; if they cannot be written, the declaration stays as it was.
     ReplaceWorkingFiles(declaration::ReadResult{});
     LoadEmployerRecord();
@@ -613,6 +619,42 @@ bool Workspace::SortRows(SortKind kind)
     rows.First();
     Modified = true;
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Import from a workbook
+
+Workspace::ImportOutcome Workspace::ImportFromWorkbook()
+{
+    if (StorePendingRow() == StoreOutcome::Refused)
+        return ImportOutcome::NotStarted;
+    std::string path;
+    if (!m_ui.ChooseOpenFile(m_programFolder, SheetImport::FileFilter, path))
+        return ImportOutcome::NotStarted;
+    return ImportWorkbookFile(path);
+}
+
+Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
+{
+    Importing = true;
+    ScopeExit done([this] { Importing = false; });
+    workbook::Sheet sheet;
+    try {
+        sheet = workbook::ReadFirstSheet(Path(path));
+    } catch (const std::exception&) {
+        // Not a workbook, or one its reader cannot take (truncated, corrupted,
+        // encrypted, too large).
+        m_ui.ShowMessage(SheetImport::FailureMessage);
+        return ImportOutcome::Unreadable;
+    }
+    return SheetImport(*this, sheet).Run();
+}
+
+Workspace::ImportOutcome Workspace::ImportRows(const workbook::Sheet& sheet)
+{
+    Importing = true;
+    ScopeExit done([this] { Importing = false; });
+    return SheetImport(*this, sheet).Run();
 }
 
 // ---------------------------------------------------------------------------

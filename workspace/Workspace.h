@@ -2,6 +2,7 @@
 
 #include "dataset/FixedFormatDataSet.h"
 #include "workspace/AtomicFile.h"
+#include "workbook/Workbook.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/UserInterface.h"
@@ -145,6 +146,25 @@ public:
     void FillNetPay();
     // The income-kind box wrote `code` (cp1253) into the current row.
     void ChooseIncomeKind(const std::string& code);
+    // The import of detail rows from a workbook's first sheet: how it ended.
+    enum class ImportOutcome {
+        NotStarted, // the pending row was refused or no file was chosen
+        Imported,   // every row of the sheet is stored
+        Stopped,    // a cell failed the checks before the import: nothing is stored
+        Refused,    // the row checks refused a row: the rows before it stay stored
+        Unreadable, // the file could not be read as a workbook
+        Failed,     // another error ended it; the rows stored before it stay
+    };
+    // The menu command: stores the pending row first, lets the person choose
+    // the workbook and imports its rows.
+    ImportOutcome ImportFromWorkbook();
+    // Reads the workbook at `path` (UTF-8) and imports its rows.
+    ImportOutcome ImportWorkbookFile(const std::string& path);
+    // Imports the rows of a sheet already read.
+    ImportOutcome ImportRows(const workbook::Sheet& sheet);
+
+    // Starts an empty declaration, as New does once its question is answered.
+    void StartNewDeclaration();
 
     // Header checks.
     bool YearIsValid(const std::string& year) const;
@@ -154,6 +174,7 @@ public:
     bool AFMExit();
 
 private:
+    friend class SheetImport;
     enum class SortKind { ByAfm, Alphabetical };
     bool SortRows(SortKind kind);
     enum class Leaving { Closing, Replacing };

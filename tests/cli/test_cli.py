@@ -436,5 +436,74 @@ def unreadable_and_unwritable_files_exit_2(folder):
         expect(done.returncode, 2, "standard output full")
 
 
+# --- import ------------------------------------------------------------------
+
+def working_amount(amount_cents):
+    """An amount as a Greek spreadsheet shows it: decimal comma, no trailing zeros."""
+    whole, part = divmod(amount_cents, 100)
+    return str(whole) + (("," + f"{part:02d}".rstrip("0")) if part else "")
+
+
+def sheet_line(detail):
+    """The 20 spreadsheet columns of a detail row built by row()."""
+    data, values, kind = detail
+    field = lambda start, width: data[start:start + width].decode("cp1253").rstrip()  # noqa: E731
+    cells = [field(1, 9), field(11, 18), field(29, 9), field(38, 3), field(41, 10), field(51, 16),
+             field(67, 5), field(72, 5), kind]
+    cells += [working_amount(values.get(name, 0)) for name, _ in AMOUNTS]
+    cells += [field(141, 6), str(int(field(147, 3)))]
+    cells += [working_amount(values.get(name, 0)) for name, _ in LEVIES]
+    return ";".join('"' + c.replace('"', '""') + '"' if ";" in c or '"' in c else c for c in cells)
+
+
+HEADER_OPTIONS = ["--year", YEAR.decode(), "--afm", BODY_AFM, "--name", "ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ",
+                  "--service", "ΔΙΕΥΘΥΝΣΗ Α", "--town", "ΑΘΗΝΑ", "--street=ΣΤΑΔΙΟΥ", "--number", "10",
+                  "--postcode", "10559"]
+IMPORT_DONE = "Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν {} λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."
+OPEN_PROBLEM = ("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
+                "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.")
+
+
+@case
+def import_writes_the_sheet_rows_in_reverse_as_a_declaration(folder):
+    wrong = row("123456780", surname='ΝΙΚΟΛΑΟΥ; "Ο ΝΕΟΣ"', type_inc="12", days=7)
+    rows = VALID_ROWS + [wrong]
+    csv_cp1253 = "".join(sheet_line(r) + "\r\n" for r in rows).encode("cp1253")
+    for name, data in (("rows.csv", csv_cp1253), ("rows-utf8.csv", b"\xef\xbb\xbf" + csv_cp1253.decode(
+            "cp1253").encode("utf-8"))):
+        source = write(folder, name, data)
+        target = os.path.join(folder, "out.txt")
+        status, out, err = run("import", source, target, *HEADER_OPTIONS)
+        expect((status, messages(err), out), (0, [IMPORT_DONE.format(1)], ""), name)
+        same_except_date(read(target), declaration(list(reversed(rows))), name)
+        os.remove(target)
+
+
+@case
+def import_that_stops_writes_nothing(folder):
+    target = os.path.join(folder, "out.txt")
+    bad_days = sheet_line(VALID_ROWS[0]).split(";")
+    bad_days[17] = "1,5"
+    first = sheet_line(VALID_ROWS[1]) + "\r\n"
+    cases = [
+        (first + ";".join(bad_days), 1, "Λάθος στη γραμμή 2 του αρχείου: Η στήλη Σύνολο Ημερών Απασχόλησης (Νο 18) "
+                                "πρέπει να έχει ακέραια τιμή <=365. Διορθώστε το για να προχωρήσετε στην εισαγωγή."),
+        (first + sheet_line(VALID_ROWS[1]), 1, "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή "
+                                       "διακόπηκε"),
+        ("a;b;c", 1, OPEN_PROBLEM),  # narrower than the 20 columns of a row
+        ('a;"b', 2, OPEN_PROBLEM),  # no sheet at all
+    ]
+    for sheet, wanted_status, wanted_message in cases:
+        source = write(folder, "rows.csv", sheet.encode("cp1253"))
+        status, _, err = run("import", source, target, *HEADER_OPTIONS)
+        expect((status, messages(err)[-1]), (wanted_status, wanted_message), sheet)
+        expect(os.path.exists(target), False, "no file written")
+    # A header value the declaration cannot hold, a missing option, a missing workbook.
+    expect(run("import", source, target, *HEADER_OPTIONS, "--postcode", "1055A")[0], 2, "postcode")
+    expect(run("import", source, target, "--year", "2025")[0], 2, "missing options")
+    expect(run("import", os.path.join(folder, "none.csv"), target, *HEADER_OPTIONS)[0], 2, "missing workbook")
+    expect(os.path.exists(target), False, "no file written")
+
+
 print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
 sys.exit(1 if RESULTS["failed"] else 0)

@@ -1,0 +1,183 @@
+// Importing a payroll office's sheet: the most rows a classic workbook sheet
+// holds, from memory, and 100,000 rows of a .csv file read from disk.
+//   bench_import --benchmark_counters_tabular=true
+#include "workspace/Helpers.h"
+#include "workspace/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers every question with "Ναι" and the open dialog with the prepared path.
+class SilentUi : public UserInterface
+{
+public:
+    std::string openPath;
+    int messages = 0;
+
+    Answer AskWithCaptions(const std::string&, int, const std::vector<std::string>&) override
+    {
+        return Answer::Yes;
+    }
+    void ShowMessage(const std::string&) override { ++messages; }
+    void ShowWarning(const std::string&) override { ++messages; }
+    void ShowError(const std::string&) override { ++messages; }
+    void Beep() override {}
+    bool ChooseOpenFile(const std::string&, const std::string&, std::string& path) override
+    {
+        path = openPath;
+        return true;
+    }
+    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&, std::string&) override
+    {
+        return false;
+    }
+};
+
+std::string TaxNumber(long long first8)
+{
+    std::string digits = std::to_string(first8);
+    digits.insert(0, 8 - digits.size(), '0');
+    return digits + AfmCheckDigit(digits);
+}
+
+// The 20 cells of sheet rows that pass every check without a question, as a
+// spreadsheet shows them (decimal comma, no trailing zeros).
+std::vector<std::vector<std::string>> PayrollRows(int count)
+{
+    std::mt19937 random(11);
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const long long grossCents = 100'000 + static_cast<long long>(random() % 5'000'000);
+        const long long netCents = grossCents - 20'050;
+        auto amount = [](long long cents) {
+            std::string text = std::to_string(cents / 100);
+            if (cents % 100 != 0) {
+                text += "," + std::to_string(cents % 100 / 10);
+                if (cents % 10 != 0)
+                    text += std::to_string(cents % 10);
+            }
+            return text;
+        };
+        rows.push_back({TaxNumber(10'000'000 + 7LL * i),
+                        "ΠΑΠΑΔΟΠΟΥΛΟΣ",
+                        "ΓΙΩΡΓΟΣ",
+                        "ΚΩΝ",
+                        "ΑΘΗΝΑ",
+                        "ΠΑΤΗΣΙΩΝ",
+                        "5",
+                        "11257",
+                        i % 2 ? "10" : "11",
+                        amount(grossCents),
+                        "12,34",
+                        "2,47",
+                        "200,5",
+                        amount(netCents),
+                        "0",
+                        "0",
+                        "",
+                        "25",
+                        "0",
+                        "0"});
+    }
+    return rows;
+}
+
+workbook::Sheet InMemorySheet(const std::vector<std::vector<std::string>>& rows)
+{
+    workbook::Sheet sheet;
+    sheet.SetColumns(20);
+    for (const auto& row : rows)
+        for (const auto& cell : row)
+            sheet.Cells().push_back(QString::fromStdString(cell));
+    return sheet;
+}
+
+// A program folder and a workspace with an empty declaration.
+struct Office
+{
+    QTemporaryDir dir;
+    SilentUi ui;
+    std::unique_ptr<Workspace> ws;
+
+    Office()
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("Addon"));
+        QFile list(dir.filePath(QStringLiteral("Addon/typeofinc.txt")));
+        list.open(QIODevice::WriteOnly);
+        list.write("10 wages\r\n11 pensions\r\n");
+        list.close();
+        ws = std::make_unique<Workspace>(ui, dir.path().toStdString());
+        ws->Start();
+        ws->StartNewDeclaration();
+        ws->Header.AFM = TaxNumber(9'000'004);
+    }
+};
+
+void Report(benchmark::State& state, Office& office, Workspace::ImportOutcome outcome)
+{
+    if (outcome != Workspace::ImportOutcome::Imported || office.ui.messages != 0)
+        state.SkipWithError("the import did not store every row");
+    state.counters["rows"] = static_cast<double>(office.ws->FixedFormatDataSet1.RecordCount());
+}
+
+void BM_ImportSheet(benchmark::State& state)
+{
+    const workbook::Sheet sheet = InMemorySheet(PayrollRows(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Office office;
+        state.ResumeTiming();
+        const auto outcome = office.ws->ImportRows(sheet);
+        state.PauseTiming();
+        Report(state, office, outcome);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportSheet)->Arg(65'536)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The whole command on a .csv file in the Greek code page: reading included.
+void BM_ImportCsvFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("payroll.csv")).toStdString();
+    {
+        std::string text;
+        for (const auto& row : PayrollRows(static_cast<int>(state.range(0)))) {
+            for (size_t c = 0; c < row.size(); ++c)
+                text += (c ? ";" : "") + row[c];
+            text += "\r\n";
+        }
+        QFile file(QString::fromStdString(path));
+        file.open(QIODevice::WriteOnly);
+        // The file as a Greek spreadsheet program saves it: cp1253, no byte-order mark.
+        QStringEncoder greek("windows-1253");
+        file.write(greek.encode(QString::fromStdString(text)));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Office office;
+        office.ui.openPath = path;
+        state.ResumeTiming();
+        const auto outcome = office.ws->ImportFromWorkbook();
+        state.PauseTiming();
+        Report(state, office, outcome);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportCsvFile)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

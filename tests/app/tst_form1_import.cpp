@@ -1,0 +1,64 @@
+#include "FormFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
+
+// The import entry of the Tools menu, with the open dialog answered.
+class ImportingForm : public RecordingForm
+{
+public:
+    using RecordingForm::RecordingForm;
+    std::string chosen;
+    std::vector<std::string> filters;
+    bool ChooseOpenFile(const std::string&, const std::string& filter, std::string& path) override
+    {
+        filters.push_back(filter);
+        path = chosen;
+        return true;
+    }
+};
+
+class TestForm1Import : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void importEntryAddsTheSheetRowsToTheGrid();
+};
+
+void TestForm1Import::importEntryAddsTheSheetRowsToTheGrid()
+{
+    ProgramFolder folder;
+    ImportingForm form(folder.path());
+    form.show();
+    QAction* entry = form.findChild<QAction*>(QStringLiteral("Excel1"));
+    QVERIFY(!entry->isEnabled());
+    form.answers = {UserInterface::Answer::Yes};
+    form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
+    QVERIFY(entry->isEnabled());
+
+    const QString csv = folder.filePath(QStringLiteral("rows.csv"));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("090000045;A;;;;;;;10;1000;0;0;200;800;0;0;;100;0;0\r\n"
+               "123;B;;;;;;;11;500;0;0;0;500;0;0;;10;0;0\r\n");
+    file.close();
+    form.chosen = csv.toStdString();
+    entry->trigger();
+
+    QCOMPARE(form.filters, std::vector<std::string>{"*.xls;;*.xlsx;;*.ods;;*.csv"});
+    QVERIFY(form.errors.empty());
+    QCOMPARE(form.messages,
+             std::vector<std::string>{"Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν 1 "
+                                      "λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."});
+    auto* grid = form.findChild<QTableView*>(QStringLiteral("dbGrid1"));
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("123"));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
+             QString::fromUtf8("2 Εγγραφές-2 μοναδικοί ΑΦΜ"));
+}
+
+QTEST_MAIN(TestForm1Import)
+#include "tst_form1_import.moc"

@@ -1,0 +1,275 @@
+#include "workspace/SheetImport.h"
+
+#include "dataset/DataSetErrors.h"
+#include "text/AmountText.h"
+#include "text/Cp1253.h"
+#include "workspace/Helpers.h"
+#include "workspace/RowValidation.h"
+#include "workspace/ScratchDetailRow.h"
+#include "workspace/StoreDetailRow.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_set>
+
+using namespace declaration;
+
+namespace {
+
+constexpr std::array<const char*, 13> kIncomeKinds = {"10", "11", "12", "13", "14", "15", "16",
+                                                      "20", "21", "22", "23", "24", "25"};
+
+// Sheet columns (0-based) read as numbers, and the one read as a whole number.
+constexpr std::array<int, 9> kNumberColumns = {9, 10, 11, 12, 13, 14, 15, 18, 19};
+constexpr int kDaysColumn = 17;
+
+// The detail field a sheet column (0-based) fills: the tax number, then the
+// fields from the surname on, skipping the blank between them.
+DetailField FieldOf(int column)
+{
+    return column == 0 ? AFM : static_cast<DetailField>(column + 2);
+}
+
+bool IsNumberColumn(int column)
+{
+    return column == kDaysColumn ||
+           std::find(kNumberColumns.begin(), kNumberColumns.end(), column) != kNumberColumns.end();
+}
+
+// Parsing wants bytes; a character beyond Latin-1 becomes '?', which no number holds.
+std::string Latin(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// The tax number check on a cell: nine characters that are not all digits
+// throw, as they do when the row checks read them.
+bool AfmPasses(const QString& text)
+{
+    return text.size() == 9 && CheckAFM(Latin(text));
+}
+
+bool IsWholeNumber(const QString& text)
+{
+    int64_t value = 0;
+    return amount::TryStrToInt64(Latin(text), value) && value >= std::numeric_limits<int32_t>::min() &&
+           value <= std::numeric_limits<int32_t>::max();
+}
+
+bool IsNumber(const QString& text)
+{
+    long double value = 0;
+    return amount::TryStrToFloat(Latin(text), value);
+}
+
+// A number cut to its field must keep its value to the cent: otherwise the row
+// would be stored with a number other than the sheet's.
+bool KeepsValue(const QString& whole, const std::string& cut)
+{
+    long double before = 0, after = 0;
+    return amount::TryStrToFloat(Latin(whole), before) && amount::TryStrToFloat(cut, after) &&
+           amount::FormatAmount(before) == amount::FormatAmount(after);
+}
+
+} // namespace
+
+SheetImport::SheetImport(Workspace& work, const workbook::Sheet& sheet)
+    : m_work(work), m_ui(work.Ui()), m_sheet(sheet)
+{
+}
+
+Workspace::ImportOutcome SheetImport::Run()
+{
+    try {
+        if (m_sheet.Columns() < Columns) {
+            m_ui.ShowMessage(FailureMessage);
+            return Workspace::ImportOutcome::Failed;
+        }
+        if (!CheckAllRows())
+            return Workspace::ImportOutcome::Stopped;
+        return StoreAllRows();
+    } catch (const EFileError& e) {
+        // A working file that cannot be written: the person must see why.
+        m_ui.ShowError(e.what());
+    } catch (const std::exception&) {
+        m_ui.ShowMessage(FailureMessage);
+    }
+    ShowClosingNote();
+    return Workspace::ImportOutcome::Failed;
+}
+
+// ---------------------------------------------------------------------------
+// The first pass: nothing is stored until every row has passed.
+
+bool SheetImport::CheckAllRows()
+{
+    for (int row = 0; row < m_sheet.Rows(); ++row)
+        if (!CheckRow(row))
+            return false;
+    return true;
+}
+
+void SheetImport::StopAt(int row, const std::string& what)
+{
+    m_ui.ShowMessage("Λάθος στη γραμμή " + std::to_string(row + 1) + " του αρχείου: " + what +
+                     " Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+}
+
+bool SheetImport::CheckRow(int row)
+{
+    const QString& afm = m_sheet.Cell(row, 0);
+    if (!AfmPasses(afm))
+        ++m_wrongAfms;
+    // Only the first nine characters are stored, and the row checks read
+    // them as digits: letters there end the import now, before any row is in.
+    if (afm.size() > 9)
+        AfmPasses(afm.left(9));
+
+    const QString& kind = m_sheet.Cell(row, 8);
+    if (std::none_of(kIncomeKinds.begin(), kIncomeKinds.end(),
+                     [&](const char* known) { return kind == QLatin1String(known); })) {
+        StopAt(row, "Η στήλη Είδος Αποδοχών (Νο 9) πρέπει να έχει τιμή 10-15,16,20-25.");
+        return false;
+    }
+    if (!IsWholeNumber(m_sheet.Cell(row, kDaysColumn))) {
+        StopAt(row, "Η στήλη Σύνολο Ημερών Απασχόλησης (Νο 18) πρέπει να έχει ακέραια τιμή <=365.");
+        return false;
+    }
+    for (int column : kNumberColumns) {
+        if (!IsNumber(m_sheet.Cell(row, column))) {
+            StopAt(row, "Η στήλη Νο " + std::to_string(column + 1) +
+                            " πρέπει να είναι αριθμός (η υποδιαστολή είναι το κόμμα).");
+            return false;
+        }
+    }
+    return CheckCellsFitRecord(row);
+}
+
+bool SheetImport::CellText(int row, int column, std::string& bytes, QChar& bad) const
+{
+    const QString cut = m_sheet.Cell(row, column).left(DetailLayout()[FieldOf(column)].width);
+    return cp1253::fromUnicodeChecked(cut, bytes, &bad);
+}
+
+// What a field cannot hold would otherwise be changed on the way in: a
+// character the declaration's code page lacks, a line break that would split
+// the record, a number longer than its field.
+bool SheetImport::CheckCellsFitRecord(int row)
+{
+    for (int column = 0; column < Columns; ++column) {
+        const std::string number = std::to_string(column + 1);
+        std::string bytes;
+        QChar bad;
+        const QString& whole = m_sheet.Cell(row, column);
+        if (!CellText(row, column, bytes, bad)) {
+            // Named whole, even when it is a pair of UTF-16 units.
+            const qsizetype at = whole.indexOf(bad);
+            const QString character = whole.mid(at, bad.isHighSurrogate() ? 2 : 1);
+            StopAt(row, "Η στήλη Νο " + number + " έχει τον χαρακτήρα «" + character.toStdString() +
+                            "», που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
+            return false;
+        }
+        if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
+            StopAt(row, "Η στήλη Νο " + number + " έχει αλλαγή γραμμής μέσα στο κελί.");
+            return false;
+        }
+        if (IsNumberColumn(column) && static_cast<size_t>(whole.size()) > bytes.size() &&
+            !KeepsValue(whole, bytes)) {
+            StopAt(row, "Η στήλη Νο " + number + " δεν χωράει στους " +
+                            std::to_string(DetailLayout()[FieldOf(column)].width) +
+                            " χαρακτήρες του πεδίου της.");
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The second pass: every row through the row checks.
+
+Workspace::ImportOutcome SheetImport::StoreAllRows()
+{
+    auto& store = m_work.FixedFormatDataSet1;
+    store.First();
+    // The rows stored before the import are compared through the workspace's
+    // index; the rows of this import, not yet in the store, through their own set.
+    if (m_work.m_scanCopyStale)
+        m_work.RefreshScanCopy();
+    m_work.m_index.Sync(store.Lines());
+    std::unordered_set<std::string> importedPairs;
+
+    RowValidation::Settings settings;
+    settings.employerAfm = m_work.Header.AFM;
+    settings.importing = true;
+    settings.newRow = true;
+    settings.isStoredPair = [&](const std::string& afm, const std::string& typeInc) {
+        return m_work.m_index.HasPair(afm, typeInc) ||
+               importedPairs.count(StoredRowIndex::PairKeyOf(afm, typeInc)) != 0;
+    };
+
+    m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
+    for (int row = 0; row < m_sheet.Rows(); ++row) {
+        ScratchDetailRow record{std::string_view()};
+        for (int column = 0; column < Columns; ++column) {
+            std::string bytes;
+            QChar bad;
+            CellText(row, column, bytes, bad);
+            record.Set(FieldOf(column), bytes);
+        }
+        m_work.RowAccepted = true;
+        try {
+            RowValidation(m_ui, record, m_work.RowAccepted, settings).Run();
+        } catch (const EAbort&) {
+            m_work.RowAccepted = false;
+        } catch (...) {
+            Commit();
+            LeaveRowInInsert(record.Text());
+            throw;
+        }
+        if (!m_work.RowAccepted) {
+            Commit();
+            LeaveRowInInsert(record.Text());
+            m_ui.ShowMessage("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
+            return Workspace::ImportOutcome::Refused;
+        }
+        importedPairs.insert(StoredRowIndex::PairKeyOf(record.Get(AFM), record.Get(TypeInc)));
+        m_accepted.push_back(record.Text());
+        m_work.Modified = true;
+    }
+    Commit();
+    m_work.Modified = true;
+    ShowClosingNote();
+    return Workspace::ImportOutcome::Imported;
+}
+
+// The accepted rows go into the store as if each had been inserted ahead of
+// the one before it, and the totals and the working files follow once.
+void SheetImport::Commit()
+{
+    if (m_accepted.empty())
+        return;
+    m_work.FixedFormatDataSet1.InsertAtFront(m_accepted);
+    m_accepted.clear();
+    m_work.NewRecordPending = true;
+    m_work.RecomputeTotals();
+}
+
+// The refused row stays in the grid as a row being inserted, ahead of the rows
+// stored, with the values from the sheet, for the person to correct or drop.
+void SheetImport::LeaveRowInInsert(const std::string& record)
+{
+    auto& store = m_work.FixedFormatDataSet1;
+    store.First();
+    store.Insert();
+    const ScratchDetailRow source(record);
+    StoreDetailRow target(store);
+    for (int field = 0; field < DetailFieldCount; ++field)
+        target.Set(static_cast<DetailField>(field), source.Get(static_cast<DetailField>(field)));
+}
+
+void SheetImport::ShowClosingNote()
+{
+    if (m_wrongAfms > 0)
+        m_ui.ShowMessage("Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν " +
+                         std::to_string(m_wrongAfms) + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.");
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "workbook/Workbook.h"
+#include "workspace/Workspace.h"
+
+#include <string>
+#include <vector>
+
+// Adds the rows of a workbook's first sheet to the detail rows. A first pass
+// checks every cell the row checks cannot read and stops at the first bad one
+// with nothing imported; the second stores the rows one by one through the row
+// checks, each ahead of the one stored before it, and stops at a refused row,
+// keeping the rows stored before it. The totals and the working files are
+// brought up to date once, where the import ends.
+class SheetImport
+{
+public:
+    // The columns of a sheet row, in the order of the detail fields they fill.
+    static constexpr int Columns = 20;
+    // The open dialog's choices: the classic workbook first.
+    static constexpr const char* FileFilter = "*.xls;;*.xlsx;;*.ods;;*.csv";
+    static constexpr const char* FailureMessage =
+        "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
+        "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.";
+
+    SheetImport(Workspace& work, const workbook::Sheet& sheet);
+    Workspace::ImportOutcome Run();
+
+private:
+    bool CheckAllRows();
+    bool CheckRow(int row);
+    bool CheckCellsFitRecord(int row);
+    // A cell as it goes into its field: cut to the field's width, in cp1253.
+    // False, with the first character the code page lacks, when it cannot be.
+    bool CellText(int row, int column, std::string& bytes, QChar& bad) const;
+    Workspace::ImportOutcome StoreAllRows();
+    void Commit();
+    void LeaveRowInInsert(const std::string& record);
+    void StopAt(int row, const std::string& what);
+    void ShowClosingNote();
+
+    Workspace& m_work;
+    UserInterface& m_ui;
+    const workbook::Sheet& m_sheet;
+    int m_wrongAfms = 0;
+    // Records accepted by the row checks and not yet in the store, in sheet order.
+    std::vector<std::string> m_accepted;
+};
