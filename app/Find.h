@@ -51,6 +51,6 @@ private:
     QCheckBox* m_CheckBox2 = nullptr;
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_Button2 = nullptr;
-    QString m_accepted; // the edit box's text after its last accepted change
+    QString m_current; // the edit box's text as last changed
     Outcome m_result;
 };
