@@ -104,6 +104,15 @@ bool TFind::ByAfm() const
     return m_RadioButton1->isChecked();
 }
 
+void TFind::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The person comes to type what to find: the text is ready to be typed
+    // over, or kept with an arrow key.
+    m_Edit1->setFocus(Qt::ActiveWindowFocusReason);
+    m_Edit1->selectAll();
+}
+
 void TFind::Button1Click()
 {
     m_result.Cancelled = false;
