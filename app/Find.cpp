@@ -23,9 +23,19 @@ template <typename Control> Control* named(Control* control, const char* objectN
     return control;
 }
 
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 bool IsDigits(const QString& text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+qsizetype NonDigits(const QString& text)
+{
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return !IsDigit(c); });
 }
 
 // A character the tax-number search lets through: a digit, Backspace or Tab.
@@ -63,6 +73,9 @@ TFind::TFind(QWidget* parent) : QDialog(parent), Beep(&QApplication::beep)
     m_Edit1->setGeometry(16, 100, 255, 21);
     m_Edit1->setMaxLength(AfmLength);
     m_Edit1->installEventFilter(this);
+    // An edit is told before the change is, so m_current still holds the
+    // text an edit started from when the edit is judged.
+    connect(m_Edit1, &QLineEdit::textChanged, this, [this] { m_current = m_Edit1->text(); });
     connect(m_Edit1, &QLineEdit::textEdited, this, &TFind::Edit1TextEdited);
 
     m_CheckBox2 = named(new QCheckBox(QString::fromUtf8("Μόνο ολόκληρες λέξεις"), this), "CheckBox2",
@@ -89,6 +102,15 @@ TFind::TFind(QWidget* parent) : QDialog(parent), Beep(&QApplication::beep)
 bool TFind::ByAfm() const
 {
     return m_RadioButton1->isChecked();
+}
+
+void TFind::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The person comes to type what to find: the text is ready to be typed
+    // over, or kept with an arrow key.
+    m_Edit1->setFocus(Qt::ActiveWindowFocusReason);
+    m_Edit1->selectAll();
 }
 
 void TFind::Button1Click()
@@ -130,15 +152,15 @@ bool TFind::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Text put in without typing (pasted from the context menu, dropped) passes
-// the same filter as typed text.
+// the same filter as typed text: it may bring no character but digits.
 void TFind::Edit1TextEdited(const QString& text)
 {
-    if (ByAfm() && !IsDigits(text)) {
-        Beep();
-        const int cursor = m_Edit1->cursorPosition();
-        m_Edit1->setText(m_accepted);
-        m_Edit1->setCursorPosition(std::min(cursor, static_cast<int>(m_accepted.size())));
+    if (!ByAfm() || NonDigits(text) <= NonDigits(m_current)) {
         return;
     }
-    m_accepted = text;
+    Beep();
+    const QString before = m_current;
+    const int cursor = m_Edit1->cursorPosition();
+    m_Edit1->setText(before);
+    m_Edit1->setCursorPosition(std::min(cursor, static_cast<int>(before.size())));
 }

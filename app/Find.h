@@ -38,6 +38,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Button1Click();
@@ -51,6 +52,6 @@ private:
     QCheckBox* m_CheckBox2 = nullptr;
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_Button2 = nullptr;
-    QString m_accepted; // the edit box's text after its last accepted change
+    QString m_current; // the edit box's text as last changed
     Outcome m_result;
 };

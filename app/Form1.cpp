@@ -171,11 +171,6 @@ const HeaderSlot HeaderSlots[] = {
      QRect(512, 56, 40, 21), false, false},
 };
 
-const HeaderSlot& SlotOf(HeaderField field)
-{
-    return HeaderSlots[static_cast<size_t>(field)];
-}
-
 std::string LabelName(HeaderField field)
 {
     return "Label" + std::string(HeaderFieldName(field));
@@ -237,7 +232,12 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The fields go before the window's own QObject does; their focus
+    // leaving as they go must not reach a half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void TForm1::FormCreate()
 {
@@ -365,6 +365,7 @@ void TForm1::BuildHeader(QWidget* client)
         caption->setVisible(slot.shown);
         edit->setVisible(slot.shown);
         name(edit, objectName.c_str(), spoken(slot.caption));
+        m_headerEdits[static_cast<size_t>(slot.field)] = edit;
         edit->setMaxLength(slot.maxLength);
         edit->installEventFilter(this);
         edit->setGeometry(slot.fieldRect);
@@ -894,9 +895,7 @@ QLineEdit* TForm1::FieldNamed(const char* objectName) const
 
 QLineEdit* TForm1::FieldNamed(HeaderField field) const
 {
-    const std::string_view objectName = HeaderFieldName(field);
-    return findChild<QLineEdit*>(
-        QString::fromLatin1(objectName.data(), static_cast<qsizetype>(objectName.size())));
+    return m_headerEdits[static_cast<size_t>(field)];
 }
 
 QSize TForm1::OuterSize() const

@@ -182,6 +182,7 @@ private:
     QWidget* m_totalsPanel = nullptr;
     QLabel* m_totalsBar = nullptr;
     std::array<QLineEdit*, 9> m_edits{};
+    std::array<QLineEdit*, AllHeaderFields.size()> m_headerEdits{};
     QWidget* m_startPanel = nullptr;
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;

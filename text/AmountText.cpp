@@ -353,6 +353,16 @@ std::string ToFileForm(std::string_view workingText, int width)
 
 bool FitsFileForm(std::string_view workingText, int width)
 {
+    // Plain digits with at most two decimals, what the row checks leave, are
+    // judged from the whole number of cents without building its text.
+    bool negative = false;
+    uint64_t exact = 0;
+    if (!workingText.empty() && exactCents(workingText, negative, exact)) {
+        int length = exact == 0 ? 1 : (negative ? 1 : 0);
+        for (; exact != 0; exact /= 10)
+            ++length;
+        return length <= width;
+    }
     long double value = 0;
     if (!workingText.empty() && !TryStrToFloat(workingText, value))
         return false;

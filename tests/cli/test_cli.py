@@ -283,6 +283,24 @@ def unreadable_amounts_are_reported_and_nothing_is_written(folder):
     expect(os.path.exists(target), False, "no file written")
 
 
+@case
+def resave_refuses_an_amount_its_file_field_cannot_carry(folder):
+    # "1E9" is no whole number of cents, so reading leaves it as it stands;
+    # written, a billion in cents would make the record 172 characters long.
+    data, values, kind = VALID_ROWS[1]
+    exponent = data[:79] + b"1E9       " + data[89:]
+    source = write(folder, "exponent.txt", declaration([VALID_ROWS[0], (exponent, values, kind)]))
+    target = os.path.join(folder, "out.txt")
+    for args in (("resave", source, target), ("--yes", "resave", source, target),
+                 ("sort", "afm", source, target)):
+        status, out, err = run(*args)
+        expect((status, out), (1, ""), f"{args}")
+        if ("Το ποσό Ακαθάριστες Αποδοχές της γραμμής 2 των αναλυτικών αμοιβών υπερβαίνει το όριο του "
+                "πεδίου (έως 99999999,9).") not in messages(err) and args[0] != "sort":
+            raise AssertionError(f"row and field not named: {err!r}")
+        expect(os.path.exists(target), False, f"no file written by {args}")
+
+
 # --- resave and sort ---------------------------------------------------------
 
 def same_except_date(written, original, what):
