@@ -103,4 +103,5 @@ private:
     // cell must not move the store back.
     bool m_following = false;
     int m_syncing = 0;
+    bool m_forwarding = false; // the key that opens the editor goes on to it
 };
