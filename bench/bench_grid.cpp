@@ -1,5 +1,6 @@
 // The main window's grid over a payroll office's declaration of 100,000 rows.
 //   bench_grid --benchmark_counters_tabular=true
+#include "bench/TaxNumber.h"
 #include "app/Form1.h"
 #include "grid/MultiLineGrid.h"
 #include "workspace/Helpers.h"
@@ -43,13 +44,6 @@ public:
         return true;
     }
 };
-
-std::string TaxNumber(long long first8)
-{
-    std::string digits = std::to_string(first8);
-    digits.insert(0, 8 - digits.size(), '0');
-    return digits + AfmCheckDigit(digits);
-}
 
 // A declaration file of 100,000 rows that pass every check, written once.
 std::string Declaration(const QTemporaryDir& dir)
