@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 
@@ -178,6 +179,7 @@ private Q_SLOTS:
     void deleteAsksAndOnlyYesDeletes();
     void insertAppendAndTheUntouchedNewRow();
     void beforePostHookSeesTheTextStillInTheEditor();
+    void wheelAndTabPastTheLastColumnMoveBetweenRows();
 };
 
 void TestGridEditing::captionsWrapAfterTheirDelimiters()
@@ -473,6 +475,35 @@ void TestGridEditing::beforePostHookSeesTheTextStillInTheEditor()
     s.form.findChild<QToolButton*>(QStringLiteral("nbPost"))->click();
     QCOMPARE(seen, std::string("123456783"));
     QCOMPARE(s.form.messages.size(), size_t(1)); // the row lacks its other fields
+}
+
+void TestGridEditing::wheelAndTabPastTheLastColumnMoveBetweenRows()
+{
+    Session s;
+    s.keyRow(RowA);
+    key(Qt::Key_Down);
+    s.keyRow(RowB);
+    key(Qt::Key_Up);
+    const auto turn = [&s](int angle) {
+        QWheelEvent wheel(QPointF(5, 5), s.grid->viewport()->mapToGlobal(QPoint(5, 5)), QPoint(),
+                          QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(s.grid->viewport(), &wheel);
+    };
+    turn(-120); // towards the person: one row down
+    QCOMPARE(s.grid->currentIndex().row(), 1);
+    QCOMPARE(s.rows.RecNo(), s.rows.Lines()[1].Id);
+    turn(120);
+    QCOMPARE(s.grid->currentIndex().row(), 0);
+    // Tab past the last column stores the row and goes on to the next one.
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 19));
+    type(QStringLiteral("0"));
+    QCOMPARE(s.rows.State(), TDataSetState::dsEdit);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.rows.State(), TDataSetState::dsBrowse);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(1, 0));
+    key(Qt::Key_Backtab);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 19));
+    QVERIFY(s.form.messages.empty());
 }
 
 QTEST_MAIN(TestGridEditing)
