@@ -99,6 +99,8 @@ public:
             type(row[column]);
         }
     }
+    // Rows A and B stored, the keyboard on A.
+    void keyTwoRows();
     QString cell(int row, int column) const { return grid->model()->index(row, column).data().toString(); }
     std::string stored(int line, const char* field) const
     {
@@ -155,6 +157,14 @@ const Row RowC = {QStringLiteral("200000006"),
                   {},
                   {},
                   u("Β2")};
+
+void Session::keyTwoRows()
+{
+    keyRow(RowA);
+    key(Qt::Key_Down);
+    keyRow(RowB);
+    key(Qt::Key_Up);
+}
 
 QByteArray readFile(const QString& path)
 {
@@ -373,10 +383,7 @@ void TestGridEditing::columnsFilterTypedAndPastedCharacters()
 void TestGridEditing::deleteAsksAndOnlyYesDeletes()
 {
     Session s;
-    s.keyRow(RowA);
-    key(Qt::Key_Down);
-    s.keyRow(RowB);
-    key(Qt::Key_Up);
+    s.keyTwoRows();
     QCOMPARE(s.rows.RecordCount(), 2);
     const std::string totals = s.form.workspace().Edits[0];
     auto* nbDelete = s.form.findChild<QToolButton*>(QStringLiteral("nbDelete"));
@@ -407,10 +414,7 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
 {
     Session s;
     QAbstractItemModelTester tester(s.grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    s.keyRow(RowA);
-    key(Qt::Key_Down);
-    s.keyRow(RowB);
-    key(Qt::Key_Up);
+    s.keyTwoRows();
     QCOMPARE(s.rows.RecordCount(), 2);
     QCOMPARE(s.grid->currentIndex().row(), 0);
 
@@ -480,10 +484,7 @@ void TestGridEditing::beforePostHookSeesTheTextStillInTheEditor()
 void TestGridEditing::wheelAndTabPastTheLastColumnMoveBetweenRows()
 {
     Session s;
-    s.keyRow(RowA);
-    key(Qt::Key_Down);
-    s.keyRow(RowB);
-    key(Qt::Key_Up);
+    s.keyTwoRows();
     const auto turn = [&s](int angle) {
         QWheelEvent wheel(QPointF(5, 5), s.grid->viewport()->mapToGlobal(QPoint(5, 5)), QPoint(),
                           QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
