@@ -1,5 +1,7 @@
 #include "workspace/GridColumns.h"
 
+#include "text/Cp1253.h"
+
 #include "workspace/UserInterface.h"
 
 namespace gridcolumns {
@@ -47,6 +49,11 @@ KeyRule RuleOfColumn(int column)
 
 bool Admits(int column, const QString& text, char16_t key)
 {
+    // A character the declaration file cannot hold would never reach the
+    // row: it is refused as it is typed.
+    std::string encoded;
+    if (key >= 0x20 && !cp1253::fromUnicodeChecked(QString(QChar(key)), encoded))
+        return false;
     const bool digit = key >= u'0' && key <= u'9';
     switch (RuleOfColumn(column)) {
     case KeyRule::Digits:

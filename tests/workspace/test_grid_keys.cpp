@@ -38,6 +38,9 @@ TEST_F(GridKeysTest, EachColumnTakesItsOwnCharacters)
     for (int column : {1, 2, 3, 4, 5, 6, 16})
         EXPECT_EQ(TypeInto(*ws, ui, column, QString::fromUtf8("Ά-1. ,")),
                   std::make_pair(QString::fromUtf8("Ά-1. ,"), size_t(0)));
+    // A character the declaration file cannot hold is refused everywhere.
+    EXPECT_EQ(TypeInto(*ws, ui, 1, QString::fromUtf8("Ał")), std::make_pair(QStringLiteral("A"), size_t(1)));
+    EXPECT_EQ(gridcolumns::AdmittedText(1, QString::fromUtf8("€ł")), QString::fromUtf8("€"));
     // The income kind goes to its box, except Tab.
     char16_t key = u'1';
     EXPECT_EQ(ws->FilterGridKey(8, {}, key), Key::ToIncomeKindBox);
