@@ -49,6 +49,12 @@ void TMultiLineGrid::SetModel(TDataSetTableModel* model)
     FollowStore();
 }
 
+void TMultiLineGrid::SetLinesShown(bool shown)
+{
+    setShowGrid(shown);
+    m_titles->SetRaisedEdges(shown);
+}
+
 void TMultiLineGrid::SetTitleHeight(int height)
 {
     if (height != m_titleHeight) {

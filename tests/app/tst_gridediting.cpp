@@ -223,6 +223,10 @@ void TestGridEditing::gridHasItsTitleAndRowHeightsAndWideEnoughColumns()
     s.grid->horizontalHeader()->setFixedHeight(20);
     s.grid->SetRowHeight(17);
     QCOMPARE(s.grid->horizontalHeader()->height(), 45);
+    QVERIFY(s.grid->TitleRow()->RaisedEdges());
+    s.grid->SetLinesShown(false);
+    QVERIFY(!s.grid->TitleRow()->RaisedEdges() && !s.grid->showGrid());
+    s.grid->SetLinesShown(true);
     QCOMPARE(s.grid->columnWidth(3), 77);
     // The tax number column shows all nine digits, the surname eighteen capitals.
     const QFontMetrics metrics(s.grid->font());
