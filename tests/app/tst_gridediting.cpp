@@ -28,7 +28,12 @@ class GridForm : public RecordingForm
 {
 public:
     using RecordingForm::RecordingForm;
-    QString savePath;
+    QString savePath, openPath;
+    bool ChooseOpenFile(const std::string&, const std::string&, std::string& path) override
+    {
+        path = openPath.toStdString();
+        return !openPath.isEmpty();
+    }
     bool ChooseSaveFile(const std::string&, const std::string&, const std::string&,
                         std::string& path) override
     {
@@ -271,6 +276,14 @@ void TestGridEditing::threeRowsKeyedInAreSavedAsExpected()
     QCOMPARE(s.form.errors, std::vector<std::string>{});
     QCOMPARE(s.form.questions, std::vector<std::string>{});
     QCOMPARE(readFile(s.form.savePath), readFile(golden + QStringLiteral("expected")));
+    // Opened again and saved again, it is the same file.
+    s.form.openPath = s.form.savePath;
+    s.form.findChild<QAction*>(QStringLiteral("Open1"))->trigger();
+    QCOMPARE(s.grid->model()->rowCount(), 3);
+    s.form.savePath = s.folder.filePath(QStringLiteral("again"));
+    s.form.findChild<QAction*>(QStringLiteral("SaveAs1"))->trigger();
+    QCOMPARE(readFile(s.form.savePath), readFile(golden + QStringLiteral("expected")));
+    QVERIFY(s.form.messages.empty() && s.form.errors.empty());
 }
 
 void TestGridEditing::refusedRowKeepsThePersonOnItWithWhatWasTyped()
