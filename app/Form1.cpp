@@ -8,7 +8,6 @@
 #include "grid/DBNavigator.h"
 #include "grid/DataSetTableModel.h"
 #include "grid/MultiLineGrid.h"
-#include "grid/TitleRow.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/GridColumns.h"
