@@ -545,9 +545,9 @@ void TForm1::PlaceIncomeKindBox()
     }
     QWidget* focus = QApplication::focusWidget();
     const QModelIndex cell = m_grid->currentIndex();
-    const bool onCell = m_grid->isVisible() && cell.isValid() &&
-                        cell.column() == gridcolumns::TypeIncColumn &&
-                        (focus == m_grid || focus == box || box->view()->isVisible());
+    const bool onCell =
+        m_grid->isVisible() && cell.isValid() && cell.column() == gridcolumns::TypeIncColumn &&
+        (focus == m_grid || m_grid->isAncestorOf(focus) || focus == box || box->view()->isVisible());
     if (!onCell) {
         box->hide();
         return;
