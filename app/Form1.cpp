@@ -11,7 +11,6 @@
 #include "grid/DBNavigator.h"
 #include "grid/DataSetTableModel.h"
 #include "grid/MultiLineGrid.h"
-#include "grid/TitleRow.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/GridColumns.h"
@@ -237,6 +236,11 @@ TForm1::~TForm1()
     // The fields go before the window's own QObject does; their focus
     // leaving as they go must not reach a half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
+    // The grid, its model and the navigator watch the detail store: they go
+    // before the workspace that holds it, and an open cell editor with them.
+    delete m_DBNavigator1;
+    delete m_grid;
+    m_grid = nullptr;
 }
 
 void TForm1::FormCreate()
@@ -589,7 +593,9 @@ void TForm1::BuildGrid(QWidget* client)
     m_grid = new TMultiLineGrid(client);
     name(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
     m_rowsModel = new TDataSetTableModel(m_workspace->FixedFormatDataSet1, std::move(columns), m_grid);
-    m_rowsModel->Run = [this](const std::function<void()>& operation) { return RunStoreOperation(operation); };
+    m_rowsModel->Run = [this](const std::function<void()>& operation) {
+        return RunStoreOperation(operation);
+    };
     m_grid->SetModel(m_rowsModel);
     m_grid->SetTitleHeight(GridTitleHeight);
     m_grid->SetRowHeight(GridRowHeight);
@@ -667,20 +673,22 @@ void TForm1::FillIncomeKindBox()
 void TForm1::PlaceIncomeKindBox()
 {
     QComboBox* box = m_DBLookupComboBox1;
-    if (box == nullptr) {
+    if (box == nullptr || m_grid == nullptr) {
         return;
     }
     QWidget* focus = QApplication::focusWidget();
     const QModelIndex cell = m_grid->currentIndex();
-    const bool onCell = m_grid->isVisible() && cell.isValid() && cell.column() == gridcolumns::TypeIncColumn &&
-                        (focus == m_grid || focus == box || box->view()->isVisible());
+    const bool onCell =
+        m_grid->isVisible() && cell.isValid() && cell.column() == gridcolumns::TypeIncColumn &&
+        (focus == m_grid || m_grid->isAncestorOf(focus) || focus == box || box->view()->isVisible());
     if (!onCell) {
         box->hide();
         return;
     }
     const QRect rect = m_grid->visualRect(cell);
     const QPoint topLeft = m_grid->viewport()->mapTo(m_client, rect.topLeft());
-    box->setGeometry(topLeft.x(), topLeft.y(), rect.width(), std::max(rect.height(), box->sizeHint().height()));
+    box->setGeometry(topLeft.x(), topLeft.y(), rect.width(),
+                     std::max(rect.height(), box->sizeHint().height()));
     if (focus != box) {
         // The box shows the row's kind until the person picks another.
         const QString code = cell.data().toString();
@@ -700,6 +708,9 @@ void TForm1::DBGrid1KeyPress(QChar& key)
         PlaceIncomeKindBox();
         m_DBLookupComboBox1->show();
         m_DBLookupComboBox1->setFocus(Qt::OtherFocusReason);
+        // A code typed anew is searched from its first character, whatever
+        // was typed into the box just before.
+        m_DBLookupComboBox1->view()->keyboardSearch(QString());
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(key));
         QCoreApplication::sendEvent(m_DBLookupComboBox1, &press);
         key = QChar();
@@ -969,7 +980,7 @@ void TForm1::KeepFixedSize()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_DBLookupComboBox1) {
+    if (watched == m_DBLookupComboBox1 && m_grid != nullptr) {
         if (event->type() == QEvent::FocusIn) {
             DBLookupComboBox1Enter();
         } else if (event->type() == QEvent::KeyPress) {

@@ -1,5 +1,6 @@
 // The declaration commands on a payroll office's declaration of 100,000 rows.
 //   bench_workspace --benchmark_counters_tabular=true
+#include "bench/TaxNumber.h"
 #include "text/AmountText.h"
 #include "workspace/Helpers.h"
 #include "workspace/ScratchDetailRow.h"
@@ -50,14 +51,6 @@ public:
         return true;
     }
 };
-
-// A nine-digit tax number whose last digit is the check digit of the first eight.
-std::string TaxNumber(long long first8)
-{
-    std::string digits = std::to_string(first8);
-    digits.insert(0, 8 - digits.size(), '0');
-    return digits + AfmCheckDigit(digits);
-}
 
 std::string Surname(std::mt19937& random)
 {

@@ -4,8 +4,8 @@
 
 #include <QAbstractButton>
 
-TDBNavigator::TDBNavigator(TDataSetTableModel& model, const std::array<QAbstractButton*, ButtonCount>& buttons,
-                           QObject* parent)
+TDBNavigator::TDBNavigator(TDataSetTableModel& model,
+                           const std::array<QAbstractButton*, ButtonCount>& buttons, QObject* parent)
     : QObject(parent), m_model(model), m_buttons(buttons)
 {
     for (int i = 0; i < ButtonCount; ++i) {
@@ -59,8 +59,12 @@ void TDBNavigator::UpdateButtons()
     const bool editing = store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert;
     const bool canModify = active && store.CanModify();
     const std::array<bool, ButtonCount> enabled = {
-        active && (!store.Bof() || editing), active && (!store.Eof() || editing),
-        canModify, canModify && !store.IsEmpty(), active && editing, active && editing,
+        active && (!store.Bof() || editing),
+        active && (!store.Eof() || editing),
+        canModify,
+        canModify && !store.IsEmpty(),
+        active && editing,
+        active && editing,
     };
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         m_buttons[i]->setEnabled(enabled[i]);

@@ -210,9 +210,8 @@ void TDataSetTableModel::Sync()
     const auto& lines = m_store.Lines();
     // Only a delete takes a held line away: the record that was current.
     auto currentGone = [&] {
-        return m_currentId != 0 && std::none_of(lines.begin(), lines.end(), [this](const auto& line) {
-                   return line.Id == m_currentId;
-               });
+        return m_currentId != 0 && std::none_of(lines.begin(), lines.end(),
+                                                [this](const auto& line) { return line.Id == m_currentId; });
     };
     if (live == m_rows) {
         if (m_rows > 0) {

@@ -24,7 +24,8 @@ class TDataSetTableModel : public QAbstractTableModel, private TDataSetObserver
 {
     Q_OBJECT
 public:
-    TDataSetTableModel(TFixedFormatDataSet& store, std::vector<TGridColumn> columns, QObject* parent = nullptr);
+    TDataSetTableModel(TFixedFormatDataSet& store, std::vector<TGridColumn> columns,
+                       QObject* parent = nullptr);
     ~TDataSetTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -48,8 +48,8 @@ void TIndicatorColumn::paintSection(QPainter* painter, const QRect& rect, int lo
     painter->setBrush(palette().color(QPalette::WindowText));
     switch (mark) {
     case TMark::Current:
-        painter->drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()),
-                                       QPoint(c.x() - 2, c.y() + 4)}));
+        painter->drawPolygon(
+            QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)}));
         break;
     case TMark::Edit:
         painter->drawLine(c.x(), c.y() - 4, c.x(), c.y() + 4);

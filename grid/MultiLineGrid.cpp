@@ -22,7 +22,8 @@ TMultiLineGrid::TMultiLineGrid(QWidget* parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                     QAbstractItemView::EditKeyPressed);
-    setTabKeyNavigation(false);
+    // Tab and Shift+Tab move between cells and rows, never out of the grid.
+    setTabKeyNavigation(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     m_titles->setSectionResizeMode(QHeaderView::Interactive);
@@ -46,6 +47,12 @@ void TMultiLineGrid::SetModel(TDataSetTableModel* model)
     FitColumns();
     m_titles->setFixedHeight(m_titleHeight);
     FollowStore();
+}
+
+void TMultiLineGrid::SetLinesShown(bool shown)
+{
+    setShowGrid(shown);
+    m_titles->SetRaisedEdges(shown);
 }
 
 void TMultiLineGrid::SetTitleHeight(int height)
@@ -80,7 +87,8 @@ int TMultiLineGrid::DefaultColumnWidth(int column) const
     for (const QChar ch : greek) {
         capitals += metrics.horizontalAdvance(ch);
     }
-    widest = std::max(widest, (capitals + static_cast<int>(greek.size()) - 1) / static_cast<int>(greek.size()));
+    widest =
+        std::max(widest, (capitals + static_cast<int>(greek.size()) - 1) / static_cast<int>(greek.size()));
     int width = size * widest + 4;
     // Never narrower than the longest word of the title.
     const QFontMetrics titleMetrics(m_titles->font());
@@ -189,11 +197,15 @@ TMultiLineGrid::TKeyKind TMultiLineGrid::KeyKind(const QKeyEvent* key) const
     }
     const QChar ch = text.front();
     return (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) || ch.unicode() == 0x08 ? TKeyKind::Character
-                                                                                   : TKeyKind::Other;
+                                                                                  : TKeyKind::Other;
 }
 
 bool TMultiLineGrid::AdmitTypedCharacter(const QKeyEvent* key)
 {
+    // The character that opened the editor was judged before it opened.
+    if (m_forwarding) {
+        return true;
+    }
     QChar ch = key->text().front();
     if (KeyPress) {
         KeyPress(ch);
@@ -275,7 +287,12 @@ void TMultiLineGrid::StartTyping(QKeyEvent* key)
     }
     // The editor opens with the cell's text selected, and the character
     // typed replaces it.
+    const QScopedValueRollback<bool> forwarding(m_forwarding, true);
+    // Only an admitted character opens the editor by typing.
+    const EditTriggers triggers = editTriggers();
+    setEditTriggers(triggers | QAbstractItemView::AnyKeyPressed);
     edit(currentIndex(), QAbstractItemView::AnyKeyPressed, key);
+    setEditTriggers(triggers);
 }
 
 void TMultiLineGrid::keyReleaseEvent(QKeyEvent* event)

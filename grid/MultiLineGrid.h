@@ -28,6 +28,9 @@ public:
     int RowHeight() const { return m_rowHeight; }
     void SetRowHeight(int height);
     TTitleRow* TitleRow() const { return m_titles; }
+    // Column and row lines come and go together; the titles are raised only
+    // while they show.
+    void SetLinesShown(bool shown);
     // Gives every column its own width, or one wide enough for its field
     // full of digits or capitals (and the longest word of its title).
     void FitColumns();
@@ -103,4 +106,5 @@ private:
     // cell must not move the store back.
     bool m_following = false;
     int m_syncing = 0;
+    bool m_forwarding = false; // the key that opens the editor goes on to it
 };

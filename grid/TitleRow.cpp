@@ -53,8 +53,7 @@ void TTitleRow::paintSection(QPainter* painter, const QRect& rect, int logicalIn
     }
     const QFontMetrics metrics = painter->fontMetrics();
     const QVariant align = model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole);
-    const Qt::Alignment alignment =
-        align.isValid() ? Qt::Alignment(align.toInt()) : defaultAlignment();
+    const Qt::Alignment alignment = align.isValid() ? Qt::Alignment(align.toInt()) : defaultAlignment();
     const QString caption = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
 
     // Lines below the cell are cut off: the row's height decides how many show.

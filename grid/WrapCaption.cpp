@@ -39,7 +39,8 @@ QString Trimmed(const QString& line)
 
 } // namespace
 
-QStringList WrapCaption(const QString& caption, int maxWidth, const std::function<int(const QString&)>& measure)
+QStringList WrapCaption(const QString& caption, int maxWidth,
+                        const std::function<int(const QString&)>& measure)
 {
     const QStringList tokens = Tokens(caption);
     QStringList lines{tokens.first()};
@@ -57,5 +58,6 @@ QStringList WrapCaption(const QString& caption, int maxWidth, const std::functio
 
 QStringList WrapCaption(const QString& caption, int maxWidth, const QFontMetrics& metrics)
 {
-    return WrapCaption(caption, maxWidth, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+    return WrapCaption(caption, maxWidth,
+                       [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
 }

@@ -12,5 +12,6 @@ class QFontMetrics;
 // `measure` sees it, and never split, so a token wider than the column stands
 // alone and is clipped when drawn. Lines that were followed by another are
 // trimmed; the last one keeps its blanks.
-QStringList WrapCaption(const QString& caption, int maxWidth, const std::function<int(const QString&)>& measure);
+QStringList WrapCaption(const QString& caption, int maxWidth,
+                        const std::function<int(const QString&)>& measure);
 QStringList WrapCaption(const QString& caption, int maxWidth, const QFontMetrics& metrics);

@@ -1,6 +1,7 @@
 #include "workspace/GridColumns.h"
 
-#include "workspace/Helpers.h"
+#include "text/Cp1253.h"
+
 #include "workspace/UserInterface.h"
 
 namespace gridcolumns {
@@ -32,25 +33,6 @@ const std::array<Column, 20> kColumns{{
     {DetailField::OGAForouAnal, "ΟΓΑ ΦΟΡΟΥ ΠΟΥ ΑΝΑΛΟΓΕΙ", 72, KeyRule::Amount},
 }};
 
-// A stand-in that only counts the beeps a filter gives.
-class SilentUi : public UserInterface
-{
-public:
-    Answer AskWithCaptions(const std::string&, int, const std::vector<std::string>&) override
-    {
-        return Answer::Cancel;
-    }
-    void ShowMessage(const std::string&) override {}
-    void ShowWarning(const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    void Beep() override {}
-    bool ChooseOpenFile(const std::string&, const std::string&, std::string&) override { return false; }
-    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&, std::string&) override
-    {
-        return false;
-    }
-};
-
 } // namespace
 
 const std::array<Column, 20>& Columns()
@@ -67,19 +49,22 @@ KeyRule RuleOfColumn(int column)
 
 bool Admits(int column, const QString& text, char16_t key)
 {
-    SilentUi silent;
+    // A character the declaration file cannot hold would never reach the
+    // row: it is refused as it is typed.
+    std::string encoded;
+    if (key >= 0x20 && !cp1253::fromUnicodeChecked(QString(QChar(key)), encoded))
+        return false;
+    const bool digit = key >= u'0' && key <= u'9';
     switch (RuleOfColumn(column)) {
     case KeyRule::Digits:
-        DigitsOnlyKey(key, silent);
-        break;
+        return digit || key == 8 || key == 9;
     case KeyRule::Amount:
-        AmountKeyFilter(text, key, silent);
-        break;
+        return digit || key == 8 || (key == u',' && !text.contains(QLatin1Char(',')));
     case KeyRule::Any:
     case KeyRule::IncomeKind:
         break;
     }
-    return key != 0;
+    return true;
 }
 
 QString AdmittedText(int column, const QString& text)
@@ -97,9 +82,7 @@ QString AdmittedText(int column, const QString& text)
 
 void AmountKeyFilter(const QString& text, char16_t& key, UserInterface& ui)
 {
-    const bool passes =
-        key == 8 || (key >= u'0' && key <= u'9') || (key == u',' && !text.contains(QLatin1Char(',')));
-    if (!passes) {
+    if (!gridcolumns::Admits(gridcolumns::AkaIncColumn, text, key)) {
         key = 0;
         ui.Beep();
     }

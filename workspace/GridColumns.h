@@ -31,6 +31,7 @@ const std::array<Column, 20>& Columns();
 KeyRule RuleOfColumn(int column);
 
 // Whether a column takes `key` typed after `text` (no beep, no side effects).
+// No column takes a character the code page of the declaration lacks.
 bool Admits(int column, const QString& text, char16_t key);
 // Text put into a column without typing: the characters it would have taken
 // had they been typed one by one.

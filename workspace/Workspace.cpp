@@ -694,6 +694,10 @@ Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorTex
             return GridKey::ToIncomeKindBox;
         break;
     case gridcolumns::KeyRule::Any:
+        if (!gridcolumns::Admits(column, editorText, key)) {
+            key = 0;
+            m_ui.Beep();
+        }
         break;
     }
     return key == 0 ? GridKey::Drop : GridKey::Keep;

@@ -28,8 +28,14 @@ class DetailRowsModel : public TDataSetTableModel
 {
 public:
     explicit DetailRowsModel(TFixedFormatDataSet& store) : TDataSetTableModel(store, Columns()) {}
-    static int FieldOfColumn(int column) { return gridcolumns::Columns().at(static_cast<size_t>(column)).field; }
-    static int ColumnWidth(int column) { return gridcolumns::Columns().at(static_cast<size_t>(column)).width; }
+    static int FieldOfColumn(int column)
+    {
+        return gridcolumns::Columns().at(static_cast<size_t>(column)).field;
+    }
+    static int ColumnWidth(int column)
+    {
+        return gridcolumns::Columns().at(static_cast<size_t>(column)).width;
+    }
 
 private:
     static std::vector<TGridColumn> Columns()
@@ -37,7 +43,8 @@ private:
         std::vector<TGridColumn> columns;
         for (const auto& column : gridcolumns::Columns()) {
             columns.push_back({declaration::DetailLayout()[column.field].name,
-                               column.title != nullptr ? QString::fromUtf8(column.title) : QString(), column.width});
+                               column.title != nullptr ? QString::fromUtf8(column.title) : QString(),
+                               column.width});
         }
         return columns;
     }
