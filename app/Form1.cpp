@@ -3,11 +3,13 @@
 #include "app/DetailRowsModel.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
+#include "app/PrintForm.h"
 #include "app/QuestionBox.h"
 #include "app/WheelKeyFilter.h"
 #include "dataset/DataSetErrors.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/Reports.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractButton>
@@ -276,9 +278,9 @@ void TForm1::BuildMenus()
     m_N14 = menu("N14", "Εκτύπωση");
     QAction* firstPage = AddEntry(m_N14, "N110", "Εκτύπωση 1ης Σελίδας", "firstpage");
     firstPage->setVisible(false);
-    AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
+    QAction* detailed = AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
     m_N14->addSeparator();
-    AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
+    QAction* totals = AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
 
     m_Tools1 = menu("Tools1", "Εργαλεία");
     m_N18 = AddEntry(m_Tools1, "N18", "Εύρεση...", "find");
@@ -300,6 +302,9 @@ void TForm1::BuildMenus()
     Wire(m_Open1, [this] { m_workspace->Open(); });
     Wire(m_SaveAs1, [this] { m_workspace->SaveAs(); });
     Wire(m_Exit1, [this] { close(); });
+    Wire(firstPage, [this] { Reports(*m_workspace).PrintFirstPage(); });
+    Wire(detailed, [this] { Reports(*m_workspace).PrintDetailed(); });
+    Wire(totals, [this] { Reports(*m_workspace).PrintTotals(); });
 }
 
 void TForm1::BuildHeader(QWidget* client)
@@ -857,6 +862,15 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_N18, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
+}
+
+void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint)
+{
+    if (m_printWindow == nullptr) {
+        m_printWindow = new TPrintForm(this);
+    }
+    m_printWindow->ShowReport(QString::fromStdString(path), QString::fromStdString(caption), landscapeHint);
+    TakeBackActivation();
 }
 
 void TForm1::Refresh()

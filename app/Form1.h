@@ -19,6 +19,7 @@ class QTableView;
 class QToolButton;
 class DetailRowsModel;
 class TForm2;
+class TPrintForm;
 class Workspace;
 class WheelKeyFilter;
 
@@ -42,6 +43,8 @@ public:
     Workspace& workspace() { return *m_workspace; }
     // The wait window shown during long passes; created after this window.
     void SetWaitWindow(TForm2* waitWindow) { m_waitWindow = waitWindow; }
+    // The print window every report is shown in; made on first use if none is given.
+    void SetPrintWindow(TPrintForm* printWindow) { m_printWindow = printWindow; }
 
     // Runs one command of the person: a refusal ends it silently, any other
     // error is shown and the program carries on.
@@ -74,6 +77,7 @@ public:
     void FocusControl(const std::string& name) override;
     void EnterWorkingState() override;
     void Refresh() override;
+    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     TKeyLed m_keyLed;
     TForm2* m_waitWindow = nullptr;
+    TPrintForm* m_printWindow = nullptr;
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;
