@@ -94,6 +94,7 @@ void TPrintForm::LoadReport(const QString& path, const QString& caption, bool la
     m_path = path;
     setWindowTitle(caption);
     setAccessibleName(caption);
+    m_landscape = landscapeHint;
     m_Label1->setVisible(landscapeHint);
 }
 
@@ -115,7 +116,7 @@ void TPrintForm::ShowProblem(const QString& message)
 void TPrintForm::Button1Click()
 {
     QPrinter printer(QPrinter::HighResolution);
-    ReportDocument::SetUpPage(printer, m_Label1->isVisible());
+    ReportDocument::SetUpPage(printer, m_landscape);
     printer.setDocName(windowTitle());
     if (!ChoosePrinter(printer)) {
         return;
@@ -149,7 +150,7 @@ void TPrintForm::SavePdfClick()
     }
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = ReportDocument::WritePdf(m_path, target, m_Label1->isVisible(), &error);
+    const bool written = ReportDocument::WritePdf(m_path, target, m_landscape, &error);
     QApplication::restoreOverrideCursor();
     if (!written) {
         ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί: ") + error);

@@ -48,4 +48,5 @@ private:
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_SavePdf = nullptr;
     QString m_path;
+    bool m_landscape = false; // the report is the wide list, printed turned
 };

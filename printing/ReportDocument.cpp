@@ -40,9 +40,10 @@ void ReportDocument::Load(QTextDocument& document, const QString& path)
 
 void ReportDocument::SetUpPage(QPagedPaintDevice& device, bool landscape)
 {
-    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                     landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    // One at a time: a printer that refuses the margins still takes the paper and its turn.
+    device.setPageSize(QPageSize(QPageSize::A4));
+    device.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
 bool ReportDocument::Print(QTextDocument& document, QPagedPaintDevice& device)
