@@ -15,7 +15,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
@@ -78,9 +80,14 @@ TPrintForm::TPrintForm(QWidget* parent)
         return dialog.exec() == QDialog::Accepted;
     };
     ChoosePdfFile = [this](const QString& proposed) {
-        return QFileDialog::getSaveFileName(this, QString::fromUtf8("Αποθήκευση ως PDF"), proposed,
-                                            QStringLiteral("PDF (*.pdf)"), nullptr,
-                                            QFileDialog::DontUseNativeDialog);
+        QFileDialog dialog(this, QString::fromUtf8("Αποθήκευση ως PDF"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The suffix is added before the dialog asks about replacing a file.
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
+        dialog.selectFile(proposed);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
 }
 
@@ -88,9 +95,10 @@ void TPrintForm::LoadReport(const QString& path, const QString& caption, bool la
 {
     QTextDocument* document = m_WebBrowser1->document();
     ReportDocument::Load(*document, path);
-    // On the screen the report reads at the window's own size; the page
-    // keeps the print size.
-    document->setDefaultFont(font());
+    // Every report opens at its head, whatever the last one was scrolled to.
+    m_WebBrowser1->moveCursor(QTextCursor::Start);
+    m_WebBrowser1->horizontalScrollBar()->setValue(0);
+    m_WebBrowser1->verticalScrollBar()->setValue(0);
     m_path = path;
     setWindowTitle(caption);
     setAccessibleName(caption);
