@@ -4,6 +4,7 @@
 #include "printing/ReportDocument.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -14,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -94,7 +96,13 @@ TPrintForm::TPrintForm(QWidget* parent)
 void TPrintForm::LoadReport(const QString& path, const QString& caption, bool landscapeHint)
 {
     QTextDocument* document = m_WebBrowser1->document();
-    ReportDocument::Load(*document, path);
+    {
+        // A payroll of thousands of rows takes a while to read and lay out.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        ReportDocument::Load(*document, path);
+        document->documentLayout()->documentSize();
+    }
     // Every report opens at its head, whatever the last one was scrolled to.
     m_WebBrowser1->moveCursor(QTextCursor::Start);
     m_WebBrowser1->horizontalScrollBar()->setValue(0);
