@@ -257,6 +257,8 @@ TEST_F(ReportsTest, FirstPageFillsTheFormBetweenItsBlocks)
     };
     Reports(*ws).PrintFirstPage();
     EXPECT_EQ(ReadFile("Addon/E7FirstPageFinal.htm"), page());
+    // Every character of the form's markup has its byte in the code page.
+    EXPECT_EQ(page().find('?'), std::string::npos);
     EXPECT_EQ(ui.log.back(), "print-window: Εκτύπωση 1ης Σελίδας " + Path("Addon/E7FirstPageFinal.htm"));
 
     ws->Header.NaturalPerson = true;
