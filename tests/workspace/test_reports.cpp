@@ -291,6 +291,19 @@ TEST_F(ReportsTest, RefusedPendingRowWritesNothing)
     EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
 }
 
+TEST_F(ReportsTest, StoreFailingForAnotherReasonStopsTheReport)
+{
+    // The scan copy cannot be replaced (a folder stands in its place), so
+    // storing the pending row fails with an error that is no refusal.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("temp/record21/x"))));
+    Rows().Append();
+    for (const auto& [field, value] : GoodRow())
+        Rows().FieldByName(DetailLayout()[field].name).SetAsString(value);
+    EXPECT_ANY_THROW(Reports(*ws).PrintDetailed());
+    EXPECT_EQ(Report(), "<missing>");
+    EXPECT_TRUE(ui.Said().empty());
+}
+
 TEST_F(ReportsTest, UnwritableReportSaysSoAndKeepsTheEarlierFile)
 {
     ASSERT_TRUE(Store(GoodRow()));
