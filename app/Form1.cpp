@@ -4,6 +4,7 @@
 #include "app/AboutBox.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
+#include "app/PrintForm.h"
 #include "app/QuestionBox.h"
 #include "app/UserManual.h"
 #include "app/WheelKeyFilter.h"
@@ -16,6 +17,7 @@
 #include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
 #include "workspace/DesktopShortcut.h"
+#include "workspace/Reports.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
 
@@ -329,9 +331,9 @@ void TForm1::BuildMenus()
     m_N14 = menu("N14", "Εκτύπωση");
     QAction* firstPage = AddEntry(m_N14, "N110", "Εκτύπωση 1ης Σελίδας", "firstpage");
     firstPage->setVisible(false);
-    AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
+    QAction* detailed = AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
     m_N14->addSeparator();
-    AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
+    QAction* totals = AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
 
     m_Tools1 = menu("Tools1", "Εργαλεία");
     m_N18 = AddEntry(m_Tools1, "N18", "Εύρεση...", "find");
@@ -356,6 +358,9 @@ void TForm1::BuildMenus()
     Wire(m_N18, [this] { N18Click(); });
     Wire(m_Excel1, [this] { m_workspace->ImportFromWorkbook(); });
     Wire(m_Exit1, [this] { close(); });
+    Wire(firstPage, [this] { Reports(*m_workspace).PrintFirstPage(); });
+    Wire(detailed, [this] { Reports(*m_workspace).PrintDetailed(); });
+    Wire(totals, [this] { Reports(*m_workspace).PrintTotals(); });
 }
 
 void TForm1::BuildHeader(QWidget* client)
@@ -1292,6 +1297,15 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_N18, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
+}
+
+void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint)
+{
+    if (m_printWindow == nullptr) {
+        m_printWindow = new TPrintForm(this);
+    }
+    m_printWindow->ShowReport(QString::fromStdString(path), QString::fromStdString(caption), landscapeHint);
+    TakeBackActivation();
 }
 
 void TForm1::Refresh()

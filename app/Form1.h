@@ -29,6 +29,7 @@ class TDBNavigator;
 class TForm2;
 class TMultiLineGrid;
 class TUserManual;
+class TPrintForm;
 class Workspace;
 class WheelKeyFilter;
 
@@ -56,6 +57,8 @@ public:
     void SetWaitWindow(TForm2* waitWindow) { m_waitWindow = waitWindow; }
     // The keyboard's lock keys; a stand-in can take their place.
     void SetKeyLed(std::unique_ptr<TKeyLed> keyLed) { m_keyLed = std::move(keyLed); }
+    // The print window every report is shown in; made on first use if none is given.
+    void SetPrintWindow(TPrintForm* printWindow) { m_printWindow = printWindow; }
 
     // Runs one command of the person: a refusal ends it silently, any other
     // error is shown and the program carries on.
@@ -92,6 +95,7 @@ public:
     void FocusControl(HeaderField field) override;
     void EnterWorkingState() override;
     void Refresh() override;
+    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint) override;
 
 protected:
     // Shows a file dialog modally and returns the chosen path, empty when
@@ -158,6 +162,7 @@ private:
     TFind* m_find = nullptr;
     TForm2* m_waitWindow = nullptr;
     std::unique_ptr<TUserManual> m_userManual;
+    TPrintForm* m_printWindow = nullptr;
     WheelKeyFilter* m_wheelFilter = nullptr;
     bool m_busy = false;
     bool m_closed = false;

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "app/InstanceGuard.h"
+#include "app/PrintForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -31,6 +32,8 @@ int main(int argc, char* argv[])
     TForm1 form1;
     TForm2 form2(&form1);
     form1.SetWaitWindow(&form2);
+    TPrintForm printForm(&form1);
+    form1.SetPrintWindow(&printForm);
     form1.show();
     // A desktop without a window manager activates nothing by itself, and
     // the menu shortcuts work only in the active window.

@@ -14,6 +14,12 @@ public:
     // Reads `path` into `document`. Throws std::runtime_error when it cannot be read.
     static void Load(QTextDocument& document, const QString& path);
 
+    // Lays `document` out in pages of the device's printable area, less a
+    // foot line for the page number, and paints every page: a table's title
+    // rows come back at the top of each page it runs onto. False when the
+    // device cannot be painted on (no printer, a file that cannot be written).
+    static bool Print(QTextDocument& document, QPagedPaintDevice& device);
+
     // Prepares `device` for a report: A4, the orientation, 10 mm margins.
     static void SetUpPage(QPagedPaintDevice& device, bool landscape);
 

@@ -257,6 +257,8 @@ TEST_F(ReportsTest, FirstPageFillsTheFormBetweenItsBlocks)
     };
     Reports(*ws).PrintFirstPage();
     EXPECT_EQ(ReadFile("Addon/E7FirstPageFinal.htm"), page());
+    // Every character of the form's markup has its byte in the code page.
+    EXPECT_EQ(page().find('?'), std::string::npos);
     EXPECT_EQ(ui.log.back(), "print-window: Εκτύπωση 1ης Σελίδας " + Path("Addon/E7FirstPageFinal.htm"));
 
     ws->Header.NaturalPerson = true;
@@ -287,6 +289,19 @@ TEST_F(ReportsTest, RefusedPendingRowWritesNothing)
     for (const auto& line : ui.log)
         EXPECT_EQ(line.rfind("print-window", 0), std::string::npos) << line;
     EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
+}
+
+TEST_F(ReportsTest, StoreFailingForAnotherReasonStopsTheReport)
+{
+    // The scan copy cannot be replaced (a folder stands in its place), so
+    // storing the pending row fails with an error that is no refusal.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("temp/record21/x"))));
+    Rows().Append();
+    for (const auto& [field, value] : GoodRow())
+        Rows().FieldByName(DetailLayout()[field].name).SetAsString(value);
+    EXPECT_ANY_THROW(Reports(*ws).PrintDetailed());
+    EXPECT_EQ(Report(), "<missing>");
+    EXPECT_TRUE(ui.Said().empty());
 }
 
 TEST_F(ReportsTest, UnwritableReportSaysSoAndKeepsTheEarlierFile)

@@ -1,0 +1,174 @@
+#include "app/PrintForm.h"
+
+#include "app/Form1.h"
+#include "printing/ReportDocument.h"
+
+#include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+constexpr int Margin = 8;
+constexpr int BrowserTop = 28;
+constexpr int BrowserWidth = 985;
+constexpr int BrowserHeight = 568;
+constexpr int ButtonWidth = 145;
+constexpr int ButtonHeight = 65;
+
+void name(QWidget* widget, const char* objectName, const QString& spoken)
+{
+    widget->setObjectName(QString::fromLatin1(objectName));
+    widget->setAccessibleDescription(QString::fromLatin1(objectName));
+    widget->setAccessibleName(spoken);
+}
+
+} // namespace
+
+TPrintForm::TPrintForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("PrintForm"));
+    setAccessibleDescription(QStringLiteral("PrintForm"));
+    setWindowTitle(QString::fromUtf8("Εκτύπωση"));
+    setAccessibleName(windowTitle());
+    setModal(true);
+    setFixedSize(ClientWidth, ClientHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect where(QPoint(), size());
+        where.moveCenter(screen->availableGeometry().center());
+        move(where.topLeft());
+    }
+
+    m_Label1 = new QLabel(QString::fromUtf8(LandscapeHint), this);
+    name(m_Label1, "Label1", m_Label1->text().trimmed());
+    m_Label1->setGeometry(Margin, 6, BrowserWidth, 18);
+
+    m_WebBrowser1 = new QTextBrowser(this);
+    name(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Η εκτύπωση"));
+    m_WebBrowser1->setGeometry((ClientWidth - BrowserWidth) / 2, BrowserTop, BrowserWidth, BrowserHeight);
+    m_WebBrowser1->setOpenLinks(false);
+
+    const int buttonTop =
+        BrowserTop + BrowserHeight + (ClientHeight - BrowserTop - BrowserHeight - ButtonHeight) / 2;
+    m_Button1 = new QPushButton(QString::fromUtf8("Εκτύπωση"), this);
+    name(m_Button1, "Button1", m_Button1->text());
+    m_Button1->setGeometry((ClientWidth - ButtonWidth) / 2, buttonTop, ButtonWidth, ButtonHeight);
+    connect(m_Button1, &QPushButton::clicked, this, &TPrintForm::Button1Click);
+
+    m_SavePdf = new QPushButton(QString::fromUtf8("Αποθήκευση ως PDF"), this);
+    name(m_SavePdf, "Button2", m_SavePdf->text());
+    m_SavePdf->setGeometry(m_Button1->geometry().right() + 1 + 2 * Margin, buttonTop, ButtonWidth,
+                           ButtonHeight);
+    connect(m_SavePdf, &QPushButton::clicked, this, &TPrintForm::SavePdfClick);
+
+    ChoosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    ChoosePdfFile = [this](const QString& proposed) {
+        QFileDialog dialog(this, QString::fromUtf8("Αποθήκευση ως PDF"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The suffix is added before the dialog asks about replacing a file.
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
+        dialog.selectFile(proposed);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+}
+
+void TPrintForm::LoadReport(const QString& path, const QString& caption, bool landscapeHint)
+{
+    QTextDocument* document = m_WebBrowser1->document();
+    {
+        // A payroll of thousands of rows takes a while to read and lay out.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        ReportDocument::Load(*document, path);
+        document->documentLayout()->documentSize();
+    }
+    // Every report opens at its head, whatever the last one was scrolled to.
+    m_WebBrowser1->moveCursor(QTextCursor::Start);
+    m_WebBrowser1->horizontalScrollBar()->setValue(0);
+    m_WebBrowser1->verticalScrollBar()->setValue(0);
+    m_path = path;
+    setWindowTitle(caption);
+    setAccessibleName(caption);
+    m_landscape = landscapeHint;
+    m_Label1->setVisible(landscapeHint);
+}
+
+void TPrintForm::ShowReport(const QString& path, const QString& caption, bool landscapeHint)
+{
+    LoadReport(path, caption, landscapeHint);
+    exec();
+}
+
+void TPrintForm::ShowProblem(const QString& message)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle), message,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    box.exec();
+}
+
+void TPrintForm::Button1Click()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    ReportDocument::SetUpPage(printer, m_landscape);
+    printer.setDocName(windowTitle());
+    if (!ChoosePrinter(printer)) {
+        return;
+    }
+    QTextDocument document;
+    bool printed = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        ReportDocument::Load(document, m_path);
+        printed = ReportDocument::Print(document, printer) && printer.printerState() != QPrinter::Error &&
+                  printer.printerState() != QPrinter::Aborted;
+    } catch (const std::exception&) {
+        printed = false;
+    }
+    QApplication::restoreOverrideCursor();
+    if (!printed) {
+        ShowProblem(QString::fromUtf8(PrintFailure));
+    }
+}
+
+void TPrintForm::SavePdfClick()
+{
+    const QString proposed =
+        QDir::home().filePath(QFileInfo(m_path).completeBaseName() + QStringLiteral(".pdf"));
+    QString target = ChoosePdfFile(proposed);
+    if (target.isEmpty()) {
+        return;
+    }
+    if (!target.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        target += QStringLiteral(".pdf");
+    }
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = ReportDocument::WritePdf(m_path, target, m_landscape, &error);
+    QApplication::restoreOverrideCursor();
+    if (!written) {
+        ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί: ") + error);
+    }
+}

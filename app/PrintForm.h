@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QTextBrowser;
+
+// The print window: one report file shown as the page it prints, a hint to
+// turn the paper for the wide list, and the buttons that print it or save it
+// as PDF. One instance serves every report.
+class TPrintForm : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 1000;
+    static constexpr int ClientHeight = 672;
+    static constexpr const char* LandscapeHint =
+        "Για σωστή εκτύπωση επιλέξτε οριζόντιο προσανατολισμό (landscape) ";
+    static constexpr const char* PrintFailure =
+        "Υπήρξε ένα πρόβλημα κατά την εκτύπωση. Βεβαιωθείτε ότι έχετε ορίσει κάποιον εκτυπωτή";
+
+    explicit TPrintForm(QWidget* parent = nullptr);
+
+    // Shows the report file `path` with `caption` and the landscape hint shown
+    // or hidden; returns when the person closes the window. Throws when the
+    // file cannot be read.
+    void ShowReport(const QString& path, const QString& caption, bool landscapeHint);
+    // The same without showing the window.
+    void LoadReport(const QString& path, const QString& caption, bool landscapeHint);
+
+    // Asks for the printer (the platform's print dialog); replaceable in tests.
+    std::function<bool(QPrinter&)> ChoosePrinter;
+    // Asks for the PDF file to write (empty: cancelled); replaceable in tests.
+    std::function<QString(const QString& proposed)> ChoosePdfFile;
+
+    void Button1Click();
+    void SavePdfClick();
+
+private:
+    void ShowProblem(const QString& message);
+
+    QLabel* m_Label1 = nullptr;
+    QTextBrowser* m_WebBrowser1 = nullptr;
+    QPushButton* m_Button1 = nullptr;
+    QPushButton* m_SavePdf = nullptr;
+    QString m_path;
+    bool m_landscape = false; // the report is the wide list, printed turned
+};

@@ -1,0 +1,96 @@
+// The printed reports on a payroll office's declaration: the detailed list's
+// HTML for 100,000 rows, and its printed pages (laid out, paginated, written
+// as PDF) for a few thousand.
+//   bench_reports --benchmark_counters_tabular=true
+#include "printing/ReportDocument.h"
+#include "workspace/ReportHtml.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace declaration;
+
+// Working lines with every field filled, as the scan copy holds them.
+std::vector<TFixedFormatDataSet::TLine> Rows(int count)
+{
+    std::vector<TFixedFormatDataSet::TLine> rows(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n) {
+        std::string line(RecordWidth, ' ');
+        auto put = [&line](DetailField field, const std::string& value) {
+            line.replace(static_cast<size_t>(DetailLayout()[field].offset), value.size(), value);
+        };
+        put(RecordType, "3");
+        put(AFM, std::to_string(100000000 + n));
+        put(SurName, "PAPADOPOULOS");
+        put(Name, "GIORGOS");
+        put(City, "ATHINA");
+        put(Street, "PATISION");
+        put(StreetNo, std::to_string(n % 300));
+        put(TypeInc, "10");
+        put(AkaInc, "12345,67");
+        put(Kathares, "9876,54");
+        put(Kratiseis, "2469,13");
+        rows[static_cast<size_t>(n)].Text = line;
+    }
+    return rows;
+}
+
+EmployerHeader Header()
+{
+    EmployerHeader header;
+    header.YearOfData = "2025";
+    header.CompanyName = "MINISTRY";
+    header.AFM = "094014201";
+    return header;
+}
+
+void BM_DetailedReportHtml(benchmark::State& state)
+{
+    const auto rows = Rows(static_cast<int>(state.range(0)));
+    const std::array<std::string, 9> edits = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string page = report::DetailedReport(Header(), edits, rows);
+        bytes = page.size();
+        benchmark::DoNotOptimize(page.data());
+    }
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_DetailedReportHtml)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_DetailedReportPdf(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = dir.filePath(QStringLiteral("Rozaro.htm"));
+    const std::string page = report::DetailedReport(Header(), {}, Rows(static_cast<int>(state.range(0))));
+    QFile out(html);
+    out.open(QIODevice::WriteOnly);
+    out.write(page.data(), static_cast<qint64>(page.size()));
+    out.close();
+    for (auto _ : state) {
+        QString error;
+        if (!ReportDocument::WritePdf(html, dir.filePath(QStringLiteral("r.pdf")), true, &error))
+            state.SkipWithError(error.toStdString().c_str());
+    }
+}
+BENCHMARK(BM_DetailedReportPdf)->Arg(500)->Arg(2000)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,192 @@
+#include "FormFixture.h"
+#include "app/PrintForm.h"
+#include "text/Cp1253.h"
+#include "workspace/Reports.h"
+#include "workspace/Workspace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct Shown
+{
+    QString caption;
+    bool hint = false;
+    QString text;
+    QSize size;
+};
+
+// Runs `open`, which shows the print window modally, and reads the window
+// while it is up, then closes it.
+template <typename Open> Shown whileShown(Open open)
+{
+    Shown shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* window = qobject_cast<TPrintForm*>(QApplication::activeModalWidget());
+        if (window == nullptr) {
+            return;
+        }
+        shown.caption = window->windowTitle();
+        shown.hint = window->findChild<QLabel*>(QStringLiteral("Label1"))->isVisible();
+        shown.text = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"))->toPlainText();
+        shown.size = window->size();
+        window->close();
+    });
+    open();
+    return shown;
+}
+
+// Runs `act`, which shows a message box, and returns the box's text.
+template <typename Act> QString messageOf(Act act)
+{
+    QString text;
+    QTimer::singleShot(0, [&text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->accept();
+        }
+    });
+    act();
+    return text;
+}
+
+} // namespace
+
+class TestPrintForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void eachReportShowsItsCaptionHintAndPage();
+    void printingThatFailsSaysSo();
+    void savingAsPdfWritesThePages();
+};
+
+void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    auto entry = [&](const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); };
+    QVERIFY(!form.findChild<QMenu*>(QStringLiteral("N14"))->menuAction()->isEnabled());
+
+    form.answers = {UserInterface::Answer::Yes};
+    entry("New1")->trigger();
+    QVERIFY(form.findChild<QMenu*>(QStringLiteral("N14"))->menuAction()->isEnabled());
+    Workspace& work = form.workspace();
+    work.Header.YearOfData = "2025";
+    work.Header.CompanyName = cp1253::fromUnicode(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ"));
+
+    const struct
+    {
+        const char* entry;
+        const char* caption;
+        bool hint;
+        const char* text; // a text of the page, read back from its code page
+    } reports[] = {
+        {"N15", "Εκτύπωση", true, "ΣΤΟΙΧΕΙΑ ΦΟΡΕΑ"},
+        {"N20", "Εκτύπωση Συνόλων", false, "ΕΚΤΥΠΩΣΗ ΣΥΝΟΛΩΝ"},
+        {"N110", "Εκτύπωση 1ης Σελίδας", false, "ΑΝΑΚΕΦΑΛΑΙΩΣΗ ΑΠΟΔΟΧΩΝ ΚΑΙ ΛΟΙΠΩΝ ΣΤΟΙΧΕΙΩΝ"},
+        // The detailed list shows the hint again after a report that hid it.
+        {"N15", "Εκτύπωση", true, "Υποβολή Βεβαιώσεων Αποδοχών Δημοσίου"},
+    };
+    // The first-page entry is never shown, so its command cannot be chosen;
+    // it is run here as the entry would run it.
+    QVERIFY(!entry("N110")->isVisible());
+    for (const auto& report : reports) {
+        const bool hidden = QByteArray(report.entry) == "N110";
+        QVERIFY2(hidden || entry(report.entry)->isEnabled(), report.entry);
+        const Shown shown = whileShown([&] {
+            if (hidden) {
+                form.RunCommand([&] { Reports(work).PrintFirstPage(); });
+            } else {
+                entry(report.entry)->trigger();
+            }
+        });
+        QCOMPARE(shown.caption, QString::fromUtf8(report.caption));
+        QCOMPARE(shown.hint, report.hint);
+        QVERIFY2(shown.text.contains(QString::fromUtf8(report.text)), report.entry);
+        QVERIFY2(shown.text.contains(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ")), report.entry);
+        QCOMPARE(shown.size, QSize(TPrintForm::ClientWidth, TPrintForm::ClientHeight));
+    }
+    QVERIFY(form.messages.empty());
+    QVERIFY(form.errors.empty());
+
+    auto* window = form.findChild<TPrintForm*>();
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QString::fromUtf8(TPrintForm::LandscapeHint));
+    auto* print = window->findChild<QPushButton*>(QStringLiteral("Button1"));
+    QCOMPARE(print->text(), QString::fromUtf8("Εκτύπωση"));
+    QCOMPARE(print->size(), QSize(145, 65));
+    QVERIFY(qAbs(print->geometry().center().x() - TPrintForm::ClientWidth / 2) <= 1);
+}
+
+void TestPrintForm::printingThatFailsSaysSo()
+{
+    ProgramFolder folder;
+    QFile report(folder.filePath(QStringLiteral("Rozaro.htm")));
+    QVERIFY(report.open(QIODevice::WriteOnly));
+    report.write("<html><body>\xD3\xD5\xCD\xCF\xCB\xCF</body></html>\r\n");
+    report.close();
+
+    TPrintForm window;
+    window.LoadReport(report.fileName(), QString::fromUtf8("Εκτύπωση"), true);
+    QVERIFY(window.findChild<QTextBrowser*>()->toPlainText().contains(QString::fromUtf8("ΣΥΝΟΛΟ")));
+    bool asked = false;
+    QPageLayout::Orientation offered = QPageLayout::Portrait;
+    window.ChoosePrinter = [&](QPrinter& printer) {
+        asked = true;
+        offered = printer.pageLayout().orientation();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder.filePath(QStringLiteral("missing/folder/out.pdf")));
+        return true;
+    };
+    const QString message = messageOf([&] { window.Button1Click(); });
+    QVERIFY(asked);
+    QCOMPARE(offered, QPageLayout::Landscape); // the hint's report is offered turned
+    QCOMPARE(message, QString::fromUtf8(TPrintForm::PrintFailure));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+    // A cancelled print dialog prints nothing and says nothing.
+    window.ChoosePrinter = [](QPrinter&) { return false; };
+    QCOMPARE(messageOf([&] { window.Button1Click(); }), QString());
+}
+
+void TestPrintForm::savingAsPdfWritesThePages()
+{
+    ProgramFolder folder;
+    QFile report(folder.filePath(QStringLiteral("Rozaro.htm")));
+    QVERIFY(report.open(QIODevice::WriteOnly));
+    report.write(
+        "<html><body><table><thead><tr><th>T</th></tr></thead><tr><td>1</td></tr></table></body></html>");
+    report.close();
+
+    TPrintForm window;
+    window.LoadReport(report.fileName(), QString::fromUtf8("Εκτύπωση Συνόλων"), false);
+    QString proposed;
+    window.ChoosePdfFile = [&](const QString& name) {
+        proposed = name;
+        return folder.filePath(QStringLiteral("totals"));
+    };
+    QCOMPARE(messageOf([&] { window.SavePdfClick(); }), QString());
+    QVERIFY(proposed.endsWith(QStringLiteral("/Rozaro.pdf")));
+    QFile pdf(folder.filePath(QStringLiteral("totals.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.readAll().startsWith("%PDF"));
+
+    // A folder that is not there gets the reason, not a silent nothing.
+    window.ChoosePdfFile = [&](const QString&) { return folder.filePath(QStringLiteral("no/such/x.pdf")); };
+    QVERIFY(messageOf([&] { window.SavePdfClick(); }).startsWith(QString::fromUtf8("Το αρχείο PDF")));
+}
+
+QTEST_MAIN(TestPrintForm)
+#include "tst_printform.moc"
