@@ -218,6 +218,14 @@ void TestAuxWindows::auxiliaryEntriesWorkInTheStartState()
     QVERIFY(opened.isNull());
     QVERIFY(form.errors.empty() && form.messages.empty());
 
+    // The shortcut lands in the desktop folder of the person running the program.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    action("N9")->trigger();
+    QVERIFY(QFileInfo::exists(home.filePath(QString::fromUtf8("Desktop/Rozaro - Έκδοση Δημοσίου.desktop"))));
+    QVERIFY(form.messages.empty());
+
     // Closing the program closes the manual with it.
     form.close();
     QVERIFY(!manual.isVisible());
