@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -26,6 +27,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     name(this, "AboutBox", QString::fromUtf8("Σχετικά"));
     setWindowTitle(QString::fromUtf8("Σχετικά"));
     setFixedSize(ClientWidth, ClientHeight);
+    // Centred on the screen, wherever the main window has been moved to.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 
     auto* panel = new QFrame(this);
     name(panel, "Panel1", QString::fromUtf8("Σχετικά με την εφαρμογή"));

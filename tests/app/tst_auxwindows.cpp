@@ -104,6 +104,16 @@ void TestAuxWindows::aboutBoxHasItsLayoutAndTexts()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     ok->click();
     QVERIFY(!box.isVisible());
+
+    // Centred on the screen, not on a main window moved into a corner.
+    QWidget owner;
+    owner.setGeometry(0, 0, 400, 300);
+    owner.show();
+    TAboutBox owned(&owner);
+    owned.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owned));
+    const QPoint offset = owned.frameGeometry().center() - owned.screen()->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(offset.manhattanLength())));
 }
 
 void TestAuxWindows::manualLinksLoadTheirPages()
