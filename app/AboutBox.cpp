@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -25,6 +27,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     name(this, "AboutBox", QString::fromUtf8("Σχετικά"));
     setWindowTitle(QString::fromUtf8("Σχετικά"));
     setFixedSize(ClientWidth, ClientHeight);
+    // Centred on the screen, wherever the main window has been moved to.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
 
     auto* panel = new QFrame(this);
     name(panel, "Panel1", QString::fromUtf8("Σχετικά με την εφαρμογή"));
@@ -52,7 +60,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     name(comments, "Comments", line);
     comments->setAlignment(Qt::AlignCenter);
     comments->setWordWrap(true);
-    comments->setGeometry(8, 88, 266, 56);
+    comments->setGeometry(8, 84, 266, 56);
 
     m_OKButton = new QPushButton(QStringLiteral("OK"), this);
     name(m_OKButton, "OKButton", QStringLiteral("OK"));
@@ -60,10 +68,17 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     m_OKButton->setDefault(true);
     connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The contact box opens once the key that asked for it has been
+    // handled: a box run from inside the key's delivery leaves the about box
+    // without the keyboard when it closes.
     ShowContact = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle), text,
-                        QMessageBox::Ok, this);
-        box.exec();
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle), text,
+                            QMessageBox::Ok, this);
+            box.button(QMessageBox::Ok)->setIcon(QIcon());
+            box.exec();
+            activateWindow();
+        });
     };
 
     // The box sees every key before the control that has the focus.

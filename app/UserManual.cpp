@@ -55,9 +55,10 @@ TUserManual::TUserManual(const QString& programFolder, QWidget* parent)
 
     m_Label1 = new QLabel(QString::fromUtf8("Επιλέξτε θέμα:"), this);
     name(m_Label1, "Label1", m_Label1->text());
-    m_Label1->setGeometry(12, 16, 160, 20);
+    m_Label1->setGeometry(10, 16, 160, 20);
 
     // The topics act as links: a click or, once focused, Enter or Space opens them.
+    int top = 48;
     for (size_t i = 0; i < std::size(Links); ++i) {
         auto* link = new QLabel(QString::fromUtf8(Links[i].caption), this);
         name(link, Links[i].objectName, link->text());
@@ -69,14 +70,18 @@ TUserManual::TUserManual(const QString& programFolder, QWidget* parent)
         link->setPalette(palette);
         link->setCursor(Qt::PointingHandCursor);
         link->setFocusPolicy(Qt::StrongFocus);
-        link->setGeometry(20, 48 + static_cast<int>(i) * 28, 156, 20);
+        // A topic too long for the column goes on over two lines.
+        link->setWordWrap(true);
+        constexpr int linkWidth = ClientWidth - ViewerWidth - 15;
+        link->setGeometry(10, top, linkWidth, link->heightForWidth(linkWidth));
+        top += link->height() + 8;
         link->installEventFilter(this);
         m_links[i] = link;
     }
 
     m_Button1 = new QPushButton(QString::fromUtf8("Εκτύπωση"), this);
     name(m_Button1, "Button1", m_Button1->text());
-    m_Button1->setGeometry(20, 148, 100, 25);
+    m_Button1->setGeometry(10, top + 12, 100, 25);
     connect(m_Button1, &QPushButton::clicked, this, &TUserManual::Button1Click);
 
     m_WebBrowser1 = new QTextBrowser(this);
@@ -121,6 +126,7 @@ void TUserManual::Button1Click()
     if (!printer.isValid() || printer.printerState() == QPrinter::Error) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle),
                         QString::fromUtf8(PrintFailure), QMessageBox::Ok, this);
+        box.button(QMessageBox::Ok)->setIcon(QIcon());
         box.exec();
     }
 }

@@ -104,6 +104,16 @@ void TestAuxWindows::aboutBoxHasItsLayoutAndTexts()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     ok->click();
     QVERIFY(!box.isVisible());
+
+    // Centred on the screen, not on a main window moved into a corner.
+    QWidget owner;
+    owner.setGeometry(0, 0, 400, 300);
+    owner.show();
+    TAboutBox owned(&owner);
+    owned.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owned));
+    const QPoint offset = owned.frameGeometry().center() - owned.screen()->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QString::number(offset.manhattanLength())));
 }
 
 void TestAuxWindows::manualLinksLoadTheirPages()
@@ -217,6 +227,14 @@ void TestAuxWindows::auxiliaryEntriesWorkInTheStartState()
     action("N12")->trigger();
     QVERIFY(opened.isNull());
     QVERIFY(form.errors.empty() && form.messages.empty());
+
+    // The shortcut lands in the desktop folder of the person running the program.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    action("N9")->trigger();
+    QVERIFY(QFileInfo::exists(home.filePath(QString::fromUtf8("Desktop/Rozaro - Έκδοση Δημοσίου.desktop"))));
+    QVERIFY(form.messages.empty());
 
     // Closing the program closes the manual with it.
     form.close();

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,6 +46,15 @@ TEST(DesktopShortcut, EntryStartsTheProgramFromItsFolderWhateverThePath)
     const QFile::Permissions permissions =
         QFile(QDir(desktop).filePath(QString::fromUtf8(DesktopShortcut::FileName))).permissions();
     EXPECT_TRUE(permissions & QFile::ExeOwner);
+
+    // The desktop's own checker accepts the entry.
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (!validator.isEmpty()) {
+        QProcess check;
+        check.start(validator, {QDir(desktop).filePath(QString::fromUtf8(DesktopShortcut::FileName))});
+        ASSERT_TRUE(check.waitForFinished(10000));
+        EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
+    }
 
     // A second time replaces the first: one file of that name.
     ASSERT_TRUE(DesktopShortcut::Write(desktop, root.filePath(QStringLiteral("other/rozaro"))));

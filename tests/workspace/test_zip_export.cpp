@@ -114,5 +114,19 @@ TEST_F(ZipExportTest, RefusesWhatWouldLoseOrMisnameData)
         EXPECT_NE(std::string(e.what()).find("«報»"), std::string::npos) << e.what();
     }
     EXPECT_THROW(ZipExport::Pack(ui, At("missing.txt"), At("out")), std::runtime_error);
+
+    // A source beyond the format's 32-bit sizes is refused before it is read
+    // (the file is sparse: it takes no room on the disk).
+    QFile huge(QString::fromStdString(At("huge.bin")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize((qint64(1) << 32) + 1));
+    huge.close();
+    try {
+        ZipExport::Pack(ui, At("huge.bin"), At("out"));
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("4 GB"), std::string::npos) << e.what();
+    }
+    huge.remove();
     EXPECT_EQ(Files(), (std::vector<std::string>{"own.zip", "報告.txt"}));
 }
