@@ -89,6 +89,10 @@ public:
         form.answers = {Answer::Yes};
         form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
         form.questions.clear();
+        // Leaving the year or the tax number empty for the rows is refused, so
+        // they hold valid values before the keyboard goes to the grid.
+        form.findChild<QLineEdit*>(QStringLiteral("YearOfData"))->setText(QStringLiteral("2025"));
+        form.findChild<QLineEdit*>(QStringLiteral("AFM"))->setText(QStringLiteral("090000045"));
         grid->setFocus();
     }
 
@@ -258,6 +262,7 @@ void TestGridEditing::threeRowsKeyedInAreSavedAsExpected()
         if (equals < 0 || field == nullptr) {
             continue;
         }
+        field->clear();
         field->setFocus();
         type(cp1253::toUnicode(line.mid(equals + 1).trimmed().toStdString()));
     }
