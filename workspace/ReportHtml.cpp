@@ -248,10 +248,11 @@ std::string FirstPage(const EmployerHeader& h, const std::array<std::string, 9>&
 {
     const std::string& gross = edits[0];
     const std::string& net = edits[2];
-    // Only the year's last character reaches the period: the decade stays 200.
-    const std::string lastDigit =
-        h.YearOfData.empty() ? std::string() : Escape(h.YearOfData.substr(h.YearOfData.size() - 1));
-    const std::string period = Cp("Αποδοχές απο 1/1/200") + lastDigit + Cp(" έως 31/12/200") + lastDigit;
+    // The period names the declaration's own year. A four-digit year written
+    // whole reads the same as "200" and its last digit did for 2000-2009, and
+    // stays right for every later year.
+    const std::string year = Escape(h.YearOfData);
+    const std::string period = Cp("Αποδοχές απο 1/1/") + year + Cp(" έως 31/12/") + year;
 
     Page page;
     page.Block(TemplateBlock("Memo3.htm"));

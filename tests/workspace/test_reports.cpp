@@ -265,12 +265,12 @@ TEST_F(ReportsTest, FirstPageFillsTheFormBetweenItsBlocks)
     Reports(*ws).PrintFirstPage();
     EXPECT_EQ(ReadFile("Addon/E7FirstPageFinal.htm"), page());
 
-    // Only the last digit of the year reaches the period; an unreadable box counts as 0.
+    // The period names the whole year, past 2009 too; an unreadable box counts as 0.
     ws->Header.YearOfData = "2010";
     ws->Edits = {"", "", "x"};
     ASSERT_EQ(Reports(*ws).WriteFirstPage(), Reports::Outcome::Written);
     const std::string written = ReadFile("Addon/E7FirstPageFinal.htm");
-    EXPECT_NE(written.find(Cp("1/1/2000 έως 31/12/2000")), std::string::npos);
+    EXPECT_NE(written.find(Cp("Αποδοχές απο 1/1/2010 έως 31/12/2010")), std::string::npos);
     EXPECT_NE(written.find("\r\n&nbsp;\r\n</td>\r\n<td colspan=2 class=x31 style='border-right:.5pt solid "
                            "black;border-left:none'>\r\n0&nbsp;\r\n"),
               std::string::npos);
