@@ -220,6 +220,7 @@ void TForm1::FormCreate()
 
     m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
     LayoutStartPanel(OuterSize());
+    CoverWorkArea(true);
 
     m_workspace->LastSaveOk = true;
     m_workspace->Modified = false;
@@ -1032,6 +1033,30 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_N18, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
+    CoverWorkArea(false);
+}
+
+// What the start panel covers cannot be reached with Tab either: the person
+// would be typing into fields out of sight, and leaving the unseen year field
+// would greet them with its message.
+void TForm1::CoverWorkArea(bool covered)
+{
+    if (!covered) {
+        for (const auto& [widget, policy] : m_coveredFocus) {
+            if (widget) {
+                widget->setFocusPolicy(policy);
+            }
+        }
+        m_coveredFocus.clear();
+        return;
+    }
+    for (QWidget* widget : m_client->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus && widget != m_startPanel &&
+            !m_startPanel->isAncestorOf(widget)) {
+            m_coveredFocus.emplace_back(widget, widget->focusPolicy());
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
 }
 
 void TForm1::Refresh()

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void leavingAWrongYearOrTaxNumberKeepsTheFocusThere();
     void menuEntriesAreNotHinderedByAWrongField();
     void headerKindSwitchesTheNameLayout();
+    void startPanelKeepsTheCoveredFieldsOutOfReach();
 };
 
 void TestHeader::numberFieldsTakeDigitsAndEveryKeyMarksTheChange()
@@ -247,6 +248,35 @@ void TestHeader::headerKindSwitchesTheNameLayout()
     QVERIFY(entity->isChecked());
     QVERIFY(!nameFieldsShown());
     QVERIFY(!ws.Modified);
+}
+
+void TestHeader::startPanelKeepsTheCoveredFieldsOutOfReach()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // Tab in the start state reaches nothing under the panel, so the unseen
+    // year field is neither typed into nor left with its message.
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(&form, Qt::Key_Tab);
+        QTest::keyClick(&form, Qt::Key_1);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused == nullptr || !qobject_cast<QLineEdit*>(focused));
+    QVERIFY(form.messages.empty());
+    QVERIFY(!form.workspace().Modified);
+
+    // Once uncovered, the fields take the focus by keyboard again.
+    form.answers = {UserInterface::Answer::Yes};
+    form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
+    QLineEdit* year = form.findChild<QLineEdit*>(QStringLiteral("YearOfData"));
+    QTRY_COMPARE(QApplication::focusWidget(), year);
+    year->setText(QString::number(QDate::currentDate().year()));
+    QTest::keyClick(year, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), form.findChild<QWidget*>(QStringLiteral("AFM")));
+    QVERIFY(form.messages.empty());
 }
 
 QTEST_MAIN(TestHeader)
