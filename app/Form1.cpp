@@ -30,6 +30,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <map>
 
 using declaration::EmployerHeader;
 
@@ -447,16 +448,34 @@ void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
     }
 }
 
+namespace {
+// Whether `after` holds a character other than a digit that `before` did not
+// already hold (as many times).
+bool BringsInNonDigits(const QString& before, const QString& after)
+{
+    std::map<char16_t, int> held;
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    for (QChar c : before) {
+        if (!isDigit(c)) {
+            ++held[c.unicode()];
+        }
+    }
+    return std::any_of(after.begin(), after.end(),
+                       [&](QChar c) { return !isDigit(c) && --held[c.unicode()] < 0; });
+}
+} // namespace
+
 void TForm1::HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text)
 {
     const auto value = slot.value;
     std::string bytes;
     // A character the declaration file cannot hold would be written as "?"
     // while the field still showed it; a pasted letter in a number field
-    // would pass where a typed one cannot: refuse both as typed.
-    const bool digitsOnly =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
-    if (!cp1253::fromUnicodeChecked(text, bytes) || (slot.digitsOnly && !digitsOnly)) {
+    // would pass where a typed one cannot: refuse both as typed. A number
+    // field read from a file with other characters in it can still be
+    // corrected piece by piece: only a change that brings one in is refused.
+    if (!cp1253::fromUnicodeChecked(text, bytes) ||
+        (slot.digitsOnly && BringsInNonDigits(cp1253::toUnicode(m_workspace->Header.*value), text))) {
         Beep();
         const int cursor = edit->cursorPosition();
         const QScopedValueRollback<bool> showing(m_showingValues, true);

@@ -142,6 +142,26 @@ void TestHeader::pastedTextPassesTheFieldsFilter()
     pasteKey(name);
     QCOMPARE(name->text(), QStringLiteral("10563"));
     QVERIFY(ws.Modified);
+
+    // A postcode read from a file with other characters in it is corrected
+    // key by key; only bringing in another one is refused.
+    ws.Header.TK = "1 5X";
+    form.Refresh();
+    tk->setFocus();
+    tk->setCursorPosition(2);
+    form.beeps = 0;
+    QTest::keyClick(tk, Qt::Key_Backspace);
+    QCOMPARE(ws.Header.TK, std::string("15X"));
+    QTest::keyClick(tk, Qt::Key_End);
+    QTest::keyClick(tk, Qt::Key_Backspace);
+    QCOMPARE(ws.Header.TK, std::string("15"));
+    QCOMPARE(form.beeps, 0);
+    ws.Header.TK = "1X";
+    form.Refresh();
+    tk->selectAll();
+    tk->insert(QStringLiteral("Y"));
+    QCOMPARE(tk->text(), QStringLiteral("1X"));
+    QCOMPARE(form.beeps, 1);
 }
 
 void TestHeader::leavingAWrongYearOrTaxNumberKeepsTheFocusThere()
