@@ -45,6 +45,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <map>
 
 using declaration::EmployerHeader;
 
@@ -251,6 +252,7 @@ void TForm1::FormCreate()
 
     m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
     LayoutStartPanel(OuterSize());
+    CoverWorkArea(true);
 
     m_workspace->LastSaveOk = true;
     m_workspace->Modified = false;
@@ -484,16 +486,34 @@ void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
     }
 }
 
+namespace {
+// Whether `after` holds a character other than a digit that `before` did not
+// already hold (as many times).
+bool BringsInNonDigits(const QString& before, const QString& after)
+{
+    std::map<char16_t, int> held;
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    for (QChar c : before) {
+        if (!isDigit(c)) {
+            ++held[c.unicode()];
+        }
+    }
+    return std::any_of(after.begin(), after.end(),
+                       [&](QChar c) { return !isDigit(c) && --held[c.unicode()] < 0; });
+}
+} // namespace
+
 void TForm1::HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text)
 {
     const auto value = slot.value;
     std::string bytes;
     // A character the declaration file cannot hold would be written as "?"
     // while the field still showed it; a pasted letter in a number field
-    // would pass where a typed one cannot: refuse both as typed.
-    const bool digitsOnly =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
-    if (!cp1253::fromUnicodeChecked(text, bytes) || (slot.digitsOnly && !digitsOnly)) {
+    // would pass where a typed one cannot: refuse both as typed. A number
+    // field read from a file with other characters in it can still be
+    // corrected piece by piece: only a change that brings one in is refused.
+    if (!cp1253::fromUnicodeChecked(text, bytes) ||
+        (slot.digitsOnly && BringsInNonDigits(cp1253::toUnicode(m_workspace->Header.*value), text))) {
         Beep();
         const int cursor = edit->cursorPosition();
         const QScopedValueRollback<bool> showing(m_showingValues, true);
@@ -1297,6 +1317,30 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_N18, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
+    CoverWorkArea(false);
+}
+
+// What the start panel covers cannot be reached with Tab either: the person
+// would be typing into fields out of sight, and leaving the unseen year field
+// would greet them with its message.
+void TForm1::CoverWorkArea(bool covered)
+{
+    if (!covered) {
+        for (const auto& [widget, policy] : m_coveredFocus) {
+            if (widget) {
+                widget->setFocusPolicy(policy);
+            }
+        }
+        m_coveredFocus.clear();
+        return;
+    }
+    for (QWidget* widget : m_client->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus && widget != m_startPanel &&
+            !m_startPanel->isAncestorOf(widget)) {
+            m_coveredFocus.emplace_back(widget, widget->focusPolicy());
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
 }
 
 void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint)
