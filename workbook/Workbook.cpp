@@ -46,16 +46,34 @@ Format DetectFormat(std::string_view data)
     return Format::Unknown;
 }
 
+std::optional<Sheet> ReadByContent(std::string_view data)
+{
+    switch (DetectFormat(data)) {
+    case Format::Xls:
+        return ReadXlsData(data);
+    case Format::Xlsx:
+        return ReadXlsxData(data);
+    case Format::Ods:
+        return ReadOdsData(data);
+    case Format::Unknown:
+        break;
+    }
+    return std::nullopt;
+}
+
 QByteArray ReadWholeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     if (file.size() > MaxFileSize)
-        throw WorkbookError(QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     return bytes;
 }
 
