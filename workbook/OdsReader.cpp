@@ -1,17 +1,15 @@
-// The .ods reader: content.xml taken out of the package with liborcus's zip
-// reader and walked with Qt's XML stream reader. Read here rather than through
-// liborcus's import filter, which keeps only the last paragraph of a cell of
-// several lines, drops the spaces a cell begins with and the saved text of a
-// formula cell: each of those would change a row without a word.
+// The .ods reader: content.xml taken out of the package and walked with Qt's XML stream reader. Read here
+// rather than through liborcus's import filter, which keeps only the last paragraph of a cell of several
+// lines, drops the spaces a cell begins with and the saved text of a formula cell: each of those would change
+// a row without a word.
 #include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
 #include "workbook/WorkbookData.h"
+#include "workbook/ZipPackage.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
 
 #include <optional>
 #include <vector>
@@ -34,25 +32,6 @@ QStringView Attribute(const QXmlStreamAttributes& attributes, const QString& ns,
 [[noreturn]] void NotOds()
 {
     throw WorkbookError(message::NotOds);
-}
-
-std::vector<unsigned char> ContentXml(std::string_view data)
-{
-    std::vector<unsigned char> content;
-    try {
-        orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(data.data()), data.size());
-        orcus::zip_archive archive(&stream);
-        archive.load();
-        if (!archive.read_file_entry("content.xml", content))
-            NotOds();
-    } catch (const WorkbookError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw WorkbookError(message::OutOfMemory);
-    } catch (const std::exception&) {
-        NotOds();
-    }
-    return content;
 }
 
 // A date as the number of days since 30 December 1899, the time of day as its
@@ -85,9 +64,8 @@ double TimeNumber(QStringView text)
 class OdsReader
 {
 public:
-    explicit OdsReader(const std::vector<unsigned char>& content)
-        : m_xml(QByteArray::fromRawData(reinterpret_cast<const char*>(content.data()),
-                                        static_cast<qsizetype>(content.size())))
+    explicit OdsReader(std::string_view content)
+        : m_xml(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size())))
     {
     }
 
@@ -284,7 +262,14 @@ private:
 
 Sheet ReadOdsData(std::string_view data)
 {
-    const std::vector<unsigned char> content = ContentXml(data);
+    std::vector<unsigned char> content;
+    if (!ZipPackage(data, message::NotOds).Read("content.xml", content))
+        NotOds();
+    return ReadOdsContent(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
+}
+
+Sheet ReadOdsContent(std::string_view content)
+{
     return OdsReader(content).Read();
 }
 

@@ -5,6 +5,7 @@
 #include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
 #include "workbook/WorkbookData.h"
+#include "workbook/ZipPackage.h"
 
 #include <QDate>
 #include <orcus/orcus_xlsx.hpp>
@@ -309,30 +310,21 @@ private:
     int m_sheets = 0;
 };
 
-template <typename Filter> Sheet ReadPackage(std::string_view data, const char* notThisKind)
-{
-    Factory factory;
-    try {
-        Filter filter(&factory);
-        filter.read_stream(data);
-    } catch (const WorkbookError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw WorkbookError(message::OutOfMemory);
-    } catch (const std::exception&) {
-        // The parsers say what went wrong in their own terms (a zip entry
-        // missing, an XML syntax error): to the person the file is simply not
-        // a readable workbook of this kind.
-        throw WorkbookError(notThisKind);
-    }
-    return factory.TakeSheet(notThisKind);
-}
-
 } // namespace
 
 Sheet ReadXlsxData(std::string_view data)
 {
-    return ReadPackage<orcus::orcus_xlsx>(data, message::NotXlsx);
+    ZipPackage(data, message::NotXlsx).CheckXmlMembers();
+    Factory factory;
+    // The parser says what went wrong in its own terms (a member missing, a
+    // reference it cannot follow): to the person the file is simply not a
+    // readable .xlsx workbook.
+    GuardZipErrors(message::NotXlsx, [&] {
+        orcus::orcus_xlsx filter(&factory);
+        filter.read_stream(data);
+        return 0;
+    });
+    return factory.TakeSheet(message::NotXlsx);
 }
 
 } // namespace workbook

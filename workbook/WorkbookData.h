@@ -22,7 +22,11 @@ QByteArray ReadWholeFile(const QString& path);
 std::optional<Sheet> ReadByContent(std::string_view data);
 
 Sheet ReadXlsData(std::string_view data);
+// The workbook stream alone, as it stands inside an .xls file.
+Sheet ReadXlsStream(std::string_view stream);
 Sheet ReadXlsxData(std::string_view data);
 Sheet ReadOdsData(std::string_view data);
+// The content.xml of an .ods package.
+Sheet ReadOdsContent(std::string_view content);
 
 } // namespace workbook

@@ -545,4 +545,9 @@ Sheet ReadXlsData(std::string_view data)
     return XlsReader(Bytes(stream.data(), stream.size())).Read();
 }
 
+Sheet ReadXlsStream(std::string_view stream)
+{
+    return XlsReader(Bytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size())).Read();
+}
+
 } // namespace workbook
