@@ -38,7 +38,7 @@ Format DetectFormat(std::string_view data)
     if (data.starts_with(zipEntry)) {
         // An OpenDocument package stores its media type uncompressed as its
         // first member, so that it can be recognised from the first bytes.
-        if (data.substr(30, 8) == "mimetype" &&
+        if (data.size() >= 84 && data.substr(30, 8) == "mimetype" &&
             data.substr(38, 46) == "application/vnd.oasis.opendocument.spreadsheet")
             return Format::Ods;
         return Format::Xlsx;

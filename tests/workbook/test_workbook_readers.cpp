@@ -290,3 +290,20 @@ TEST(WorkbookReaders, OlderWorkbooksAndDamagedStringReferences)
     const QByteArray inRange = Record(0x00FD, Le({2, 3, 15, 0, 0}));
     EXPECT_EQ(ReadXlsData(View(CompoundFile(Biff(0x0600, sst, inRange)))).Cell(2, 3), QStringLiteral("A"));
 }
+
+// Found by fuzzing: a file of a few bytes that begins like a zip archive, and
+// a package whose member claims four gigabytes, are refused like any other
+// bad file instead of escaping with a library error or exhausting memory.
+TEST(WorkbookReaders, ShortZipsAndOversizedMembersAreRefused)
+{
+    const QByteArray shortZip("PK\x03\x04\x00\x06", 6);
+    EXPECT_EQ(DetectFormat(View(shortZip)), Format::Xlsx);
+    EXPECT_NE(ErrorOf([&] { return ReadXlsxData(View(shortZip)); }).find(".xlsx"), std::string::npos);
+
+    QByteArray bomb = Load("payroll.xlsx");
+    const qsizetype directory = bomb.indexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_GT(directory, 0);
+    bomb.replace(directory + 24, 4, QByteArray("\xF0\xFF\xFF\xFF", 4));
+    EXPECT_NE(ErrorOf([&] { return ReadXlsxData(View(bomb)); }).find("πολύ μεγάλο"), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { return ReadOdsData(View(bomb)); }).find("πολύ μεγάλο"), std::string::npos);
+}
