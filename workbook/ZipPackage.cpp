@@ -49,7 +49,14 @@ void CheckMemberSizes(std::string_view data)
     for (size_t i = 0; i < entries; ++i) {
         if (at > data.size() || data.size() - at < 46 || Le32(data, at) != 0x02014b50)
             return;
-        if (Le32(data, at + 24) > MaxMemberSize) // 0xFFFFFFFF marks a 64-bit size: larger still
+        // Both sizes, here and in the member's own header, which is the one
+        // the zip reader goes by. 0xFFFFFFFF marks a 64-bit size: larger still.
+        bool tooLarge = Le32(data, at + 20) > MaxMemberSize || Le32(data, at + 24) > MaxMemberSize;
+        const size_t local = Le32(data, at + 42);
+        if (local < data.size() && data.size() - local >= 30 && Le32(data, local) == 0x04034b50)
+            tooLarge =
+                tooLarge || Le32(data, local + 18) > MaxMemberSize || Le32(data, local + 22) > MaxMemberSize;
+        if (tooLarge)
             throw WorkbookError(message::OutOfMemory);
         at += 46 + static_cast<size_t>(Le16(data, at + 28)) + Le16(data, at + 30) + Le16(data, at + 32);
     }
