@@ -312,3 +312,75 @@ TEST(WorkbookReaders, ShortZipsAndOversizedMembersAreRefused)
             << field;
     }
 }
+
+// Records LibreOffice does not write but Excel does: several numbers in one
+// record, truth values and errors, a text formula result split over a
+// continuation, a chart sheet before the first worksheet and a chart drawn
+// inside it, and the ways a stream can be cut or locked.
+TEST(WorkbookReaders, XlsRecordsOfEveryKindOfCell)
+{
+    auto stream = [](const QByteArray& cells, const QByteArray& globals = {}) {
+        return View(QByteArray(Biff(0x0600, globals, cells)));
+    };
+    const QByteArray mulRk =
+        Record(0x00BD, Le({0, 0, 15, 4 << 2 | 2, 0, 15, 0x0001, 0x4059, 2})); // 4, then 100 / 100
+    const QByteArray boolean = Record(0x0205, Le({1, 0, 15}) + QByteArray("\x01\x00", 2));
+    const QByteArray formulaText = Record(0x0006, Le({1, 1, 15, 0, 0, 0, 0xFFFF, 0, 0, 0}));
+    const QByteArray text = Record(0x0207, Le({3}) + QByteArray("\x00", 1) + "AB") +
+                            Record(0x003C, QByteArray("\x01", 1) + QByteArray("\xA3\x03", 2));
+    const QByteArray chart = Record(0x0809, Le({0x0600, 0x0020, 0, 0})) +
+                             Record(0x0203, Le({5, 5, 15, 0, 0, 0, 0})) + Record(0x000A, {});
+    const Sheet sheet = ReadXlsStream(stream(mulRk + boolean + formulaText + text + chart));
+    EXPECT_EQ(RowsOf(sheet), (QStringList{QStringLiteral("4|1"), QStringLiteral("True|ABΣ")}));
+
+    const QByteArray error = Record(0x0205, Le({0, 2, 15}) + QByteArray("\x2A\x01", 2));
+    EXPECT_NE(
+        ErrorOf([&] { return ReadXlsStream(stream(error)); }).find("C1 του πρώτου φύλλου έχει σφάλμα (#N/A)"),
+        std::string::npos);
+    const QByteArray filePass = Record(0x002F, Le({1, 1, 1}));
+    EXPECT_NE(ErrorOf([&] { return ReadXlsStream(stream(boolean, filePass)); }).find("κωδικό"),
+              std::string::npos);
+    const QByteArray whole = Biff(0x0600, {}, boolean);
+    EXPECT_NE(ErrorOf([&] { return ReadXlsStream(View(whole.left(whole.size() - 4))); }).find("κομμένο"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf([&] {
+                  return ReadXlsStream(View(Record(0x0209, Le({0, 0x10}))));
+              }).find("πολύ παλιά"),
+              std::string::npos);
+}
+
+// Rows and cells repeated, covered cells of a merge, comments, blanks written
+// out and collapsed, several paragraphs, and values of every type.
+TEST(WorkbookReaders, OdsContentOfEveryKind)
+{
+    const QByteArray content = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0">
+<office:body><office:spreadsheet><table:table table:name="A">
+ <table:table-row table:number-rows-repeated="2">
+  <table:table-cell office:value-type="float" office:value="7" table:number-columns-repeated="2"/>
+  <table:table-cell table:number-columns-spanned="2" office:value-type="string"><text:p>ΣΥΓ<text:span>ΧΩΝ</text:span></text:p></table:table-cell>
+  <table:covered-table-cell/>
+  <table:table-cell office:value-type="string"><office:annotation><text:p>σχόλιο</text:p></office:annotation><text:p>  α   β<text:s text:c="2"/>γ</text:p></table:table-cell>
+ </table:table-row>
+ <table:table-row-group><table:table-row>
+  <table:table-cell office:value-type="date" office:date-value="2024-01-31"/>
+  <table:table-cell office:value-type="time" office:time-value="PT12H00M00S"/>
+  <table:table-cell office:value-type="boolean" office:boolean-value="false"/>
+  <table:table-cell office:value-type="percentage" office:value="0.25"/>
+ </table:table-row></table:table-row-group>
+</table:table><table:table table:name="B"><table:table-row><table:table-cell office:value-type="string"><text:p>B</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document-content>)";
+    EXPECT_EQ(RowsOf(ReadOdsContent(View(content))),
+              (QStringList{QStringLiteral("7|7|ΣΥΓΧΩΝ||α β  γ"), QStringLiteral("7|7|ΣΥΓΧΩΝ||α β  γ"),
+                           QStringLiteral("45322|0,5|False|0,25|")}));
+
+    QByteArray twoLines = content;
+    twoLines.replace("<text:p>B</text:p>", "");
+    twoLines.replace("ΣΥΓ<text:span>", "ΣΥΓ</text:p><text:p><text:span>");
+    EXPECT_NE(
+        ErrorOf([&] { return ReadOdsContent(View(twoLines)); }).find("C1 του πρώτου φύλλου έχει κείμενο σε"),
+        std::string::npos);
+    EXPECT_NE(ErrorOf([&] { return ReadOdsContent(View(content.left(content.size() / 2))); }).find(".ods"),
+              std::string::npos);
+}
