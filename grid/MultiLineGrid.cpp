@@ -365,6 +365,9 @@ void TMultiLineGrid::currentChanged(const QModelIndex& current, const QModelInde
 {
     // The base hands in and closes the editor of the cell being left.
     QTableView::currentChanged(current, previous);
+    if (current.isValid()) {
+        m_column = current.column();
+    }
     if (m_following || m_syncing > 0 || m_model == nullptr || !current.isValid()) {
         return;
     }
@@ -414,7 +417,7 @@ void TMultiLineGrid::FollowStore()
             selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
         }
     } else {
-        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const int column = currentIndex().isValid() ? currentIndex().column() : m_column;
         const QModelIndex target = m_model->index(row, column);
         if (target != currentIndex()) {
             selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);

@@ -107,4 +107,7 @@ private:
     bool m_following = false;
     int m_syncing = 0;
     bool m_forwarding = false; // the key that opens the editor goes on to it
+    // The column the keyboard is in, kept while the views lose their current
+    // cell for a moment (a stored new row, a row taken away).
+    int m_column = 0;
 };

@@ -199,6 +199,7 @@ private Q_SLOTS:
     void insertAppendAndTheUntouchedNewRow();
     void beforePostHookSeesTheTextStillInTheEditor();
     void wheelAndTabPastTheLastColumnMoveBetweenRows();
+    void storingANewRowKeepsTheColumn();
 };
 
 void TestGridEditing::captionsWrapAfterTheirDelimiters()
@@ -297,6 +298,7 @@ void TestGridEditing::refusedRowKeepsThePersonOnItWithWhatWasTyped()
     s.keyRow(RowB);
     key(Qt::Key_Down); // stored; a new row follows
     QCOMPARE(s.rows.RecordCount(), 1);
+    key(Qt::Key_Home);
     type(QStringLiteral("123456783"));
     key(Qt::Key_Up);
     QCOMPARE(s.form.messages.size(), size_t(1));
@@ -526,6 +528,23 @@ void TestGridEditing::wheelAndTabPastTheLastColumnMoveBetweenRows()
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(1, 0));
     key(Qt::Key_Backtab);
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 19));
+    QVERIFY(s.form.messages.empty());
+}
+
+// Storing a new row on the way to another keeps the keyboard in its column:
+// Down goes straight down, a click lands on the cell clicked.
+void TestGridEditing::storingANewRowKeepsTheColumn()
+{
+    Session s;
+    s.keyRow(RowA);
+    key(Qt::Key_Down);
+    QCOMPARE(s.rows.RecordCount(), 1);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(1, 17));
+    s.keyRow(RowB);
+    const QRect cell = s.grid->visualRect(s.grid->model()->index(0, 3));
+    QTest::mouseClick(s.grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QCOMPARE(s.rows.RecordCount(), 2);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 3));
     QVERIFY(s.form.messages.empty());
 }
 
