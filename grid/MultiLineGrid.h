@@ -70,11 +70,14 @@ public:
     void HandInPendingEdit();
 
     // For the cell editor: how a key acts, and the grid's handling of it.
-    enum class TKeyKind { Character, LeavesCell, Cancels, Confirms, Other };
+    enum class TKeyKind { Character, ControlCharacter, LeavesCell, Cancels, Confirms, Other };
     TKeyKind KeyKind(const QKeyEvent* key) const;
     void ProcessKey(QKeyEvent* key);
     // Runs a typed character through KeyPress; false when it was dropped.
     bool AdmitTypedCharacter(const QKeyEvent* key);
+    // Runs the character of a control key (Ctrl+V, and the Tab, Enter and
+    // Esc the grid acts on) through KeyPress; false when it was dropped.
+    bool AdmitControlCharacter(const QKeyEvent* key);
     void Beep();
 
 protected:

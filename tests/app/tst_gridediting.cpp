@@ -394,14 +394,35 @@ void TestGridEditing::columnsFilterTypedAndPastedCharacters()
     auto* editor = qobject_cast<QLineEdit*>(focused());
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->text(), QStringLiteral("12,5"));
-    // Pasted text keeps what typing would have kept.
+    // Ctrl+V types a character the amount filter refuses; text pasted from
+    // the editor's menu keeps what typing would have kept.
     editor->clear();
     QApplication::clipboard()->setText(QStringLiteral("7a,5,1"));
-    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(editor->text(), QStringLiteral("7,51"));
+    QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(editor->text(), QString());
     QCOMPARE(s.form.beeps, 5);
+    editor->paste();
+    QCOMPARE(editor->text(), QStringLiteral("7,51"));
+    QCOMPARE(s.form.beeps, 6);
     key(Qt::Key_Tab);
     QCOMPARE(s.rows.FieldByName("AkaInc").AsString(), "7,51");
+    // In a column that takes anything, Ctrl+V pastes; Tab, Enter and Esc are
+    // typed characters too, and none of them beeps.
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 1));
+    key(Qt::Key_Return);
+    editor = qobject_cast<QLineEdit*>(focused());
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(editor->text(), QStringLiteral("7a,5,1"));
+    key(Qt::Key_Escape);
+    s.form.workspace().Modified = false;
+    for (const Qt::Key k : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape}) {
+        s.form.workspace().Modified = false;
+        key(k);
+        QVERIFY(s.form.workspace().Modified);
+    }
+    QCOMPARE(s.form.beeps, 6);
 }
 
 void TestGridEditing::deleteAsksAndOnlyYesDeletes()
@@ -424,8 +445,10 @@ void TestGridEditing::deleteAsksAndOnlyYesDeletes()
     QCOMPARE(s.form.workspace().Edits[0], totals);
 
     s.form.answers = {Answer::Yes};
+    s.form.workspace().Modified = false;
     key(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(s.rows.RecordCount(), 1);
+    QVERIFY(s.form.workspace().Modified); // closing asks before the delete is lost
     QCOMPARE(s.cell(0, 0), QStringLiteral("100000003"));
     QCOMPARE(s.form.workspace().Edits[0], std::string("500"));
     s.form.answers = {Answer::Yes};
