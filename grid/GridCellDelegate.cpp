@@ -99,8 +99,12 @@ bool TGridCellDelegate::eventFilter(QObject* watched, QEvent* event)
         m_grid->ProcessKey(key);
         return true;
     case TMultiLineGrid::TKeyKind::Confirms:
+        m_grid->AdmitControlCharacter(key);
         m_grid->CloseEditor(true);
         return true;
+    case TMultiLineGrid::TKeyKind::ControlCharacter:
+        // Ctrl+V and the other control keys pass the column's filter first.
+        return !m_grid->AdmitControlCharacter(key);
     case TMultiLineGrid::TKeyKind::Character:
         // A refused character never reaches the editor.
         return !m_grid->AdmitTypedCharacter(key);

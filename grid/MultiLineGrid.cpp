@@ -192,10 +192,17 @@ TMultiLineGrid::TKeyKind TMultiLineGrid::KeyKind(const QKeyEvent* key) const
         break;
     }
     const QString text = key->text();
-    if (text.size() != 1 || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    if (text.size() != 1) {
         return TKeyKind::Other;
     }
     const QChar ch = text.front();
+    // Ctrl with a letter types a control character (Ctrl+V the paste key).
+    if (ch.unicode() < 0x20 && ch.unicode() != 0x08 && (modifiers & (Qt::AltModifier | Qt::MetaModifier)) == 0) {
+        return TKeyKind::ControlCharacter;
+    }
+    if ((modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return TKeyKind::Other;
+    }
     return (ch.unicode() >= 0x20 && ch.unicode() != 0x7F) || ch.unicode() == 0x08 ? TKeyKind::Character
                                                                                   : TKeyKind::Other;
 }
@@ -216,6 +223,33 @@ bool TMultiLineGrid::AdmitTypedCharacter(const QKeyEvent* key)
     return BeginEdit();
 }
 
+bool TMultiLineGrid::AdmitControlCharacter(const QKeyEvent* key)
+{
+    char16_t code = 0;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        code = u'\t';
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        code = u'\r';
+        break;
+    case Qt::Key_Escape:
+        code = 0x1B;
+        break;
+    default:
+        code = key->text().isEmpty() ? 0 : key->text().front().unicode();
+        break;
+    }
+    if (code == 0 || !KeyPress) {
+        return true;
+    }
+    QChar ch(code);
+    KeyPress(ch);
+    return !ch.isNull();
+}
+
 void TMultiLineGrid::keyPressEvent(QKeyEvent* event)
 {
     ProcessKey(event);
@@ -234,6 +268,22 @@ bool TMultiLineGrid::HandleKey(QKeyEvent* key)
         return false;
     }
     const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    switch (KeyKind(key)) {
+    case TKeyKind::ControlCharacter:
+        // A refused control key does nothing; an admitted one acts as usual.
+        return !AdmitControlCharacter(key);
+    case TKeyKind::Cancels:
+    case TKeyKind::Confirms:
+        AdmitControlCharacter(key);
+        break;
+    case TKeyKind::LeavesCell:
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            AdmitControlCharacter(key);
+        }
+        break;
+    default:
+        break;
+    }
     switch (key->key()) {
     case Qt::Key_Escape:
         CancelRow();
@@ -365,6 +415,9 @@ void TMultiLineGrid::currentChanged(const QModelIndex& current, const QModelInde
 {
     // The base hands in and closes the editor of the cell being left.
     QTableView::currentChanged(current, previous);
+    if (current.isValid()) {
+        m_column = current.column();
+    }
     if (m_following || m_syncing > 0 || m_model == nullptr || !current.isValid()) {
         return;
     }
@@ -414,7 +467,7 @@ void TMultiLineGrid::FollowStore()
             selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
         }
     } else {
-        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        const int column = currentIndex().isValid() ? currentIndex().column() : m_column;
         const QModelIndex target = m_model->index(row, column);
         if (target != currentIndex()) {
             selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);

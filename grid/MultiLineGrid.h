@@ -70,11 +70,14 @@ public:
     void HandInPendingEdit();
 
     // For the cell editor: how a key acts, and the grid's handling of it.
-    enum class TKeyKind { Character, LeavesCell, Cancels, Confirms, Other };
+    enum class TKeyKind { Character, ControlCharacter, LeavesCell, Cancels, Confirms, Other };
     TKeyKind KeyKind(const QKeyEvent* key) const;
     void ProcessKey(QKeyEvent* key);
     // Runs a typed character through KeyPress; false when it was dropped.
     bool AdmitTypedCharacter(const QKeyEvent* key);
+    // Runs the character of a control key (Ctrl+V, and the Tab, Enter and
+    // Esc the grid acts on) through KeyPress; false when it was dropped.
+    bool AdmitControlCharacter(const QKeyEvent* key);
     void Beep();
 
 protected:
@@ -107,4 +110,7 @@ private:
     bool m_following = false;
     int m_syncing = 0;
     bool m_forwarding = false; // the key that opens the editor goes on to it
+    // The column the keyboard is in, kept while the views lose their current
+    // cell for a moment (a stored new row, a row taken away).
+    int m_column = 0;
 };

@@ -150,7 +150,12 @@ void Workspace::Start()
 
     FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet&) { FixedFormatDataSet1BeforePost(); };
     FixedFormatDataSet1.AfterPost = [this](TFixedFormatDataSet&) { RecomputeTotals(); };
-    FixedFormatDataSet1.AfterDelete = [this](TFixedFormatDataSet&) { RecomputeTotals(); };
+    FixedFormatDataSet1.AfterDelete = [this](TFixedFormatDataSet&) {
+        // A deleted row is a change the declaration file does not have yet:
+        // closing must not drop it without asking.
+        Modified = true;
+        RecomputeTotals();
+    };
     FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { NewRecordPending = true; };
     FixedFormatDataSet1.AfterEdit = [this](TFixedFormatDataSet&) { NewRecordPending = false; };
 
@@ -682,6 +687,11 @@ Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorTex
 {
     // Every typed character counts as a change, admitted or not.
     Modified = true;
+    // Tab, Enter and Esc have done their work in the grid (moving on,
+    // closing the editor, cancelling) before their characters arrive: the
+    // characters only count as typing.
+    if (key == u'\t' || key == u'\r' || key == 0x1B)
+        return GridKey::Keep;
     switch (gridcolumns::RuleOfColumn(column)) {
     case gridcolumns::KeyRule::Digits:
         DigitsOnlyKey(key, m_ui);

@@ -199,6 +199,7 @@ private Q_SLOTS:
     void insertAppendAndTheUntouchedNewRow();
     void beforePostHookSeesTheTextStillInTheEditor();
     void wheelAndTabPastTheLastColumnMoveBetweenRows();
+    void storingANewRowKeepsTheColumn();
 };
 
 void TestGridEditing::captionsWrapAfterTheirDelimiters()
@@ -297,6 +298,7 @@ void TestGridEditing::refusedRowKeepsThePersonOnItWithWhatWasTyped()
     s.keyRow(RowB);
     key(Qt::Key_Down); // stored; a new row follows
     QCOMPARE(s.rows.RecordCount(), 1);
+    key(Qt::Key_Home);
     type(QStringLiteral("123456783"));
     key(Qt::Key_Up);
     QCOMPARE(s.form.messages.size(), size_t(1));
@@ -392,14 +394,35 @@ void TestGridEditing::columnsFilterTypedAndPastedCharacters()
     auto* editor = qobject_cast<QLineEdit*>(focused());
     QVERIFY(editor != nullptr);
     QCOMPARE(editor->text(), QStringLiteral("12,5"));
-    // Pasted text keeps what typing would have kept.
+    // Ctrl+V types a character the amount filter refuses; text pasted from
+    // the editor's menu keeps what typing would have kept.
     editor->clear();
     QApplication::clipboard()->setText(QStringLiteral("7a,5,1"));
-    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(editor->text(), QStringLiteral("7,51"));
+    QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(editor->text(), QString());
     QCOMPARE(s.form.beeps, 5);
+    editor->paste();
+    QCOMPARE(editor->text(), QStringLiteral("7,51"));
+    QCOMPARE(s.form.beeps, 6);
     key(Qt::Key_Tab);
     QCOMPARE(s.rows.FieldByName("AkaInc").AsString(), "7,51");
+    // In a column that takes anything, Ctrl+V pastes; Tab, Enter and Esc are
+    // typed characters too, and none of them beeps.
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 1));
+    key(Qt::Key_Return);
+    editor = qobject_cast<QLineEdit*>(focused());
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
+    QCOMPARE(editor->text(), QStringLiteral("7a,5,1"));
+    key(Qt::Key_Escape);
+    s.form.workspace().Modified = false;
+    for (const Qt::Key k : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape}) {
+        s.form.workspace().Modified = false;
+        key(k);
+        QVERIFY(s.form.workspace().Modified);
+    }
+    QCOMPARE(s.form.beeps, 6);
 }
 
 void TestGridEditing::deleteAsksAndOnlyYesDeletes()
@@ -422,8 +445,10 @@ void TestGridEditing::deleteAsksAndOnlyYesDeletes()
     QCOMPARE(s.form.workspace().Edits[0], totals);
 
     s.form.answers = {Answer::Yes};
+    s.form.workspace().Modified = false;
     key(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(s.rows.RecordCount(), 1);
+    QVERIFY(s.form.workspace().Modified); // closing asks before the delete is lost
     QCOMPARE(s.cell(0, 0), QStringLiteral("100000003"));
     QCOMPARE(s.form.workspace().Edits[0], std::string("500"));
     s.form.answers = {Answer::Yes};
@@ -526,6 +551,23 @@ void TestGridEditing::wheelAndTabPastTheLastColumnMoveBetweenRows()
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(1, 0));
     key(Qt::Key_Backtab);
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 19));
+    QVERIFY(s.form.messages.empty());
+}
+
+// Storing a new row on the way to another keeps the keyboard in its column:
+// Down goes straight down, a click lands on the cell clicked.
+void TestGridEditing::storingANewRowKeepsTheColumn()
+{
+    Session s;
+    s.keyRow(RowA);
+    key(Qt::Key_Down);
+    QCOMPARE(s.rows.RecordCount(), 1);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(1, 17));
+    s.keyRow(RowB);
+    const QRect cell = s.grid->visualRect(s.grid->model()->index(0, 3));
+    QTest::mouseClick(s.grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QCOMPARE(s.rows.RecordCount(), 2);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 3));
     QVERIFY(s.form.messages.empty());
 }
 

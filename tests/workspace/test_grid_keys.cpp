@@ -46,6 +46,13 @@ TEST_F(GridKeysTest, EachColumnTakesItsOwnCharacters)
     EXPECT_EQ(ws->FilterGridKey(8, {}, key), Key::ToIncomeKindBox);
     key = u'\t';
     EXPECT_EQ(ws->FilterGridKey(8, {}, key), Key::Keep);
+    // Tab, Enter and Esc act on the grid: their characters pass everywhere.
+    for (int column : {0, 8, 9})
+        EXPECT_EQ(TypeInto(*ws, ui, column, QStringLiteral("\t\r\x1b")).second, size_t(0));
+    // Ctrl+V is refused where only digits or amounts go, and kept elsewhere.
+    EXPECT_EQ(TypeInto(*ws, ui, 0, QStringLiteral("\x16")), std::make_pair(QString(), size_t(1)));
+    EXPECT_EQ(TypeInto(*ws, ui, 9, QStringLiteral("\x16")), std::make_pair(QString(), size_t(1)));
+    EXPECT_EQ(TypeInto(*ws, ui, 1, QStringLiteral("\x16")).second, size_t(0));
     for (const std::string& line : ui.log)
         EXPECT_EQ(line, "beep");
 }
