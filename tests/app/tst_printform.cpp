@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "app/ListView.h"
 #include "app/PrintForm.h"
 #include "text/Cp1253.h"
 #include "workspace/Reports.h"
@@ -23,6 +24,8 @@ struct Shown
     bool hint = false;
     QString text;
     QSize size;
+    bool list = false;
+    int pages = 0;
 };
 
 // Runs `open`, which shows the print window modally, and reads the window
@@ -37,7 +40,14 @@ template <typename Open> Shown whileShown(Open open)
         }
         shown.caption = window->windowTitle();
         shown.hint = window->findChild<QLabel*>(QStringLiteral("Label1"))->isVisible();
-        shown.text = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"))->toPlainText();
+        // The detailed list shows as its pages, in the viewer's place.
+        auto* list = window->findChild<ListView*>(QStringLiteral("ListPages"));
+        auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
+        shown.list = list->isVisible();
+        shown.text = shown.list ? list->PlainText() : browser->toPlainText();
+        shown.pages = list->PageCount();
+        if (shown.list == browser->isVisible())
+            shown.text.clear();
         shown.size = window->size();
         window->close();
     });
@@ -114,6 +124,8 @@ void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
         });
         QCOMPARE(shown.caption, QString::fromUtf8(report.caption));
         QCOMPARE(shown.hint, report.hint);
+        QCOMPARE(shown.list, report.hint); // the wide list is the one shown as pages
+        QCOMPARE(shown.pages > 0, report.hint);
         QVERIFY2(shown.text.contains(QString::fromUtf8(report.text)), report.entry);
         QVERIFY2(shown.text.contains(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ")), report.entry);
         QCOMPARE(shown.size, QSize(TPrintForm::ClientWidth, TPrintForm::ClientHeight));
