@@ -2,6 +2,7 @@
 
 #include "printing/ReportDocument.h"
 
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -17,6 +18,7 @@ ListView::ListView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(20);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ListView::SetList(std::optional<ListPages> list)
@@ -54,6 +56,17 @@ void ListView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateRange();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    // Home and End go to the list's head and its totals.
+    if (event->key() == Qt::Key_Home || event->key() == Qt::Key_End) {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(event->key() == Qt::Key_Home ? bar->minimum() : bar->maximum());
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void ListView::paintEvent(QPaintEvent*)

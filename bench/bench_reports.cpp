@@ -5,6 +5,7 @@
 #include "printing/ReportDocument.h"
 #include "workspace/ReportHtml.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPdfWriter>
@@ -123,7 +124,20 @@ void BM_DetailedReportView(benchmark::State& state)
     }
     state.counters["pages"] = pages;
 }
-BENCHMARK(BM_DetailedReportView)->Arg(20'000)->Unit(benchmark::kMillisecond)->Iterations(1);
+// The same through the general rich-text layout, for comparison.
+void BM_DetailedReportViewRichText(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = ListFile(dir, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTextDocument document;
+        ReportDocument::Load(document, html);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_DetailedReportViewRichText)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK(BM_DetailedReportView)->Arg(2000)->Arg(20'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
