@@ -185,8 +185,8 @@ void ListPages::LayOut(QSizeF area)
 
     // Rows go onto a page while they fit whole; a page holds at least one.
     m_pages.clear();
-    const qreal later = m_issuer->size().height() + m_titleHeight;
-    qreal top = m_head->size().height() + m_titleHeight;
+    const qreal later = FirstRowTop(1);
+    qreal top = FirstRowTop(0);
     Page page;
     for (size_t r = 0; r < m_rows.size(); ++r) {
         if (top + m_heights[r] > area.height() && page.last > page.first) {
@@ -254,6 +254,11 @@ void ListPages::PaintRow(QPainter& painter, const Row& row, qreal top, qreal hei
     }
     lines.append(QLineF(0, top + height, m_left.back(), top + height));
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+}
+
+qreal ListPages::FirstRowTop(int page) const
+{
+    return (page == 0 ? m_head : m_issuer)->size().height() + m_titleHeight;
 }
 
 void ListPages::PaintPage(QPainter& painter, int page)

@@ -42,6 +42,18 @@ public:
     // Paints page `page` (from 0) with its top left corner at the painter's origin.
     void PaintPage(QPainter& painter, int page);
 
+    const Row& Titles() const { return m_titles; }
+    // The detail rows, then the spacer and totals rows, as the file lists them.
+    const std::vector<Row>& Rows() const { return m_rows; }
+    // The rows on page `page`: the first and one past the last.
+    std::pair<size_t, size_t> PageRows(int page) const
+    {
+        const Page& rows = m_pages.at(static_cast<size_t>(page));
+        return {rows.first, rows.last};
+    }
+    qreal RowHeight(size_t row) const { return m_heights.at(row); }
+    qreal FirstRowTop(int page) const;
+
     // The title the report file gives itself.
     QString Title() const { return m_title; }
     // The list's words as plain text: the head, the titles and every row.
