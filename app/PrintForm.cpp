@@ -2,6 +2,7 @@
 
 #include "app/ControlNames.h"
 #include "app/Form1.h"
+#include "app/ListView.h"
 #include "printing/ReportDocument.h"
 
 #include <QAbstractButton>
@@ -57,6 +58,13 @@ TPrintForm::TPrintForm(QWidget* parent)
     NameControl(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Η εκτύπωση"));
     m_WebBrowser1->setGeometry((ClientWidth - BrowserWidth) / 2, BrowserTop, BrowserWidth, BrowserHeight);
     m_WebBrowser1->setOpenLinks(false);
+    // The detailed list stands in the viewer's place, as the pages it prints.
+    m_list = new ListView(this);
+    m_list->setObjectName(QStringLiteral("ListPages"));
+    m_list->setAccessibleName(m_WebBrowser1->accessibleName());
+    m_list->setAccessibleDescription(QStringLiteral("WebBrowser1"));
+    m_list->setGeometry(m_WebBrowser1->geometry());
+    m_list->hide();
 
     const int buttonTop =
         BrowserTop + BrowserHeight + (ClientHeight - BrowserTop - BrowserHeight - ButtonHeight) / 2;
@@ -94,8 +102,17 @@ void TPrintForm::LoadReport(const QString& path, const QString& caption, bool la
         // A payroll of thousands of rows takes a while to read and lay out.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        ReportDocument::Load(*document, path);
-        document->documentLayout()->documentSize();
+        std::optional<ListPages> list = ReportDocument::LoadList(path);
+        const bool isList = list.has_value();
+        m_list->SetList(std::move(list));
+        if (isList) {
+            document->clear();
+        } else {
+            ReportDocument::Load(*document, path);
+            document->documentLayout()->documentSize();
+        }
+        m_WebBrowser1->setVisible(!isList);
+        m_list->setVisible(isList);
     }
     // Every report opens at its head, whatever the last one was scrolled to.
     m_WebBrowser1->moveCursor(QTextCursor::Start);
@@ -131,12 +148,10 @@ void TPrintForm::Button1Click()
     if (!ChoosePrinter(printer)) {
         return;
     }
-    QTextDocument document;
     bool printed = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        ReportDocument::Load(document, m_path);
-        printed = ReportDocument::Print(document, printer) && printer.printerState() != QPrinter::Error &&
+        printed = ReportDocument::PrintFile(m_path, printer) && printer.printerState() != QPrinter::Error &&
                   printer.printerState() != QPrinter::Aborted;
     } catch (const std::exception&) {
         printed = false;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class ListView;
 class QLabel;
 class QPrinter;
 class QPushButton;
@@ -45,6 +46,7 @@ private:
 
     QLabel* m_Label1 = nullptr;
     QTextBrowser* m_WebBrowser1 = nullptr;
+    ListView* m_list = nullptr; // the detailed list, shown instead of the viewer
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_SavePdf = nullptr;
     QString m_path;

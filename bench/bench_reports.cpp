@@ -5,9 +5,12 @@
 #include "printing/ReportDocument.h"
 #include "workspace/ReportHtml.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
@@ -66,22 +69,75 @@ void BM_DetailedReportHtml(benchmark::State& state)
 }
 BENCHMARK(BM_DetailedReportHtml)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
-void BM_DetailedReportPdf(benchmark::State& state)
+// The detailed list's file for `count` rows, written into `dir`.
+QString ListFile(const QTemporaryDir& dir, int count)
 {
-    QTemporaryDir dir;
     const QString html = dir.filePath(QStringLiteral("Rozaro.htm"));
-    const std::string page = report::DetailedReport(Header(), {}, Rows(static_cast<int>(state.range(0))));
+    const std::string page = report::DetailedReport(Header(), {}, Rows(count));
     QFile out(html);
     out.open(QIODevice::WriteOnly);
     out.write(page.data(), static_cast<qint64>(page.size()));
     out.close();
+    return html;
+}
+
+// The printed list as the program and the console write it: laid out by hand.
+void BM_DetailedReportPdf(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = ListFile(dir, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         QString error;
         if (!ReportDocument::WritePdf(html, dir.filePath(QStringLiteral("r.pdf")), true, &error))
             state.SkipWithError(error.toStdString().c_str());
     }
 }
-BENCHMARK(BM_DetailedReportPdf)->Arg(500)->Arg(2000)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_DetailedReportPdf)->Arg(2000)->Arg(20'000)->Unit(benchmark::kSecond)->Iterations(1);
+
+// The same pages through the general rich-text table layout, for comparison.
+void BM_DetailedReportPdfRichText(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = ListFile(dir, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTextDocument document;
+        ReportDocument::Load(document, html);
+        QPdfWriter writer(dir.filePath(QStringLiteral("r.pdf")));
+        ReportDocument::SetUpPage(writer, true);
+        if (!ReportDocument::Print(document, writer))
+            state.SkipWithError("not printed");
+    }
+}
+BENCHMARK(BM_DetailedReportPdfRichText)->Arg(2000)->Unit(benchmark::kSecond)->Iterations(1);
+
+// What the print window does before it shows the list: read and lay out the pages.
+void BM_DetailedReportView(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = ListFile(dir, static_cast<int>(state.range(0)));
+    int pages = 0;
+    for (auto _ : state) {
+        std::optional<ListPages> list = ReportDocument::LoadList(html);
+        qreal foot = 0;
+        list->LayOut(ReportDocument::PageArea(ReportDocument::Paper(true), ReportDocument::Face(), &foot));
+        pages = list->PageCount();
+    }
+    state.counters["pages"] = pages;
+}
+// The same through the general rich-text layout, for comparison.
+void BM_DetailedReportViewRichText(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString html = ListFile(dir, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTextDocument document;
+        ReportDocument::Load(document, html);
+        benchmark::DoNotOptimize(document.documentLayout()->documentSize());
+    }
+}
+BENCHMARK(BM_DetailedReportViewRichText)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK(BM_DetailedReportView)->Arg(2000)->Arg(20'000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

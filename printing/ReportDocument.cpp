@@ -1,5 +1,6 @@
 #include "printing/ReportDocument.h"
 
+#include "printing/ListPages.h"
 #include "text/Cp1253.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -20,22 +21,57 @@
 #include <QUrl>
 #include <stdexcept>
 
-void ReportDocument::Load(QTextDocument& document, const QString& path)
+namespace {
+
+QString ReadReport(const QString& path)
 {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         throw std::runtime_error(in.errorString().toStdString());
     const QByteArray bytes = in.readAll();
+    return cp1253::toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+QString FolderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+} // namespace
+
+QFont ReportDocument::Face()
+{
+    return QFont(QStringLiteral("DejaVu Sans"), 7);
+}
+
+void ReportDocument::Prepare(QTextDocument& document, const QString& folder)
+{
     // Relative picture names are resolved against the report's own folder.
-    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + QLatin1Char('/')));
-    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 7));
+    document.setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
+    document.setDefaultFont(Face());
     // A narrow column grows to its longest word instead of cutting the word
     // (an amount, a tax number) in the middle.
     QTextOption wrapping = document.defaultTextOption();
     wrapping.setWrapMode(QTextOption::WordWrap);
     document.setDefaultTextOption(wrapping);
-    document.setHtml(
-        cp1253::toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+}
+
+void ReportDocument::Load(QTextDocument& document, const QString& path)
+{
+    const QString html = ReadReport(path);
+    Prepare(document, FolderOf(path));
+    document.setHtml(html);
+}
+
+std::optional<ListPages> ReportDocument::LoadList(const QString& path)
+{
+    return ListPages::FromReport(ReadReport(path), FolderOf(path));
+}
+
+QPageLayout ReportDocument::Paper(bool landscape)
+{
+    return QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
 void ReportDocument::SetUpPage(QPagedPaintDevice& device, bool landscape)
@@ -46,41 +82,26 @@ void ReportDocument::SetUpPage(QPagedPaintDevice& device, bool landscape)
     device.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
-bool ReportDocument::Print(QTextDocument& document, QPagedPaintDevice& device)
-{
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    // The layout works in the units of the screen's text; the painter scales
-    // them onto the device's resolution.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
-    const QPageLayout layout = device.pageLayout();
-    const QSizeF area = layout.paintRectPoints().size() * dpi / 72.0;
-    const QFontMetricsF metrics(document.defaultFont());
-    const qreal foot = metrics.height() * 2;
-    const qreal pageHeight = area.height() - foot;
-    document.setPageSize(QSizeF(area.width(), pageHeight));
+namespace {
 
-    const qreal scale = layout.paintRectPixels(device.logicalDpiX()).width() / area.width();
+// Paints `pages` pages of `area` (in the screen's text units) onto the
+// device, each with its number at the foot.
+template <typename PaintPage>
+bool PaintPages(QPagedPaintDevice& device, QPainter& painter, QSizeF area, qreal foot, int pages,
+                PaintPage paintPage)
+{
+    const qreal scale = device.pageLayout().paintRectPixels(device.logicalDpiX()).width() / area.width();
     painter.scale(scale, scale);
-    painter.setFont(document.defaultFont());
-    const int pages = document.pageCount();
     for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device.newPage())
             return false;
-        const QRectF view(0, page * pageHeight, area.width(), pageHeight);
         painter.save();
-        painter.translate(0, -view.top());
-        painter.setClipRect(view);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view;
-        document.documentLayout()->draw(&painter, context);
+        paintPage(page);
         painter.restore();
         // The number is drawn in the device's own units, where its font has its printed size.
         painter.save();
         painter.resetTransform();
-        painter.drawText(QRectF(0, pageHeight * scale, area.width() * scale, foot * scale),
+        painter.drawText(QRectF(0, area.height() * scale, area.width() * scale, foot * scale),
                          Qt::AlignRight | Qt::AlignBottom,
                          QStringLiteral("%1 / %2").arg(page + 1).arg(pages));
         painter.restore();
@@ -88,40 +109,104 @@ bool ReportDocument::Print(QTextDocument& document, QPagedPaintDevice& device)
     return painter.end();
 }
 
+} // namespace
+
+QSizeF ReportDocument::PageArea(const QPageLayout& layout, const QFont& font, qreal* foot)
+{
+    // The layout works in the units of the screen's text; the painter scales
+    // them onto the device's resolution.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    const QSizeF area = layout.paintRectPoints().size() * dpi / 72.0;
+    *foot = QFontMetricsF(font).height() * 2;
+    return QSizeF(area.width(), area.height() - *foot);
+}
+
+bool ReportDocument::Print(QTextDocument& document, QPagedPaintDevice& device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    qreal foot = 0;
+    const QSizeF area = PageArea(device.pageLayout(), document.defaultFont(), &foot);
+    document.setPageSize(area);
+    painter.setFont(document.defaultFont());
+    return PaintPages(device, painter, area, foot, document.pageCount(), [&](int page) {
+        const QRectF view(0, page * area.height(), area.width(), area.height());
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        document.documentLayout()->draw(&painter, context);
+    });
+}
+
+bool ReportDocument::Print(ListPages& list, QPagedPaintDevice& device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const QFont font = Face();
+    qreal foot = 0;
+    const QSizeF area = PageArea(device.pageLayout(), font, &foot);
+    list.LayOut(area);
+    painter.setFont(font);
+    return PaintPages(device, painter, area, foot, list.PageCount(), [&](int page) {
+        painter.setClipRect(QRectF(QPointF(), area));
+        list.PaintPage(painter, page);
+    });
+}
+
+bool ReportDocument::PrintFile(const QString& path, QPagedPaintDevice& device)
+{
+    // The detailed list is laid out by hand: a general table layout of a
+    // large payroll would take minutes.
+    if (std::optional<ListPages> list = LoadList(path))
+        return Print(*list, device);
+    QTextDocument document;
+    Load(document, path);
+    return Print(document, device);
+}
+
 bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape,
                               QString* error)
 {
-    QTextDocument document;
-    try {
-        Load(document, reportPath);
-    } catch (const std::exception& e) {
+    auto fail = [error](const QString& reason) {
         if (error)
-            *error = QString::fromStdString(e.what());
+            *error = reason;
         return false;
+    };
+    QString html;
+    try {
+        html = ReadReport(reportPath);
+    } catch (const std::exception& e) {
+        return fail(QString::fromStdString(e.what()));
     }
     // Written aside and put in place whole, so that a failure leaves no half PDF.
     QSaveFile out(pdfPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(out.errorString());
     {
         QPdfWriter writer(&out);
-        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
         writer.setCreator(QStringLiteral("Rozaro"));
         SetUpPage(writer, landscape);
-        if (!Print(document, writer)) {
-            if (error)
-                *error = out.errorString();
+        bool printed = false;
+        if (std::optional<ListPages> list = ListPages::FromReport(html, FolderOf(reportPath))) {
+            writer.setTitle(list->Title());
+            printed = Print(*list, writer);
+        } else {
+            QTextDocument document;
+            Prepare(document, FolderOf(reportPath));
+            document.setHtml(html);
+            writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+            printed = Print(document, writer);
+        }
+        if (!printed) {
             out.cancelWriting();
-            return false;
+            return fail(out.errorString());
         }
     }
-    if (!out.commit()) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
+    if (!out.commit())
+        return fail(out.errorString());
     return true;
 }

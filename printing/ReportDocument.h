@@ -1,7 +1,13 @@
 #pragma once
 
-#include <QString>
+#include "printing/ListPages.h"
 
+#include <QPageLayout>
+#include <QSizeF>
+#include <QString>
+#include <optional>
+
+class QFont;
 class QPagedPaintDevice;
 class QTextDocument;
 
@@ -13,12 +19,29 @@ class ReportDocument
 public:
     // Reads `path` into `document`. Throws std::runtime_error when it cannot be read.
     static void Load(QTextDocument& document, const QString& path);
+    // The detailed payments list in `path`, or nothing for any other report.
+    // Throws std::runtime_error when the file cannot be read.
+    static std::optional<ListPages> LoadList(const QString& path);
+    // The face every report is printed in.
+    static QFont Face();
+    // The face, size and wrapping of every report; pictures are found in `folder`.
+    static void Prepare(QTextDocument& document, const QString& folder);
 
     // Lays `document` out in pages of the device's printable area, less a
     // foot line for the page number, and paints every page: a table's title
     // rows come back at the top of each page it runs onto. False when the
     // device cannot be painted on (no printer, a file that cannot be written).
     static bool Print(QTextDocument& document, QPagedPaintDevice& device);
+    // The same for the detailed list, laid out by hand on the device's pages.
+    static bool Print(ListPages& list, QPagedPaintDevice& device);
+    // The report file `path` printed whichever way suits it. Throws
+    // std::runtime_error when the file cannot be read.
+    static bool PrintFile(const QString& path, QPagedPaintDevice& device);
+    // The printable area of `device` in the screen's text units, less the
+    // foot line (its height in `foot`) that numbers the page.
+    static QSizeF PageArea(const QPageLayout& layout, const QFont& font, qreal* foot);
+    // The paper of every report: A4, turned or not, 10 mm margins.
+    static QPageLayout Paper(bool landscape);
 
     // Prepares `device` for a report: A4, the orientation, 10 mm margins.
     static void SetUpPage(QPagedPaintDevice& device, bool landscape);

@@ -197,7 +197,8 @@ std::string DetailedReport(const EmployerHeader& header, const std::array<std::s
 {
     Page page = ReportHead(header);
     page.Line(kOpenAmountTable);
-    page.Line(kOpenTitles + Title("α/α") + Title("ΑΦΜ") + Title("Επώνυμο"));
+    page.Line(kOpenTitles);
+    page.Line(Title("α/α") + Title("ΑΦΜ") + Title("Επώνυμο"));
     page.Line(Title("Όνομα") + Title("Όνομα πατέρα ή συζύγου"));
     page.Line(Title("Διεύθυνση"));
     page.Line(Title("Είδος απο-<BR>δοχών") + Title("Ακαθάριστες αποδοχές"));
@@ -269,19 +270,14 @@ std::string FirstPage(const EmployerHeader& h, const std::array<std::string, 9>&
     // The form's own address line: commas without blanks.
     page.Line(Escape(h.Town + "," + h.Street + " " + h.Number + "," + h.TK) + "&nbsp;");
     page.Block(TemplateBlock("FirstPageAfm.htm"));
-    page.Line(Escape(h.AFM) + "&nbsp;");
-    page.Line("</td>");
+    page.Line(Escape(h.AFM) + "&nbsp;</td>");
     page.Block(TemplateBlock("Memo5.htm"));
-    page.Line(Escape(gross) + "&nbsp;");
-    page.Line("</td>");
-    page.Line("<td colspan=2 class=x31 style='border-right:.5pt solid black;border-left:none'>");
+    page.Line(Escape(gross) + "&nbsp;</td>");
     // A box that does not read as an amount counts as nothing.
     const long double deductions = amount::StrToFloatDef(gross) - amount::StrToFloatDef(net);
-    page.Line(Escape(amount::FormatAmount(deductions)) + "&nbsp;");
-    page.Line("</td>");
-    page.Line("<td class=x31>");
-    page.Line(Escape(net) + "&nbsp;");
-    page.Line("</td>");
+    page.Line("<td colspan=2 class=x31 style='border-right:.5pt solid black;border-left:none'>" +
+              Escape(amount::FormatAmount(deductions)) + "&nbsp;</td>");
+    page.Line("<td class=x31>" + Escape(net) + "&nbsp;</td>");
     page.Block(TemplateBlock("Memo6.htm"));
     return page.Take();
 }

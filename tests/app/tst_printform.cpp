@@ -1,11 +1,15 @@
 #include "FormFixture.h"
+#include "app/ListView.h"
 #include "app/PrintForm.h"
+#include "printing/ListPages.h"
 #include "text/Cp1253.h"
+#include "workspace/ReportHtml.h"
 #include "workspace/Reports.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -23,6 +27,8 @@ struct Shown
     bool hint = false;
     QString text;
     QSize size;
+    bool list = false;
+    int pages = 0;
 };
 
 // Runs `open`, which shows the print window modally, and reads the window
@@ -37,7 +43,14 @@ template <typename Open> Shown whileShown(Open open)
         }
         shown.caption = window->windowTitle();
         shown.hint = window->findChild<QLabel*>(QStringLiteral("Label1"))->isVisible();
-        shown.text = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"))->toPlainText();
+        // The detailed list shows as its pages, in the viewer's place.
+        auto* list = window->findChild<ListView*>(QStringLiteral("ListPages"));
+        auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
+        shown.list = list->isVisible();
+        shown.text = shown.list ? list->PlainText() : browser->toPlainText();
+        shown.pages = list->PageCount();
+        if (shown.list == browser->isVisible())
+            shown.text.clear();
         shown.size = window->size();
         window->close();
     });
@@ -69,6 +82,7 @@ private Q_SLOTS:
     void eachReportShowsItsCaptionHintAndPage();
     void printingThatFailsSaysSo();
     void savingAsPdfWritesThePages();
+    void detailedListIsLaidOutInWholeRows();
 };
 
 void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
@@ -114,6 +128,8 @@ void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
         });
         QCOMPARE(shown.caption, QString::fromUtf8(report.caption));
         QCOMPARE(shown.hint, report.hint);
+        QCOMPARE(shown.list, report.hint); // the wide list is the one shown as pages
+        QCOMPARE(shown.pages > 0, report.hint);
         QVERIFY2(shown.text.contains(QString::fromUtf8(report.text)), report.entry);
         QVERIFY2(shown.text.contains(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ")), report.entry);
         QCOMPARE(shown.size, QSize(TPrintForm::ClientWidth, TPrintForm::ClientHeight));
@@ -186,6 +202,59 @@ void TestPrintForm::savingAsPdfWritesThePages()
     // A folder that is not there gets the reason, not a silent nothing.
     window.ChoosePdfFile = [&](const QString&) { return folder.filePath(QStringLiteral("no/such/x.pdf")); };
     QVERIFY(messageOf([&] { window.SavePdfClick(); }).startsWith(QString::fromUtf8("Το αρχείο PDF")));
+}
+
+void TestPrintForm::detailedListIsLaidOutInWholeRows()
+{
+    declaration::EmployerHeader header;
+    header.YearOfData = "2025";
+    header.CompanyName = "A&B <C>";
+    std::vector<TFixedFormatDataSet::TLine> rows(150);
+    for (size_t n = 0; n < rows.size(); ++n) {
+        std::string line(declaration::RecordWidth, ' ');
+        const std::string surname = n == 7 ? "O'<B>" : "SURNAME" + std::to_string(n);
+        line.replace(static_cast<size_t>(declaration::DetailLayout()[declaration::SurName].offset),
+                     surname.size(), surname);
+        rows[n].Text = line;
+    }
+    const std::array<std::string, 9> edits = {"787911,3", "0", "630329,28", "", "", "", "", "", "9"};
+    auto read = [](const std::string& page) {
+        return ListPages::FromReport(cp1253::toUnicode(page), QDir::tempPath());
+    };
+    std::optional<ListPages> list = read(report::DetailedReport(header, edits, rows));
+    QVERIFY(list);
+    // The other pages are not lists.
+    QVERIFY(!read(report::TotalsReport(header, edits)));
+    QVERIFY(!read(report::FirstPage(header, edits)));
+
+    QCOMPARE(list->Titles().size(), size_t(ListPages::Columns));
+    QCOMPARE(list->Titles()[6].text, QString::fromUtf8("Είδος απο-\nδοχών"));
+    QCOMPARE(list->Rows().size(), rows.size() + 2); // and the spacer and totals rows
+    QCOMPARE(list->Rows()[7][2].text, QStringLiteral("O'<B>"));
+    const auto& totals = list->Rows().back();
+    QCOMPARE(totals.size(), size_t(13));
+    QCOMPARE(totals[1].span, 6);
+    QCOMPARE(totals[1].text, QString::fromUtf8("ΣΥΝΟΛΟ"));
+    QCOMPARE(totals[2].text, QStringLiteral("787911,3"));
+    QCOMPARE(totals[12].text, QStringLiteral("9"));
+    QVERIFY(list->PlainText().contains(QStringLiteral("A&B <C>")));
+
+    // Pages follow one another, each row whole on one page and within it.
+    const QSizeF area(700, 300);
+    list->LayOut(area);
+    QVERIFY(list->PageCount() > 3);
+    size_t next = 0;
+    for (int page = 0; page < list->PageCount(); ++page) {
+        const auto [first, last] = list->PageRows(page);
+        QCOMPARE(first, next);
+        QVERIFY(last > first);
+        qreal height = list->FirstRowTop(page);
+        for (size_t r = first; r < last; ++r)
+            height += list->RowHeight(r);
+        QVERIFY2(height <= area.height(), qPrintable(QString::number(page)));
+        next = last;
+    }
+    QCOMPARE(next, list->Rows().size());
 }
 
 QTEST_MAIN(TestPrintForm)

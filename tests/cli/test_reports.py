@@ -136,6 +136,14 @@ def pdf_repeats_the_column_titles_on_every_page(folder):
     text = "".join(pages)
     assert re.search(r"\b200\s+1200", text) or " 200 " in text, "the last row is printed"
     assert "ΣΥΝΟΛΟ" in pages[-1]
+    # Every row is printed once and whole (never split over two pages), the
+    # report's head stands on the first page only, and every page is numbered.
+    for n in range(1, 201):
+        tax_number = afm("1%07d" % (1000 + n))
+        expect(sum(page.count(tax_number) for page in pages), 1, f"row {n}")
+    expect([("ΣΤΟΙΧΕΙΑ ΦΟΡΕΑ" in page) for page in pages], [True] + [False] * (len(pages) - 1))
+    for number, page in enumerate(pages, 1):
+        assert re.search(rf"\b{number}\s*/\s*{len(pages)}\b", page), f"page {number} unnumbered"
 
     for kind, wanted in (("totals", 1), ("first-page", 1)):
         target = os.path.join(folder, kind + ".pdf")
