@@ -103,8 +103,8 @@ void TPrintForm::LoadReport(const QString& path, const QString& caption, bool la
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         std::optional<ListPages> list = ReportDocument::LoadList(path);
-        const bool isList = list.has_value();
-        m_list->SetList(std::move(list));
+        const bool isList = list.has_value() && list->Rows().size() > m_browserListRows;
+        m_list->SetList(isList ? std::move(list) : std::nullopt);
         if (isList) {
             document->clear();
         } else {

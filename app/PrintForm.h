@@ -32,6 +32,11 @@ public:
     void ShowReport(const QString& path, const QString& caption, bool landscapeHint);
     // The same without showing the window.
     void LoadReport(const QString& path, const QString& caption, bool landscapeHint);
+    // A detailed list of up to this many rows is shown as text in the viewer,
+    // where a screen reader reads it; a longer one as its painted pages,
+    // because laying out tens of thousands of table rows as text takes minutes.
+    static constexpr size_t BrowserListRows = 2000;
+    void SetBrowserListRows(size_t rows) { m_browserListRows = rows; }
 
     // Asks for the printer (the platform's print dialog); replaceable in tests.
     std::function<bool(QPrinter&)> ChoosePrinter;
@@ -46,7 +51,8 @@ private:
 
     QLabel* m_Label1 = nullptr;
     QTextBrowser* m_WebBrowser1 = nullptr;
-    ListView* m_list = nullptr; // the detailed list, shown instead of the viewer
+    ListView* m_list = nullptr; // a long detailed list, shown instead of the viewer
+    size_t m_browserListRows = BrowserListRows;
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_SavePdf = nullptr;
     QString m_path;

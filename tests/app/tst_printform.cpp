@@ -128,8 +128,7 @@ void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
         });
         QCOMPARE(shown.caption, QString::fromUtf8(report.caption));
         QCOMPARE(shown.hint, report.hint);
-        QCOMPARE(shown.list, report.hint); // the wide list is the one shown as pages
-        QCOMPARE(shown.pages > 0, report.hint);
+        QVERIFY(!shown.list); // a short list stays text a screen reader can read
         QVERIFY2(shown.text.contains(QString::fromUtf8(report.text)), report.entry);
         QVERIFY2(shown.text.contains(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ")), report.entry);
         QCOMPARE(shown.size, QSize(TPrintForm::ClientWidth, TPrintForm::ClientHeight));
@@ -138,6 +137,12 @@ void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
     QVERIFY(form.errors.empty());
 
     auto* window = form.findChild<TPrintForm*>();
+    // A list longer than the viewer takes in good time shows as its pages.
+    window->SetBrowserListRows(0);
+    const Shown paged = whileShown([&] { entry("N15")->trigger(); });
+    QVERIFY(paged.list);
+    QVERIFY(paged.pages > 0);
+    QVERIFY(paged.text.contains(QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ")));
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
              QString::fromUtf8(TPrintForm::LandscapeHint));
     auto* print = window->findChild<QPushButton*>(QStringLiteral("Button1"));
