@@ -88,9 +88,6 @@ Workspace::ImportOutcome SheetImport::Run()
         if (!CheckAllRows())
             return Workspace::ImportOutcome::Stopped;
         return StoreAllRows();
-    } catch (const EFileError& e) {
-        // A working file that cannot be written: the person must see why.
-        m_ui.ShowError(e.what());
     } catch (const std::exception&) {
         m_ui.ShowMessage(FailureMessage);
     }
@@ -236,22 +233,31 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
         m_accepted.push_back(record.Text());
         m_work.Modified = true;
     }
-    Commit();
+    const bool upToDate = Commit();
     m_work.Modified = true;
     ShowClosingNote();
-    return Workspace::ImportOutcome::Imported;
+    return upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
 }
 
 // The accepted rows go into the store as if each had been inserted ahead of
-// the one before it, and the totals and the working files follow once.
-void SheetImport::Commit()
+// the one before it, and the totals and the working files follow once. The
+// rows are stored even when the totals cannot be made (an unreadable amount in
+// a row of an opened file) or a working file cannot be written: that is said,
+// with its reason, and the import ends as it would have otherwise.
+bool SheetImport::Commit()
 {
     if (m_accepted.empty())
-        return;
+        return true;
     m_work.FixedFormatDataSet1.InsertAtFront(m_accepted);
     m_accepted.clear();
     m_work.NewRecordPending = true;
-    m_work.RecomputeTotals();
+    try {
+        m_work.RecomputeTotals();
+    } catch (const std::exception& e) {
+        m_ui.ShowError(e.what());
+        return false;
+    }
+    return true;
 }
 
 // The refused row stays in the grid as a row being inserted, ahead of the rows

@@ -34,7 +34,7 @@ private:
     // False, with the first character the code page lacks, when it cannot be.
     bool CellText(int row, int column, std::string& bytes, QChar& bad) const;
     Workspace::ImportOutcome StoreAllRows();
-    void Commit();
+    bool Commit();
     void LeaveRowInInsert(const std::string& record);
     void StopAt(int row, const std::string& what);
     void ShowClosingNote();

@@ -246,6 +246,44 @@ TEST_F(SheetImportTest, ARefusedRowStopsTheImportKeepingTheRowsBeforeItAndStaysI
     EXPECT_FALSE(ws->Importing);
 }
 
+// A stored row that never passed the checks (as an opened file can carry)
+// keeps the totals from being made. The imported rows are in all the same, the
+// person is told why the totals did not follow, and a refused row still stays
+// in insert with the import's own words after it.
+TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWould)
+{
+    ASSERT_TRUE(Store(GoodRow(Afm("01000000"))));
+    Rows().Edit();
+    Rows().FieldByName("Kratiseis").SetAsString("12a");
+    const auto gate = Rows().BeforePost;
+    Rows().BeforePost = nullptr;
+    EXPECT_THROW(Rows().Post(), std::exception);
+    Rows().BeforePost = gate;
+    const std::string unreadable = "error: '12a' is not a valid floating point value";
+
+    ui.Forget();
+    EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ"), GoodSheetRow("1", "ΒΗΤΑ")})),
+              Outcome::Failed);
+    EXPECT_EQ(Column(SurName), (Strings{Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
+    EXPECT_EQ(ui.Said(), (Strings{unreadable, "message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. "
+                                              "Υπάρχουν 1 λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
+    EXPECT_EQ(ws->Label32, "3 Εγγραφές");
+    EXPECT_TRUE(ws->Modified);
+
+    ui.Forget();
+    EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow(Afm("12121212"), "ΓΑΜΜΑ"),
+                                        Set(GoodSheetRow(Afm("13131313"), "ΔΕΛΤΑ"), 14, "1")})),
+              Outcome::Refused);
+    EXPECT_EQ(Column(SurName), (Strings{Cp("ΓΑΜΜΑ"), Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
+    EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
+    EXPECT_EQ(Field(SurName), Cp("ΔΕΛΤΑ"));
+    const Strings said = ui.Said();
+    ASSERT_EQ(said.size(), 4u);
+    EXPECT_EQ(said[2], unreadable);
+    EXPECT_EQ(said[3], kStopped);
+    EXPECT_FALSE(ws->Importing);
+}
+
 TEST_F(SheetImportTest, ABadCellStopsBeforeAnyRowIsImported)
 {
     const SheetRow good = GoodSheetRow(Afm("11111111"));
