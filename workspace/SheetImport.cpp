@@ -117,10 +117,17 @@ bool SheetImport::CheckRow(int row)
     const QString& afm = m_sheet.Cell(row, 0);
     if (!AfmPasses(afm))
         ++m_wrongAfms;
-    // Only the first nine characters are stored, and the row checks read
-    // them as digits: letters there end the import now, before any row is in.
-    if (afm.size() > 9)
-        AfmPasses(afm.left(9));
+    // Only the first nine characters are stored, and the row checks read them
+    // back (without trailing blanks) as digits: letters there end the import
+    // now, before any row is in.
+    if (afm.size() > 9) {
+        std::string stored;
+        QChar bad;
+        CellText(row, 0, stored, bad);
+        ScratchDetailRow record{std::string_view()};
+        record.Set(AFM, stored);
+        CheckAFM(record.Get(AFM));
+    }
 
     const QString& kind = m_sheet.Cell(row, 8);
     if (std::none_of(kIncomeKinds.begin(), kIncomeKinds.end(),

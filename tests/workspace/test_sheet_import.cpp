@@ -207,6 +207,7 @@ TEST(ImportMatchesRowByRow, WhenEveryRowIsStored)
 {
     ExpectSameAsRowByRow({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ ΠΟΛΥ ΜΑΚΡΥ ΕΠΩΝΥΜΟ ΠΕΡΑ ΑΠΟ ΤΟ ΠΛΑΤΟΣ"),
                           Set(Set(GoodSheetRow("1234567890"), 10, "1234,5"), 14, "1034,5"),
+                          GoodSheetRow("12345678  "), // stored as eight digits and a blank
                           Set(GoodSheetRow(Afm("11111111")), 9, "15"), // same number, another kind
                           Set(Set(Set(GoodSheetRow("094014201"), 18, " 12"), 17, "ΥΠ1"), 6, "ΟΔΟΣ–€")});
 }
