@@ -210,6 +210,9 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
         return m_work.m_index.HasPair(afm, typeInc) ||
                importedPairs.count(StoredRowIndex::PairKeyOf(afm, typeInc)) != 0;
     };
+    // Behind a question or a refusal the person sees the rows stored so far
+    // and their totals, as after storing each row on its own.
+    settings.beforeSpeaking = [this] { Commit(); };
 
     m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
     for (int row = 0; row < m_sheet.Rows(); ++row) {
@@ -240,31 +243,31 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
         m_accepted.push_back(record.Text());
         m_work.Modified = true;
     }
-    const bool upToDate = Commit();
+    Commit();
     m_work.Modified = true;
     ShowClosingNote();
-    return upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
+    return m_upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
 }
 
 // The accepted rows go into the store as if each had been inserted ahead of
 // the one before it, and the totals and the working files follow once. The
 // rows are stored even when the totals cannot be made (an unreadable amount in
 // a row of an opened file) or a working file cannot be written: that is said,
-// with its reason, and the import ends as it would have otherwise.
-bool SheetImport::Commit()
+// with its reason (once), and the import ends as it would have otherwise.
+void SheetImport::Commit()
 {
     if (m_accepted.empty())
-        return true;
+        return;
     m_work.FixedFormatDataSet1.InsertAtFront(m_accepted);
     m_accepted.clear();
     m_work.NewRecordPending = true;
     try {
         m_work.RecomputeTotals();
     } catch (const std::exception& e) {
-        m_ui.ShowError(e.what());
-        return false;
+        if (m_upToDate)
+            m_ui.ShowError(e.what());
+        m_upToDate = false;
     }
-    return true;
 }
 
 // The refused row stays in the grid as a row being inserted, ahead of the rows
