@@ -1,5 +1,6 @@
 #include "app/AboutBox.h"
 
+#include "app/ControlNames.h"
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -13,18 +14,11 @@
 
 namespace {
 
-void name(QWidget* widget, const char* objectName, const QString& spoken)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleDescription(QString::fromLatin1(objectName));
-    widget->setAccessibleName(spoken);
-}
-
 } // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
-    name(this, "AboutBox", QString::fromUtf8("Σχετικά"));
+    NameControl(this, "AboutBox", QString::fromUtf8("Σχετικά"));
     setWindowTitle(QString::fromUtf8("Σχετικά"));
     setFixedSize(ClientWidth, ClientHeight);
     // Centred on the screen, wherever the main window has been moved to.
@@ -35,20 +29,20 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     }
 
     auto* panel = new QFrame(this);
-    name(panel, "Panel1", QString::fromUtf8("Σχετικά με την εφαρμογή"));
+    NameControl(panel, "Panel1", QString::fromUtf8("Σχετικά με την εφαρμογή"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
     panel->setGeometry(8, 8, 282, 161);
 
     auto* icon = new QLabel(panel);
-    name(icon, "ProgramIcon", QStringLiteral("Rozaro"));
+    NameControl(icon, "ProgramIcon", QStringLiteral("Rozaro"));
     icon->setPixmap(QPixmap(QStringLiteral(":/icons/rozaro.png"))
                         .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon->setGeometry(8, 8, 32, 32);
 
     const QString product = QString::fromUtf8("Rozaro\n Έκδοση για Εκκαθαριστές\nΔημοσίου");
     auto* productName = new QLabel(product, panel);
-    name(productName, "ProductName", product.simplified());
+    NameControl(productName, "ProductName", product.simplified());
     productName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QFont bold = productName->font();
     bold.setBold(true);
@@ -57,13 +51,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 
     const QString line = QString::fromUtf8("Ηλεκτρονική Υποβολή Οριστικών Δηλώσεων Φόρου Μισθωτών Υπηρεσιών");
     auto* comments = new QLabel(line, panel);
-    name(comments, "Comments", line);
+    NameControl(comments, "Comments", line);
     comments->setAlignment(Qt::AlignCenter);
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 266, 56);
 
     m_OKButton = new QPushButton(QStringLiteral("OK"), this);
-    name(m_OKButton, "OKButton", QStringLiteral("OK"));
+    NameControl(m_OKButton, "OKButton", QStringLiteral("OK"));
     m_OKButton->setGeometry(111, 180, 75, 25);
     m_OKButton->setDefault(true);
     connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,7 +1,8 @@
 #include "app/Form1.h"
 
-#include "app/Find.h"
 #include "app/AboutBox.h"
+#include "app/ControlNames.h"
+#include "app/Find.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
 #include "app/PrintForm.h"
@@ -14,9 +15,9 @@
 #include "grid/MultiLineGrid.h"
 #include "text/Cp1253.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/DesktopShortcut.h"
 #include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
-#include "workspace/DesktopShortcut.h"
 #include "workspace/Reports.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
@@ -45,6 +46,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <map>
 
 using declaration::EmployerHeader;
 
@@ -106,13 +108,6 @@ QString utf8(const char* text)
 // Every control is named three times alike: objectName for the code,
 // accessible description for tools that drive the window, and an accessible
 // name that a screen reader reads aloud.
-void name(QWidget* widget, const char* objectName, const QString& spoken)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleDescription(QString::fromLatin1(objectName));
-    widget->setAccessibleName(spoken);
-}
-
 // The visible text of a label without its line breaks, as it is read aloud.
 QString spoken(const char* caption)
 {
@@ -122,7 +117,7 @@ QString spoken(const char* caption)
 QLabel* titleBar(QWidget* parent, const char* objectName, const char* caption, int top, int height)
 {
     auto* bar = new QLabel(QStringLiteral(" ") + utf8(caption), parent);
-    name(bar, objectName, spoken(caption));
+    NameControl(bar, objectName, spoken(caption));
     bar->setAutoFillBackground(true);
     QPalette palette = bar->palette();
     palette.setColor(QPalette::Window, TitleBarColour);
@@ -140,7 +135,7 @@ QLabel* label(QWidget* parent, const char* objectName, const char* caption, cons
               bool bold = false)
 {
     auto* text = new QLabel(utf8(caption), parent);
-    name(text, objectName, spoken(caption));
+    NameControl(text, objectName, spoken(caption));
     text->setGeometry(where);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     if (bold) {
@@ -251,6 +246,7 @@ void TForm1::FormCreate()
 
     m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
     LayoutStartPanel(OuterSize());
+    CoverWorkArea(true);
 
     m_workspace->LastSaveOk = true;
     m_workspace->Modified = false;
@@ -373,7 +369,7 @@ void TForm1::BuildHeader(QWidget* client)
         auto* edit = new QLineEdit(client);
         caption->setVisible(slot.shown);
         edit->setVisible(slot.shown);
-        name(edit, objectName.c_str(), spoken(slot.caption));
+        NameControl(edit, objectName.c_str(), spoken(slot.caption));
         m_headerEdits[static_cast<size_t>(slot.field)] = edit;
         edit->setMaxLength(slot.maxLength);
         edit->installEventFilter(this);
@@ -411,14 +407,14 @@ void TForm1::BuildHeader(QWidget* client)
 void TForm1::BuildHeaderKind(QWidget* client)
 {
     auto* panel = new QWidget(client);
-    name(panel, "Panel6", utf8("Είδος υπόχρεου"));
+    NameControl(panel, "Panel6", utf8("Είδος υπόχρεου"));
     panel->setGeometry(712, 4, 200, 20);
     m_RadioButton1 = new QRadioButton(utf8("Επωνυμία"), panel);
-    name(m_RadioButton1, "RadioButton1", utf8("Επωνυμία"));
+    NameControl(m_RadioButton1, "RadioButton1", utf8("Επωνυμία"));
     m_RadioButton1->setGeometry(0, 0, 90, 20);
     m_RadioButton1->setChecked(true);
     m_RadioButton2 = new QRadioButton(utf8("Ονοματεπώνυμο"), panel);
-    name(m_RadioButton2, "RadioButton2", utf8("Ονοματεπώνυμο"));
+    NameControl(m_RadioButton2, "RadioButton2", utf8("Ονοματεπώνυμο"));
     m_RadioButton2->setGeometry(90, 0, 110, 20);
     panel->hide();
     connect(m_RadioButton1, &QRadioButton::clicked, this, [this] { HeaderKindClick(false); });
@@ -484,16 +480,34 @@ void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
     }
 }
 
+namespace {
+// Whether `after` holds a character other than a digit that `before` did not
+// already hold (as many times).
+bool BringsInNonDigits(const QString& before, const QString& after)
+{
+    std::map<char16_t, int> held;
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    for (QChar c : before) {
+        if (!isDigit(c)) {
+            ++held[c.unicode()];
+        }
+    }
+    return std::any_of(after.begin(), after.end(),
+                       [&](QChar c) { return !isDigit(c) && --held[c.unicode()] < 0; });
+}
+} // namespace
+
 void TForm1::HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text)
 {
     const auto value = slot.value;
     std::string bytes;
     // A character the declaration file cannot hold would be written as "?"
     // while the field still showed it; a pasted letter in a number field
-    // would pass where a typed one cannot: refuse both as typed.
-    const bool digitsOnly =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
-    if (!cp1253::fromUnicodeChecked(text, bytes) || (slot.digitsOnly && !digitsOnly)) {
+    // would pass where a typed one cannot: refuse both as typed. A number
+    // field read from a file with other characters in it can still be
+    // corrected piece by piece: only a change that brings one in is refused.
+    if (!cp1253::fromUnicodeChecked(text, bytes) ||
+        (slot.digitsOnly && BringsInNonDigits(cp1253::toUnicode(m_workspace->Header.*value), text))) {
         Beep();
         const int cursor = edit->cursorPosition();
         const QScopedValueRollback<bool> showing(m_showingValues, true);
@@ -516,7 +530,7 @@ void TForm1::BuildRecordTools(QWidget* client)
     m_Label32 = label(client, "Label32", " Εγγραφές (Πελάτες)", QRect(8, 178, 226, 21), true);
 
     m_navigator = new QWidget(client);
-    name(m_navigator, "DBNavigator1", utf8("Πλοήγηση στις εγγραφές"));
+    NameControl(m_navigator, "DBNavigator1", utf8("Πλοήγηση στις εγγραφές"));
     struct NavButton
     {
         const char* kind;
@@ -537,7 +551,7 @@ void TForm1::BuildRecordTools(QWidget* client)
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         caption->setWordWrap(true);
         auto* button = new QToolButton(m_navigator);
-        name(button, b.kind, utf8(b.caption));
+        NameControl(button, b.kind, utf8(b.caption));
         button->setToolTip(utf8(b.caption));
         button->setIcon(
             QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(b.icon) + QStringLiteral(".png")));
@@ -549,7 +563,7 @@ void TForm1::BuildRecordTools(QWidget* client)
 
     auto sortButton = [client](const char* objectName, const char* caption, const QRect& where) {
         auto* button = new QPushButton(utf8(caption), client);
-        name(button, objectName, spoken(caption));
+        NameControl(button, objectName, spoken(caption));
         button->setGeometry(where);
         return button;
     };
@@ -596,7 +610,7 @@ void TForm1::BuildGrid(QWidget* client)
                            column.title != nullptr ? utf8(column.title) : QString(), column.width});
     }
     m_grid = new TMultiLineGrid(client);
-    name(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
+    NameControl(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
     m_rowsModel = new TDataSetTableModel(m_workspace->FixedFormatDataSet1, std::move(columns), m_grid);
     m_rowsModel->Run = [this](const std::function<void()>& operation) {
         return RunStoreOperation(operation);
@@ -636,7 +650,7 @@ void TForm1::BuildGrid(QWidget* client)
 void TForm1::BuildIncomeKindBox(QWidget* client)
 {
     m_DBLookupComboBox1 = new QComboBox(client);
-    name(m_DBLookupComboBox1, "DBLookupComboBox1", utf8("Είδος αποδοχών"));
+    NameControl(m_DBLookupComboBox1, "DBLookupComboBox1", utf8("Είδος αποδοχών"));
     auto* list = new QTreeView(m_DBLookupComboBox1);
     list->setRootIsDecorated(false);
     list->setHeaderHidden(true);
@@ -800,7 +814,7 @@ bool TForm1::RunStoreOperation(const std::function<void()>& operation)
 void TForm1::BuildTotals(QWidget* client)
 {
     m_totalsPanel = new QWidget(client);
-    name(m_totalsPanel, "Panel3", utf8("Σύνολα αποδοχών και λοιπών στοιχείων"));
+    NameControl(m_totalsPanel, "Panel3", utf8("Σύνολα αποδοχών και λοιπών στοιχείων"));
     m_totalsBar =
         titleBar(m_totalsPanel, "Panel4", "Σύνολα αποδοχών και λοιπών στοιχείων", 0, HeaderBarHeight);
 
@@ -830,7 +844,7 @@ void TForm1::BuildTotals(QWidget* client)
                                 QRect(left - gap, 17, boxWidth + 2 * gap, 28));
         caption->setAlignment(Qt::AlignCenter);
         auto* edit = new QLineEdit(m_totalsPanel);
-        name(edit, editName.c_str(), spoken(box.caption));
+        NameControl(edit, editName.c_str(), spoken(box.caption));
         edit->setGeometry(left, 47, boxWidth, 21);
         // The totals are the program's to write: the boxes can be read and
         // copied but not changed, and every typed character beeps.
@@ -856,18 +870,18 @@ void TForm1::BuildTotals(QWidget* client)
 void TForm1::BuildStartPanel(QWidget* client)
 {
     m_startPanel = new QWidget(client);
-    name(m_startPanel, "Panel5", utf8("Αρχική οθόνη"));
+    NameControl(m_startPanel, "Panel5", utf8("Αρχική οθόνη"));
     m_startPanel->setAutoFillBackground(true);
 
     m_startPicture = new QLabel(m_startPanel);
-    name(m_startPicture, "Image1", utf8(ApplicationTitle));
+    NameControl(m_startPicture, "Image1", utf8(ApplicationTitle));
     const QPixmap picture(QStringLiteral(":/pictures/start.jpg"));
     m_startPicture->setPixmap(picture);
     m_startPicture->resize(picture.isNull() ? QSize(919, 517) : picture.size());
 
     m_startLine = new QLabel(
         utf8("Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), m_startPanel);
-    name(m_startLine, "Label31", m_startLine->text());
+    NameControl(m_startLine, "Label31", m_startLine->text());
     QFont bold = m_startLine->font();
     bold.setBold(true);
     m_startLine->setFont(bold);
@@ -1297,6 +1311,30 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_N18, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
+    CoverWorkArea(false);
+}
+
+// What the start panel covers cannot be reached with Tab either: the person
+// would be typing into fields out of sight, and leaving the unseen year field
+// would greet them with its message.
+void TForm1::CoverWorkArea(bool covered)
+{
+    if (!covered) {
+        for (const auto& [widget, policy] : m_coveredFocus) {
+            if (widget) {
+                widget->setFocusPolicy(policy);
+            }
+        }
+        m_coveredFocus.clear();
+        return;
+    }
+    for (QWidget* widget : m_client->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus && widget != m_startPanel &&
+            !m_startPanel->isAncestorOf(widget)) {
+            m_coveredFocus.emplace_back(widget, widget->focusPolicy());
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
 }
 
 void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint)

@@ -5,6 +5,7 @@
 #include "workspace/UserInterface.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <array>
 #include <functional>
@@ -136,6 +137,7 @@ private:
     void SetTabOrder();
     void FormCreate();
     void LayoutStartPanel(const QSize& outer);
+    void CoverWorkArea(bool covered);
     void KeepFixedSize();
     void SetCommandEnabled(QAction* action, bool enabled);
     void Wire(QAction* action, std::function<void()> command);
@@ -191,6 +193,8 @@ private:
     QWidget* m_startPanel = nullptr;
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;
+    // Controls under the start panel, with the focus they take once uncovered.
+    std::vector<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_coveredFocus;
     QRadioButton* m_RadioButton1 = nullptr; // header kind: legal entity
     QRadioButton* m_RadioButton2 = nullptr; // header kind: natural person
 

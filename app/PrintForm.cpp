@@ -1,5 +1,6 @@
 #include "app/PrintForm.h"
 
+#include "app/ControlNames.h"
 #include "app/Form1.h"
 #include "printing/ReportDocument.h"
 
@@ -31,13 +32,6 @@ constexpr int BrowserHeight = 568;
 constexpr int ButtonWidth = 145;
 constexpr int ButtonHeight = 65;
 
-void name(QWidget* widget, const char* objectName, const QString& spoken)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleDescription(QString::fromLatin1(objectName));
-    widget->setAccessibleName(spoken);
-}
-
 } // namespace
 
 TPrintForm::TPrintForm(QWidget* parent)
@@ -56,23 +50,23 @@ TPrintForm::TPrintForm(QWidget* parent)
     }
 
     m_Label1 = new QLabel(QString::fromUtf8(LandscapeHint), this);
-    name(m_Label1, "Label1", m_Label1->text().trimmed());
+    NameControl(m_Label1, "Label1", m_Label1->text().trimmed());
     m_Label1->setGeometry(Margin, 6, BrowserWidth, 18);
 
     m_WebBrowser1 = new QTextBrowser(this);
-    name(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Η εκτύπωση"));
+    NameControl(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Η εκτύπωση"));
     m_WebBrowser1->setGeometry((ClientWidth - BrowserWidth) / 2, BrowserTop, BrowserWidth, BrowserHeight);
     m_WebBrowser1->setOpenLinks(false);
 
     const int buttonTop =
         BrowserTop + BrowserHeight + (ClientHeight - BrowserTop - BrowserHeight - ButtonHeight) / 2;
     m_Button1 = new QPushButton(QString::fromUtf8("Εκτύπωση"), this);
-    name(m_Button1, "Button1", m_Button1->text());
+    NameControl(m_Button1, "Button1", m_Button1->text());
     m_Button1->setGeometry((ClientWidth - ButtonWidth) / 2, buttonTop, ButtonWidth, ButtonHeight);
     connect(m_Button1, &QPushButton::clicked, this, &TPrintForm::Button1Click);
 
     m_SavePdf = new QPushButton(QString::fromUtf8("Αποθήκευση ως PDF"), this);
-    name(m_SavePdf, "Button2", m_SavePdf->text());
+    NameControl(m_SavePdf, "Button2", m_SavePdf->text());
     m_SavePdf->setGeometry(m_Button1->geometry().right() + 1 + 2 * Margin, buttonTop, ButtonWidth,
                            ButtonHeight);
     connect(m_SavePdf, &QPushButton::clicked, this, &TPrintForm::SavePdfClick);

@@ -1,5 +1,6 @@
 #include "app/UserManual.h"
 
+#include "app/ControlNames.h"
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -31,20 +32,13 @@ const TopicLink Links[] = {
 constexpr int ViewerWidth = 761;
 constexpr int ViewerHeight = 633;
 
-void name(QWidget* widget, const char* objectName, const QString& spoken)
-{
-    widget->setObjectName(QString::fromLatin1(objectName));
-    widget->setAccessibleDescription(QString::fromLatin1(objectName));
-    widget->setAccessibleName(spoken);
-}
-
 } // namespace
 
 TUserManual::TUserManual(const QString& programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
       m_helpFolder(QDir(programFolder).filePath(QStringLiteral("Help")))
 {
-    name(this, "UserManual", QString::fromUtf8("Οδηγίες εφαρμογής"));
+    NameControl(this, "UserManual", QString::fromUtf8("Οδηγίες εφαρμογής"));
     setWindowTitle(QString::fromUtf8("Οδηγίες εφαρμογής"));
     setFixedSize(ClientWidth, ClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -54,14 +48,14 @@ TUserManual::TUserManual(const QString& programFolder, QWidget* parent)
     }
 
     m_Label1 = new QLabel(QString::fromUtf8("Επιλέξτε θέμα:"), this);
-    name(m_Label1, "Label1", m_Label1->text());
+    NameControl(m_Label1, "Label1", m_Label1->text());
     m_Label1->setGeometry(10, 16, 160, 20);
 
     // The topics act as links: a click or, once focused, Enter or Space opens them.
     int top = 48;
     for (size_t i = 0; i < std::size(Links); ++i) {
         auto* link = new QLabel(QString::fromUtf8(Links[i].caption), this);
-        name(link, Links[i].objectName, link->text());
+        NameControl(link, Links[i].objectName, link->text());
         QFont bold = link->font();
         bold.setBold(true);
         link->setFont(bold);
@@ -80,12 +74,12 @@ TUserManual::TUserManual(const QString& programFolder, QWidget* parent)
     }
 
     m_Button1 = new QPushButton(QString::fromUtf8("Εκτύπωση"), this);
-    name(m_Button1, "Button1", m_Button1->text());
+    NameControl(m_Button1, "Button1", m_Button1->text());
     m_Button1->setGeometry(10, top + 12, 100, 25);
     connect(m_Button1, &QPushButton::clicked, this, &TUserManual::Button1Click);
 
     m_WebBrowser1 = new QTextBrowser(this);
-    name(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Σελίδα οδηγιών"));
+    NameControl(m_WebBrowser1, "WebBrowser1", QString::fromUtf8("Σελίδα οδηγιών"));
     m_WebBrowser1->setGeometry(ClientWidth - ViewerWidth - 2, 2, ViewerWidth, ViewerHeight);
     m_WebBrowser1->setOpenExternalLinks(true);
     m_WebBrowser1->setSearchPaths({m_helpFolder});

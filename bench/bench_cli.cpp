@@ -1,6 +1,7 @@
 // rozaro-cli check on a payroll office's declaration of 100,000 rows, run
 // in-process through the same entry point as the executable.
 //   bench_cli --benchmark_counters_tabular=true
+#include "bench/TaxNumber.h"
 #include "cli/CliCommands.h"
 
 #include "workspace/Helpers.h"
@@ -26,14 +27,6 @@ std::string Cents(long long cents, size_t width)
 {
     const std::string digits = std::to_string(cents);
     return std::string(width - digits.size(), '0') + digits;
-}
-
-// A nine-digit tax number whose last digit is the check digit of the first eight.
-std::string TaxNumber(long long first8)
-{
-    std::string digits = std::to_string(first8);
-    digits.insert(0, 8 - digits.size(), '0');
-    return digits + AfmCheckDigit(digits);
 }
 
 // Every row passes the row checks without a question and the save checks too.

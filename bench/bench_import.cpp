@@ -1,6 +1,8 @@
 // Importing a payroll office's sheet: the most rows a classic workbook sheet
 // holds, from memory, and 100,000 rows of a .csv file read from disk.
 //   bench_import --benchmark_counters_tabular=true
+#include "bench/SilentUi.h"
+#include "bench/TaxNumber.h"
 #include "workspace/Helpers.h"
 #include "workspace/Workspace.h"
 
@@ -17,39 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Answers every question with "Ναι" and the open dialog with the prepared path.
-class SilentUi : public UserInterface
-{
-public:
-    std::string openPath;
-    int messages = 0;
-
-    Answer AskWithCaptions(const std::string&, int, const std::vector<std::string>&) override
-    {
-        return Answer::Yes;
-    }
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowWarning(const std::string&) override { ++messages; }
-    void ShowError(const std::string&) override { ++messages; }
-    void Beep() override {}
-    bool ChooseOpenFile(const std::string&, const std::string&, std::string& path) override
-    {
-        path = openPath;
-        return true;
-    }
-    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&, std::string&) override
-    {
-        return false;
-    }
-};
-
-std::string TaxNumber(long long first8)
-{
-    std::string digits = std::to_string(first8);
-    digits.insert(0, 8 - digits.size(), '0');
-    return digits + AfmCheckDigit(digits);
-}
 
 // The 20 cells of sheet rows that pass every check without a question, as a
 // spreadsheet shows them (decimal comma, no trailing zeros).

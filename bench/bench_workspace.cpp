@@ -1,5 +1,6 @@
 // The declaration commands on a payroll office's declaration of 100,000 rows.
 //   bench_workspace --benchmark_counters_tabular=true
+#include "bench/SilentUi.h"
 #include "bench/TaxNumber.h"
 #include "text/AmountText.h"
 #include "workspace/Helpers.h"
@@ -23,34 +24,6 @@ namespace {
 using namespace declaration;
 
 constexpr int kRows = 100'000;
-
-// Answers every question with "Ναι" and every file dialog with the prepared path.
-class SilentUi : public UserInterface
-{
-public:
-    std::string openPath, savePath;
-    int messages = 0;
-
-    Answer AskWithCaptions(const std::string&, int, const std::vector<std::string>&) override
-    {
-        return Answer::Yes;
-    }
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowWarning(const std::string&) override { ++messages; }
-    void ShowError(const std::string&) override { ++messages; }
-    void Beep() override {}
-    bool ChooseOpenFile(const std::string&, const std::string&, std::string& path) override
-    {
-        path = openPath;
-        return true;
-    }
-    bool ChooseSaveFile(const std::string&, const std::string&, const std::string&,
-                        std::string& path) override
-    {
-        path = savePath;
-        return true;
-    }
-};
 
 std::string Surname(std::mt19937& random)
 {

@@ -151,7 +151,18 @@ ExitStatus CliSession::SaveDeclarationAs(const std::string& path)
     auto outcome = Workspace::SaveOutcome::Failed;
     Guarded([&] { outcome = m_workspace->SaveAs(); });
     m_ui.SetSavePath({});
-    return outcome == Workspace::SaveOutcome::Saved ? ExitOk : ExitRefused;
+    switch (outcome) {
+    case Workspace::SaveOutcome::Saved:
+        return ExitOk;
+    case Workspace::SaveOutcome::Failed:
+        // The declaration passed; the file could not be written.
+        return ExitFailed;
+    case Workspace::SaveOutcome::Refused:
+    case Workspace::SaveOutcome::Cancelled:
+    case Workspace::SaveOutcome::Declined:
+        break;
+    }
+    return ExitRefused;
 }
 
 namespace {

@@ -44,8 +44,8 @@ public:
     ExitStatus CheckOutput(const std::string& path);
 
     // Save as to `path`, with the program's checks and questions. ExitOk when
-    // the file was written; ExitRefused when a check, a question or an error
-    // stopped it.
+    // the file was written; ExitRefused when a check or a question stopped it;
+    // ExitFailed when the file could not be written.
     ExitStatus SaveDeclarationAs(const std::string& path);
 
     // Hands a written report file on: to `out` when `output` is empty, as a

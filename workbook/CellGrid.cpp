@@ -32,7 +32,8 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (u == u'\n' || u == u'\r')
-            throw WorkbookError(QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
+            throw WorkbookError(
+                QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
         if (u < 0x20 || u == 0x7F)
             throw WorkbookError(QString::fromUtf8(message::ControlCharacter)
                                     .arg(CellName(row, column))
@@ -40,11 +41,7 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
                                     .toStdString());
     }
     if (static_cast<int64_t>(m_entries.size()) >= MaxCells)
-        throw WorkbookError(QString::fromUtf8(message::TooLarge)
-                                .arg(std::max(m_rows, row + 1))
-                                .arg(std::max(m_columns, column + 1))
-                                .arg(CellName(std::max(m_rows, row + 1) - 1, std::max(m_columns, column + 1) - 1))
-                                .toStdString());
+        RefuseSize(std::max(m_rows, row + 1), std::max(m_columns, column + 1));
     m_rows = std::max(m_rows, row + 1);
     m_columns = std::max(m_columns, column + 1);
     m_entries.push_back({static_cast<int32_t>(row), static_cast<int32_t>(column), std::move(text)});
@@ -61,16 +58,21 @@ void CellGrid::RefuseError(int64_t row, int64_t column, const QString& errorText
         QString::fromUtf8(message::ErrorCell).arg(CellName(row, column), errorText).toStdString());
 }
 
+void CellGrid::RefuseSize(int64_t rows, int64_t columns)
+{
+    throw WorkbookError(QString::fromUtf8(message::TooLarge)
+                            .arg(rows)
+                            .arg(columns)
+                            .arg(CellName(rows - 1, columns - 1))
+                            .toStdString());
+}
+
 Sheet CellGrid::TakeSheet()
 {
     if (m_entries.empty())
         throw WorkbookError(message::EmptySheet);
     if (m_rows * m_columns > MaxCells)
-        throw WorkbookError(QString::fromUtf8(message::TooLarge)
-                                .arg(m_rows)
-                                .arg(m_columns)
-                                .arg(CellName(m_rows - 1, m_columns - 1))
-                                .toStdString());
+        RefuseSize(m_rows, m_columns);
     Sheet sheet;
     sheet.SetColumns(static_cast<int>(m_columns));
     std::vector<QString>& cells = sheet.Cells();

@@ -28,6 +28,9 @@ public:
     // A cell whose value is an error (#DIV/0!, #N/A ...): it has no text.
     [[noreturn]] static void RefuseError(int64_t row, int64_t column, const QString& errorText);
 
+    // A block of `rows` by `columns` is too large to read.
+    [[noreturn]] static void RefuseSize(int64_t rows, int64_t columns);
+
     // The block; an empty first sheet is refused.
     Sheet TakeSheet();
 

@@ -8,24 +8,25 @@ inline constexpr const char* CannotOpen = "Δεν ήταν δυνατό να α�
 inline constexpr const char* FileTooLarge = "Το αρχείο «%1» είναι πολύ μεγάλο για βιβλίο εργασίας.";
 inline constexpr const char* NotAWorkbook =
     "Το αρχείο «%1» δεν είναι βιβλίο εργασίας (.xls, .xlsx, .ods ή .csv) ή είναι κατεστραμμένο.";
-inline constexpr const char* NotXls = "Το αρχείο δεν είναι βιβλίο εργασίας Excel 97-2003 (.xls) ή είναι κατεστραμμένο.";
-inline constexpr const char* OldXls =
-    "Το βιβλίο εργασίας είναι γραμμένο σε πολύ παλιά μορφή του Excel. Αποθηκεύστε το ως .xls (Excel 97-2003) ή .xlsx "
-    "και δοκιμάστε ξανά.";
+inline constexpr const char* NotXls =
+    "Το αρχείο δεν είναι βιβλίο εργασίας Excel 97-2003 (.xls) ή είναι κατεστραμμένο.";
+inline constexpr const char* OldXls = "Το βιβλίο εργασίας είναι γραμμένο σε πολύ παλιά μορφή του Excel. "
+                                      "Αποθηκεύστε το ως .xls (Excel 97-2003) ή .xlsx "
+                                      "και δοκιμάστε ξανά.";
 inline constexpr const char* Damaged = "Το βιβλίο εργασίας είναι κατεστραμμένο ή ελλιπές: %1.";
-inline constexpr const char* Encrypted =
-    "Το βιβλίο εργασίας προστατεύεται με κωδικό πρόσβασης. Αφαιρέστε τον κωδικό, αποθηκεύστε το και δοκιμάστε ξανά.";
+inline constexpr const char* Encrypted = "Το βιβλίο εργασίας προστατεύεται με κωδικό πρόσβασης. Αφαιρέστε "
+                                         "τον κωδικό, αποθηκεύστε το και δοκιμάστε ξανά.";
 inline constexpr const char* NotXlsx = "Το αρχείο δεν είναι βιβλίο εργασίας .xlsx ή είναι κατεστραμμένο.";
 inline constexpr const char* NotOds = "Το αρχείο δεν είναι υπολογιστικό φύλλο .ods ή είναι κατεστραμμένο.";
 inline constexpr const char* NoWorksheet = "Το βιβλίο εργασίας δεν έχει φύλλο εργασίας.";
 inline constexpr const char* EmptySheet = "Το πρώτο φύλλο του βιβλίου εργασίας δεν έχει στοιχεία.";
-inline constexpr const char* TooLarge =
-    "Το πρώτο φύλλο του βιβλίου εργασίας είναι πολύ μεγάλο για εισαγωγή (%1 γραμμές επί %2 στήλες, από το A1 ως το "
-    "%3).";
+inline constexpr const char* TooLarge = "Το πρώτο φύλλο του βιβλίου εργασίας είναι πολύ μεγάλο για εισαγωγή "
+                                        "(%1 γραμμές επί %2 στήλες, από το A1 ως το "
+                                        "%3).";
 inline constexpr const char* OutOfMemory = "Το βιβλίο εργασίας είναι πολύ μεγάλο για να διαβαστεί.";
-inline constexpr const char* LineBreak =
-    "Το κελί %1 του πρώτου φύλλου έχει κείμενο σε περισσότερες από μία γραμμές. Κάθε στοιχείο της δήλωσης γράφεται σε "
-    "μία γραμμή: διορθώστε το κελί και δοκιμάστε ξανά.";
+inline constexpr const char* LineBreak = "Το κελί %1 του πρώτου φύλλου έχει κείμενο σε περισσότερες από μία "
+                                         "γραμμές. Κάθε στοιχείο της δήλωσης γράφεται σε "
+                                         "μία γραμμή: διορθώστε το κελί και δοκιμάστε ξανά.";
 inline constexpr const char* ControlCharacter =
     "Το κελί %1 του πρώτου φύλλου έχει χαρακτήρα ελέγχου (κωδικός %2) που δεν μπορεί να γραφτεί στη δήλωση. "
     "Διορθώστε το κελί και δοκιμάστε ξανά.";

@@ -1,13 +1,13 @@
-// The .xlsx and .ods readers: liborcus parses the package and hands every cell
+// The .xlsx reader: liborcus parses the package and hands every cell
 // of every sheet to the import interfaces below, which keep the values of the
 // first sheet as texts and let the rest go by. Formula cells give the result
 // saved with them.
 #include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
 #include "workbook/WorkbookData.h"
+#include "workbook/ZipPackage.h"
 
 #include <QDate>
-#include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 
@@ -76,7 +76,9 @@ private:
 
 // The first sheet. Text cells refer to the shared strings, which a package
 // may store after its sheets, so they are looked up once everything is read.
-class FirstSheet : public iface::import_sheet, private iface::import_formula, private iface::import_array_formula
+class FirstSheet : public iface::import_sheet,
+                   private iface::import_formula,
+                   private iface::import_array_formula
 {
 public:
     explicit FirstSheet(CellGrid& grid) : m_grid(grid) {}
@@ -142,7 +144,10 @@ private:
     }
     void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
     void set_shared_formula_index(size_t) override {}
-    void set_result_string(std::string_view value) override { Put(m_formulaRow, m_formulaColumn, Utf8(value)); }
+    void set_result_string(std::string_view value) override
+    {
+        Put(m_formulaRow, m_formulaColumn, Utf8(value));
+    }
     void set_result_value(double value) override { set_value(m_formulaRow, m_formulaColumn, value); }
     void set_result_bool(bool value) override { set_bool(m_formulaRow, m_formulaColumn, value); }
     void set_result_empty() override { Put(m_formulaRow, m_formulaColumn, QString()); }
@@ -150,7 +155,10 @@ private:
 
     // import_array_formula: each cell of the range gets its own result.
     void set_range(const orcus::spreadsheet::range_t&) override {}
-    void set_result_string(row_t row, col_t col, std::string_view value) override { Put(row, col, Utf8(value)); }
+    void set_result_string(row_t row, col_t col, std::string_view value) override
+    {
+        Put(row, col, Utf8(value));
+    }
     void set_result_value(row_t row, col_t col, double value) override { set_value(row, col, value); }
     void set_result_bool(row_t row, col_t col, bool value) override { set_bool(row, col, value); }
     void set_result_empty(row_t row, col_t col) override { Put(row, col, QString()); }
@@ -189,7 +197,10 @@ class GlobalSettings : public iface::import_global_settings
 {
 public:
     void set_origin_date(int, int, int) override {}
-    void set_default_formula_grammar(orcus::spreadsheet::formula_grammar_t grammar) override { m_grammar = grammar; }
+    void set_default_formula_grammar(orcus::spreadsheet::formula_grammar_t grammar) override
+    {
+        m_grammar = grammar;
+    }
     orcus::spreadsheet::formula_grammar_t get_default_formula_grammar() const override { return m_grammar; }
     void set_character_set(orcus::character_set_t) override {}
 
@@ -248,7 +259,8 @@ class Factory : public iface::import_factory
 public:
     iface::import_global_settings* get_global_settings() override { return &m_settings; }
     iface::import_shared_strings* get_shared_strings() override { return &m_strings; }
-    iface::import_reference_resolver* get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override
+    iface::import_reference_resolver*
+    get_reference_resolver(orcus::spreadsheet::formula_ref_context_t) override
     {
         return &m_resolver;
     }
@@ -277,10 +289,12 @@ public:
     }
     void finalize() override {}
 
-    Sheet TakeSheet()
+    // `notThisKind` for a package without a single sheet: no spreadsheet
+    // program writes one, so it is some other kind of zip archive.
+    Sheet TakeSheet(const char* notThisKind)
     {
         if (m_sheets == 0)
-            throw WorkbookError(message::NoWorksheet);
+            throw WorkbookError(notThisKind);
         m_first.PutStrings(m_strings);
         return m_grid.TakeSheet();
     }
@@ -296,36 +310,21 @@ private:
     int m_sheets = 0;
 };
 
-template <typename Filter>
-Sheet ReadPackage(std::string_view data, const char* notThisKind)
-{
-    Factory factory;
-    try {
-        Filter filter(&factory);
-        filter.read_stream(data);
-    } catch (const WorkbookError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw WorkbookError(message::OutOfMemory);
-    } catch (const std::exception&) {
-        // The parsers say what went wrong in their own terms (a zip entry
-        // missing, an XML syntax error): to the person the file is simply not
-        // a readable workbook of this kind.
-        throw WorkbookError(notThisKind);
-    }
-    return factory.TakeSheet();
-}
-
 } // namespace
 
 Sheet ReadXlsxData(std::string_view data)
 {
-    return ReadPackage<orcus::orcus_xlsx>(data, message::NotXlsx);
-}
-
-Sheet ReadOdsData(std::string_view data)
-{
-    return ReadPackage<orcus::orcus_ods>(data, message::NotOds);
+    ZipPackage(data, message::NotXlsx).CheckXmlMembers();
+    Factory factory;
+    // The parser says what went wrong in its own terms (a member missing, a
+    // reference it cannot follow): to the person the file is simply not a
+    // readable .xlsx workbook.
+    GuardZipErrors(message::NotXlsx, [&] {
+        orcus::orcus_xlsx filter(&factory);
+        filter.read_stream(data);
+        return 0;
+    });
+    return factory.TakeSheet(message::NotXlsx);
 }
 
 } // namespace workbook

@@ -12,19 +12,12 @@ Sheet ReadFirstSheet(const QString& path)
 {
     const QByteArray bytes = ReadWholeFile(path);
     const std::string_view data(bytes.constData(), static_cast<size_t>(bytes.size()));
-    switch (DetectFormat(data)) {
-    case Format::Xls:
-        return ReadXlsData(data);
-    case Format::Xlsx:
-        return ReadXlsxData(data);
-    case Format::Ods:
-        return ReadOdsData(data);
-    case Format::Unknown:
-        break;
-    }
+    if (std::optional<Sheet> sheet = ReadByContent(data))
+        return std::move(*sheet);
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         return ReadCsv(path);
-    throw WorkbookError(QString::fromUtf8(message::NotAWorkbook).arg(QFileInfo(path).fileName()).toStdString());
+    throw WorkbookError(
+        QString::fromUtf8(message::NotAWorkbook).arg(QFileInfo(path).fileName()).toStdString());
 }
 
 } // namespace workbook

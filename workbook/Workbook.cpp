@@ -38,7 +38,7 @@ Format DetectFormat(std::string_view data)
     if (data.starts_with(zipEntry)) {
         // An OpenDocument package stores its media type uncompressed as its
         // first member, so that it can be recognised from the first bytes.
-        if (data.substr(30, 8) == "mimetype" &&
+        if (data.size() >= 84 && data.substr(30, 8) == "mimetype" &&
             data.substr(38, 46) == "application/vnd.oasis.opendocument.spreadsheet")
             return Format::Ods;
         return Format::Xlsx;
@@ -46,16 +46,34 @@ Format DetectFormat(std::string_view data)
     return Format::Unknown;
 }
 
+std::optional<Sheet> ReadByContent(std::string_view data)
+{
+    switch (DetectFormat(data)) {
+    case Format::Xls:
+        return ReadXlsData(data);
+    case Format::Xlsx:
+        return ReadXlsxData(data);
+    case Format::Ods:
+        return ReadOdsData(data);
+    case Format::Unknown:
+        break;
+    }
+    return std::nullopt;
+}
+
 QByteArray ReadWholeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     if (file.size() > MaxFileSize)
-        throw WorkbookError(QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw WorkbookError(QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     return bytes;
 }
 

@@ -253,17 +253,23 @@ struct GObjectDeleter
 {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
-template <typename T>
-using GPtr = std::unique_ptr<T, GObjectDeleter>;
+template <typename T> using GPtr = std::unique_ptr<T, GObjectDeleter>;
 
 // The workbook stream of the compound file.
 std::vector<uint8_t> WorkbookStream(std::string_view data)
 {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { gsf_init(); });
+    std::call_once(initialised, [] {
+        gsf_init();
+        // A damaged file makes the library complain on the console; the
+        // person hears of it through the error the reader raises.
+        g_log_set_handler(
+            "libgsf:msole", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL),
+            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    });
 
-    GPtr<GsfInput> input(
-        gsf_input_memory_new(reinterpret_cast<const guint8*>(data.data()), static_cast<gsf_off_t>(data.size()), FALSE));
+    GPtr<GsfInput> input(gsf_input_memory_new(reinterpret_cast<const guint8*>(data.data()),
+                                              static_cast<gsf_off_t>(data.size()), FALSE));
     GError* error = nullptr;
     GPtr<GsfInfile> file(gsf_infile_msole_new(input.get(), &error));
     if (error)
@@ -537,6 +543,11 @@ Sheet ReadXlsData(std::string_view data)
 {
     const std::vector<uint8_t> stream = WorkbookStream(data);
     return XlsReader(Bytes(stream.data(), stream.size())).Read();
+}
+
+Sheet ReadXlsStream(std::string_view stream)
+{
+    return XlsReader(Bytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size())).Read();
 }
 
 } // namespace workbook

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void leavingAWrongYearOrTaxNumberKeepsTheFocusThere();
     void menuEntriesAreNotHinderedByAWrongField();
     void headerKindSwitchesTheNameLayout();
+    void startPanelKeepsTheCoveredFieldsOutOfReach();
 };
 
 void TestHeader::numberFieldsTakeDigitsAndEveryKeyMarksTheChange()
@@ -141,6 +142,26 @@ void TestHeader::pastedTextPassesTheFieldsFilter()
     pasteKey(name);
     QCOMPARE(name->text(), QStringLiteral("10563"));
     QVERIFY(ws.Modified);
+
+    // A postcode read from a file with other characters in it is corrected
+    // key by key; only bringing in another one is refused.
+    ws.Header.TK = "1 5X";
+    form.Refresh();
+    tk->setFocus();
+    tk->setCursorPosition(2);
+    form.beeps = 0;
+    QTest::keyClick(tk, Qt::Key_Backspace);
+    QCOMPARE(ws.Header.TK, std::string("15X"));
+    QTest::keyClick(tk, Qt::Key_End);
+    QTest::keyClick(tk, Qt::Key_Backspace);
+    QCOMPARE(ws.Header.TK, std::string("15"));
+    QCOMPARE(form.beeps, 0);
+    ws.Header.TK = "1X";
+    form.Refresh();
+    tk->selectAll();
+    tk->insert(QStringLiteral("Y"));
+    QCOMPARE(tk->text(), QStringLiteral("1X"));
+    QCOMPARE(form.beeps, 1);
 }
 
 void TestHeader::leavingAWrongYearOrTaxNumberKeepsTheFocusThere()
@@ -247,6 +268,35 @@ void TestHeader::headerKindSwitchesTheNameLayout()
     QVERIFY(entity->isChecked());
     QVERIFY(!nameFieldsShown());
     QVERIFY(!ws.Modified);
+}
+
+void TestHeader::startPanelKeepsTheCoveredFieldsOutOfReach()
+{
+    ProgramFolder folder;
+    RecordingForm form(folder.path());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // Tab in the start state reaches nothing under the panel, so the unseen
+    // year field is neither typed into nor left with its message.
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(&form, Qt::Key_Tab);
+        QTest::keyClick(&form, Qt::Key_1);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused == nullptr || !qobject_cast<QLineEdit*>(focused));
+    QVERIFY(form.messages.empty());
+    QVERIFY(!form.workspace().Modified);
+
+    // Once uncovered, the fields take the focus by keyboard again.
+    form.answers = {UserInterface::Answer::Yes};
+    form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
+    QLineEdit* year = form.findChild<QLineEdit*>(QStringLiteral("YearOfData"));
+    QTRY_COMPARE(QApplication::focusWidget(), year);
+    year->setText(QString::number(QDate::currentDate().year()));
+    QTest::keyClick(year, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), form.findChild<QWidget*>(QStringLiteral("AFM")));
+    QVERIFY(form.messages.empty());
 }
 
 QTEST_MAIN(TestHeader)

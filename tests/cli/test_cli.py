@@ -446,6 +446,14 @@ def unreadable_and_unwritable_files_exit_2(folder):
     expect(status, 2, "output folder missing")
     if not messages(err):
         raise AssertionError("no message for an unwritable output")
+    # A name that leads into a folder that does not exist: the write itself
+    # fails after the declaration passed its checks.
+    dangling = os.path.join(folder, "dangling.txt")
+    os.symlink(os.path.join(folder, "gone", "out.txt"), dangling)
+    status, _, err = run("resave", source, dangling)
+    expect(status, 2, "write that fails")
+    if not messages(err) or os.path.exists(os.path.join(folder, "gone")):
+        raise AssertionError(f"failed write: {err!r}")
 
     # Totals that cannot be written out are no success either.
     if os.path.exists("/dev/full"):

@@ -47,6 +47,14 @@ try:
             # The payroll saved with the password "rozaro", as a payroll office protects it.
             doc.storeToURL(here + "password.xls", props(FilterName=XLS, Password="rozaro"))
         doc.close(True)
+    # A long sheet from a semicolon-separated UTF-8 source: its shared strings
+    # run over many records of the .xls file.
+    csv_filter = props(Hidden=True, FilterName="Text - txt - csv (StarCalc)", FilterOptions="59,34,76,1,,1033")
+    doc = desktop.loadComponentFromURL(here + "many-rows.csv", "_blank", 0, csv_filter)
+    doc.calculateAll()
+    for ending, filter_name in [("xls", XLS), ("xlsx", XLSX), ("ods", ODS)]:
+        doc.storeToURL(here + "many-rows." + ending, props(FilterName=filter_name))
+    doc.close(True)
     try:
         desktop.terminate()
     except Exception:
