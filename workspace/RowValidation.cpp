@@ -62,6 +62,8 @@ void RowValidation::Run()
 
 void RowValidation::Refuse(const std::string& message)
 {
+    if (m_settings.beforeSpeaking)
+        m_settings.beforeSpeaking();
     m_ui.Beep();
     m_ui.ShowMessage(message);
     m_rowAccepted = false;
@@ -70,6 +72,8 @@ void RowValidation::Refuse(const std::string& message)
 
 void RowValidation::Ask(const char* question)
 {
+    if (m_settings.beforeSpeaking)
+        m_settings.beforeSpeaking();
     m_ui.Beep();
     // Only an explicit "Όχι" refuses; closing the question counts as yes.
     if (m_ui.AskWithCaptions(question, UserInterface::YesButton | UserInterface::NoButton, {"Ναι", "Όχι"}) ==

@@ -22,6 +22,9 @@ public:
         bool newRow = false;     // only a new row is checked against the stored ones
         // Whether a stored row has this AFM (both compared trimmed at both ends) and exactly this TypeInc.
         std::function<bool(const std::string& afm, const std::string& typeInc)> isStoredPair;
+        // Runs before each refusal or question, so that what the person sees
+        // behind it is up to date.
+        std::function<void()> beforeSpeaking;
     };
 
     RowValidation(UserInterface& ui, DetailRow& row, bool& rowAccepted, Settings settings);

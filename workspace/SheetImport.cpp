@@ -88,9 +88,6 @@ Workspace::ImportOutcome SheetImport::Run()
         if (!CheckAllRows())
             return Workspace::ImportOutcome::Stopped;
         return StoreAllRows();
-    } catch (const EFileError& e) {
-        // A working file that cannot be written: the person must see why.
-        m_ui.ShowError(e.what());
     } catch (const std::exception&) {
         m_ui.ShowMessage(FailureMessage);
     }
@@ -120,10 +117,17 @@ bool SheetImport::CheckRow(int row)
     const QString& afm = m_sheet.Cell(row, 0);
     if (!AfmPasses(afm))
         ++m_wrongAfms;
-    // Only the first nine characters are stored, and the row checks read
-    // them as digits: letters there end the import now, before any row is in.
-    if (afm.size() > 9)
-        AfmPasses(afm.left(9));
+    // Only the first nine characters are stored, and the row checks read them
+    // back (without trailing blanks) as digits: letters there end the import
+    // now, before any row is in.
+    if (afm.size() > 9) {
+        std::string stored;
+        QChar bad;
+        CellText(row, 0, stored, bad);
+        ScratchDetailRow record{std::string_view()};
+        record.Set(AFM, stored);
+        CheckAFM(record.Get(AFM));
+    }
 
     const QString& kind = m_sheet.Cell(row, 8);
     if (std::none_of(kIncomeKinds.begin(), kIncomeKinds.end(),
@@ -206,6 +210,9 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
         return m_work.m_index.HasPair(afm, typeInc) ||
                importedPairs.count(StoredRowIndex::PairKeyOf(afm, typeInc)) != 0;
     };
+    // Behind a question or a refusal the person sees the rows stored so far
+    // and their totals, as after storing each row on its own.
+    settings.beforeSpeaking = [this] { Commit(); };
 
     m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
     for (int row = 0; row < m_sheet.Rows(); ++row) {
@@ -239,11 +246,14 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
     Commit();
     m_work.Modified = true;
     ShowClosingNote();
-    return Workspace::ImportOutcome::Imported;
+    return m_upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
 }
 
 // The accepted rows go into the store as if each had been inserted ahead of
-// the one before it, and the totals and the working files follow once.
+// the one before it, and the totals and the working files follow once. The
+// rows are stored even when the totals cannot be made (an unreadable amount in
+// a row of an opened file) or a working file cannot be written: that is said,
+// with its reason (once), and the import ends as it would have otherwise.
 void SheetImport::Commit()
 {
     if (m_accepted.empty())
@@ -251,7 +261,13 @@ void SheetImport::Commit()
     m_work.FixedFormatDataSet1.InsertAtFront(m_accepted);
     m_accepted.clear();
     m_work.NewRecordPending = true;
-    m_work.RecomputeTotals();
+    try {
+        m_work.RecomputeTotals();
+    } catch (const std::exception& e) {
+        if (m_upToDate)
+            m_ui.ShowError(e.what());
+        m_upToDate = false;
+    }
 }
 
 // The refused row stays in the grid as a row being inserted, ahead of the rows

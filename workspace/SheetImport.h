@@ -43,6 +43,8 @@ private:
     UserInterface& m_ui;
     const workbook::Sheet& m_sheet;
     int m_wrongAfms = 0;
+    // False once the totals or the working files could not follow the rows.
+    bool m_upToDate = true;
     // Records accepted by the row checks and not yet in the store, in sheet order.
     std::vector<std::string> m_accepted;
 };

@@ -105,10 +105,30 @@ TEST_F(SheetImportTest, ImportsEveryRowInReverseAheadOfTheRowsThereAndCountsWron
 
 // The import stores many rows at once; what it leaves must be what storing
 // them one by one through the grid's insert-and-store cycle leaves.
+// Notes what the person sees behind each question and message.
+struct WatchingUi : ScriptedUi
+{
+    std::function<std::string()> view;
+    Strings seen;
+    Answer AskWithCaptions(const std::string& message, int buttons,
+                           const std::vector<std::string>& captions) override
+    {
+        if (view)
+            seen.push_back(view());
+        return ScriptedUi::AskWithCaptions(message, buttons, captions);
+    }
+    void ShowMessage(const std::string& m) override
+    {
+        if (view)
+            seen.push_back(view());
+        ScriptedUi::ShowMessage(m);
+    }
+};
+
 struct Declaration
 {
     QTemporaryDir dir;
-    ScriptedUi ui;
+    WatchingUi ui;
     std::unique_ptr<Workspace> work;
 
     explicit Declaration(const std::string& typeList)
@@ -133,6 +153,10 @@ struct Declaration
         }
         work->Importing = false;
         ui.Forget();
+        ui.view = [this] {
+            return std::to_string(work->FixedFormatDataSet1.Lines().size()) + " " + work->Label32 + " " +
+                   work->Edits[0];
+        };
     }
     std::string WorkFile(const char* name) const
     {
@@ -196,9 +220,13 @@ void ExpectSameAsRowByRow(const std::vector<SheetRow>& sheetRows,
     EXPECT_EQ(imported.WorkFile("record21"), stored.WorkFile("record21"));
     // The person hears the same, apart from the import's own closing words.
     Strings said = imported.ui.Said();
-    if (!said.empty() && (said.back() == kStopped || said.back().find("ολοκληρώθηκε") != std::string::npos))
+    Strings seen = imported.ui.seen;
+    if (!said.empty() && (said.back() == kStopped || said.back().find("ολοκληρώθηκε") != std::string::npos)) {
         said.pop_back();
+        seen.pop_back();
+    }
     EXPECT_EQ(said, stored.ui.Said());
+    EXPECT_EQ(seen, stored.ui.seen);
     imported.ui.ExpectScriptUsed();
     stored.ui.ExpectScriptUsed();
 }
@@ -207,6 +235,7 @@ TEST(ImportMatchesRowByRow, WhenEveryRowIsStored)
 {
     ExpectSameAsRowByRow({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ ΠΟΛΥ ΜΑΚΡΥ ΕΠΩΝΥΜΟ ΠΕΡΑ ΑΠΟ ΤΟ ΠΛΑΤΟΣ"),
                           Set(Set(GoodSheetRow("1234567890"), 10, "1234,5"), 14, "1034,5"),
+                          GoodSheetRow("12345678  "), // stored as eight digits and a blank
                           Set(GoodSheetRow(Afm("11111111")), 9, "15"), // same number, another kind
                           Set(Set(Set(GoodSheetRow("094014201"), 18, " 12"), 17, "ΥΠ1"), 6, "ΟΔΟΣ–€")});
 }
@@ -224,6 +253,11 @@ TEST(ImportMatchesRowByRow, WhenARowIsRefusedOrItsQuestionAnsweredNo)
     ExpectSameAsRowByRow({Set(GoodSheetRow(Afm("66666666")), 15, "10"),
                           Set(GoodSheetRow(Afm("67676767")), 15, "10"), GoodSheetRow(Afm("68686868"))},
                          {UserInterface::Answer::Yes, UserInterface::Answer::No});
+    // Two questions answered "Ναι" split the rows shown so far into three runs.
+    ExpectSameAsRowByRow({GoodSheetRow(Afm("71717171")), Set(GoodSheetRow(Afm("72727272")), 15, "10"),
+                          GoodSheetRow(Afm("73737373")), Set(GoodSheetRow(Afm("74747474")), 15, "10"),
+                          GoodSheetRow(Afm("75757575"))},
+                         {UserInterface::Answer::Yes, UserInterface::Answer::Yes});
 }
 
 TEST_F(SheetImportTest, ARefusedRowStopsTheImportKeepingTheRowsBeforeItAndStaysInInsert)
@@ -243,6 +277,44 @@ TEST_F(SheetImportTest, ARefusedRowStopsTheImportKeepingTheRowsBeforeItAndStaysI
     EXPECT_EQ(said[0], "beep");
     EXPECT_EQ(said[2], kStopped);
     EXPECT_EQ(ws->Edits[0], "2000");
+    EXPECT_FALSE(ws->Importing);
+}
+
+// A stored row that never passed the checks (as an opened file can carry)
+// keeps the totals from being made. The imported rows are in all the same, the
+// person is told why the totals did not follow, and a refused row still stays
+// in insert with the import's own words after it.
+TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWould)
+{
+    ASSERT_TRUE(Store(GoodRow(Afm("01000000"))));
+    Rows().Edit();
+    Rows().FieldByName("Kratiseis").SetAsString("12a");
+    const auto gate = Rows().BeforePost;
+    Rows().BeforePost = nullptr;
+    EXPECT_THROW(Rows().Post(), std::exception);
+    Rows().BeforePost = gate;
+    const std::string unreadable = "error: '12a' is not a valid floating point value";
+
+    ui.Forget();
+    EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ"), GoodSheetRow("1", "ΒΗΤΑ")})),
+              Outcome::Failed);
+    EXPECT_EQ(Column(SurName), (Strings{Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
+    EXPECT_EQ(ui.Said(), (Strings{unreadable, "message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. "
+                                              "Υπάρχουν 1 λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
+    EXPECT_EQ(ws->Label32, "3 Εγγραφές");
+    EXPECT_TRUE(ws->Modified);
+
+    ui.Forget();
+    EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow(Afm("12121212"), "ΓΑΜΜΑ"),
+                                        Set(GoodSheetRow(Afm("13131313"), "ΔΕΛΤΑ"), 14, "1")})),
+              Outcome::Refused);
+    EXPECT_EQ(Column(SurName), (Strings{Cp("ΓΑΜΜΑ"), Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
+    EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
+    EXPECT_EQ(Field(SurName), Cp("ΔΕΛΤΑ"));
+    const Strings said = ui.Said();
+    ASSERT_EQ(said.size(), 4u);
+    EXPECT_EQ(said[0], unreadable);
+    EXPECT_EQ(said[3], kStopped);
     EXPECT_FALSE(ws->Importing);
 }
 
