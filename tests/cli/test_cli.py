@@ -6,28 +6,8 @@ Usage: python3 test_cli.py BIN_DIR
 import datetime
 import os
 import subprocess
-import sys
-import tempfile
-import traceback
 
-BIN_DIR = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "bin")
-CLI = os.path.join(BIN_DIR, "rozaro-cli")
-
-RESULTS = {"passed": 0, "failed": 0}
-
-
-def case(fn):
-    """Runs one group of checks in a fresh folder and counts it."""
-    with tempfile.TemporaryDirectory() as folder:
-        try:
-            fn(folder)
-            RESULTS["passed"] += 1
-            print(f"ok   {fn.__name__}")
-        except Exception:  # noqa: BLE001 - report and go on with the other cases
-            RESULTS["failed"] += 1
-            print(f"FAIL {fn.__name__}")
-            traceback.print_exc(file=sys.stdout)
-    return fn
+from clitest import CLI, case, expect, finish, read, write
 
 
 # --- building declaration files ---------------------------------------------
@@ -105,18 +85,6 @@ def declaration(rows, header=None):
     return b"".join(line + b"\r\n" for line in lines)
 
 
-def write(folder, name, data):
-    path = os.path.join(folder, name)
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
 def run(*args, cwd=None):
     done = subprocess.run([CLI, *args], capture_output=True, cwd=cwd, timeout=120)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
@@ -126,11 +94,6 @@ def messages(stderr):
     # A missing income-type list beside the executable is reported at start;
     # it is not what these cases are about.
     return [line for line in stderr.splitlines() if "typeofinc" not in line]
-
-
-def expect(actual, wanted, what=""):
-    if actual != wanted:
-        raise AssertionError(f"{what}\n  wanted: {wanted!r}\n  actual: {actual!r}")
 
 
 def detail_afms(path):
@@ -531,5 +494,4 @@ def import_that_stops_writes_nothing(folder):
     expect(os.path.exists(target), False, "no file written")
 
 
-print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
-sys.exit(1 if RESULTS["failed"] else 0)
+finish()

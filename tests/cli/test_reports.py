@@ -8,18 +8,8 @@ import os
 import re
 import shutil
 import subprocess
-import sys
-import tempfile
-import traceback
 
-BIN_DIR = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "bin")
-CLI = os.path.join(BIN_DIR, "rozaro-cli")
-CASES = []
-
-
-def case(fn):
-    CASES.append(fn)
-    return fn
+from clitest import CLI, case, expect, finish, write
 
 
 # --- a declaration of any size -------------------------------------------------
@@ -72,13 +62,6 @@ def declaration(rows, company="ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ"):
     return b"".join(line + b"\r\n" for line in lines)
 
 
-def write(folder, name, data):
-    path = os.path.join(folder, name)
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
-
-
 def run(*args):
     env = {k: v for k, v in os.environ.items() if k not in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY")}
     done = subprocess.run([CLI, *args], capture_output=True, timeout=300, env=env)
@@ -90,11 +73,6 @@ def pdf_pages(path):
     done = subprocess.run(["pdftotext", "-layout", path, "-"], capture_output=True, check=True)
     pages = done.stdout.decode("utf-8").split("\f")
     return pages[:-1] if pages and not pages[-1].strip() else pages
-
-
-def expect(actual, wanted, what=""):
-    if actual != wanted:
-        raise AssertionError(f"{what}\n  wanted: {wanted!r}\n  actual: {actual!r}")
 
 
 # --- the cases ---------------------------------------------------------------------
@@ -164,21 +142,4 @@ def failures_write_nothing_and_say_why(folder):
     expect(status, 2)
 
 
-def main():
-    results = {"passed": 0, "failed": 0}
-    for fn in CASES:
-        with tempfile.TemporaryDirectory() as folder:
-            try:
-                fn(folder)
-                results["passed"] += 1
-                print(f"ok   {fn.__name__}")
-            except Exception:  # noqa: BLE001 - report and go on with the other cases
-                results["failed"] += 1
-                print(f"FAIL {fn.__name__}")
-                traceback.print_exc(file=sys.stdout)
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 1 if results["failed"] else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+finish()

@@ -8,29 +8,11 @@ import os
 import random
 import struct
 import subprocess
-import sys
-import tempfile
 import time
-import traceback
 import zipfile
 import zlib
 
-BIN_DIR = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "bin")
-CLI = os.path.join(BIN_DIR, "rozaro-cli")
-RESULTS = {"passed": 0, "failed": 0}
-
-
-def case(fn):
-    with tempfile.TemporaryDirectory() as folder:
-        try:
-            fn(folder)
-            RESULTS["passed"] += 1
-            print(f"ok   {fn.__name__}")
-        except Exception:  # noqa: BLE001 - report and go on with the other cases
-            RESULTS["failed"] += 1
-            print(f"FAIL {fn.__name__}")
-            traceback.print_exc(file=sys.stdout)
-    return fn
+from clitest import BIN_DIR, CLI, case, finish
 
 
 def cli(*args):
@@ -146,5 +128,4 @@ def failures_leave_no_archive_and_say_why(folder):
 
 
 if __name__ == "__main__":
-    print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
-    sys.exit(1 if RESULTS["failed"] else 0)
+    finish()
