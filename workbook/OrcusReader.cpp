@@ -141,17 +141,39 @@ private:
     {
         m_formulaRow = row;
         m_formulaColumn = col;
+        m_formulaResult = false;
     }
     void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
     void set_shared_formula_index(size_t) override {}
     void set_result_string(std::string_view value) override
     {
+        m_formulaResult = true;
         Put(m_formulaRow, m_formulaColumn, Utf8(value));
     }
-    void set_result_value(double value) override { set_value(m_formulaRow, m_formulaColumn, value); }
-    void set_result_bool(bool value) override { set_bool(m_formulaRow, m_formulaColumn, value); }
-    void set_result_empty() override { Put(m_formulaRow, m_formulaColumn, QString()); }
-    void commit() override {}
+    void set_result_value(double value) override
+    {
+        m_formulaResult = true;
+        set_value(m_formulaRow, m_formulaColumn, value);
+    }
+    void set_result_bool(bool value) override
+    {
+        m_formulaResult = true;
+        set_bool(m_formulaRow, m_formulaColumn, value);
+    }
+    void set_result_empty() override
+    {
+        m_formulaResult = true;
+        Put(m_formulaRow, m_formulaColumn, QString());
+    }
+    // A formula cell that comes without a result holds an error (#DIV/0!
+    // ...), which the parser passes over, or was never calculated: either way
+    // it has no value to read.
+    void commit() override
+    {
+        if (!m_formulaResult)
+            CellGrid::RefuseError(m_formulaRow, m_formulaColumn,
+                                  QStringLiteral("χωρίς αποθηκευμένο αποτέλεσμα"));
+    }
 
     // import_array_formula: each cell of the range gets its own result.
     void set_range(const orcus::spreadsheet::range_t&) override {}
@@ -173,15 +195,34 @@ private:
     std::vector<StringCell> m_stringCells;
     row_t m_formulaRow = 0;
     col_t m_formulaColumn = 0;
+    bool m_formulaResult = false;
     row_t m_lastRow = -1;
     col_t m_lastColumn = -1;
     QString m_lastText;
 };
 
-// Every sheet after the first: its cells are not wanted.
-class IgnoredSheet : public iface::import_sheet
+// Every sheet after the first: its cells, formulas included, are not wanted.
+class IgnoredSheet : public iface::import_sheet,
+                     private iface::import_formula,
+                     private iface::import_array_formula
 {
 public:
+    iface::import_formula* get_formula() override { return this; }
+    iface::import_array_formula* get_array_formula() override { return this; }
+    void set_position(row_t, col_t) override {}
+    void set_formula(orcus::spreadsheet::formula_grammar_t, std::string_view) override {}
+    void set_shared_formula_index(size_t) override {}
+    void set_result_string(std::string_view) override {}
+    void set_result_value(double) override {}
+    void set_result_bool(bool) override {}
+    void set_result_empty() override {}
+    void commit() override {}
+    void set_range(const orcus::spreadsheet::range_t&) override {}
+    void set_result_string(row_t, col_t, std::string_view) override {}
+    void set_result_value(row_t, col_t, double) override {}
+    void set_result_bool(row_t, col_t, bool) override {}
+    void set_result_empty(row_t, col_t) override {}
+
     void set_auto(row_t, col_t, std::string_view) override {}
     void set_string(row_t, col_t, orcus::spreadsheet::string_id_t) override {}
     void set_value(row_t, col_t, double) override {}
