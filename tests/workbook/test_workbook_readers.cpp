@@ -383,3 +383,13 @@ TEST(WorkbookReaders, OdsContentOfEveryKind)
     EXPECT_NE(ErrorOf([&] { return ReadOdsContent(View(content.left(content.size() / 2))); }).find(".ods"),
               std::string::npos);
 }
+
+// A column formatted as text carries a default cell style; it once stopped
+// the whole program inside the reader. Tax numbers keep their leading zeros.
+TEST(WorkbookReaders, TextFormattedColumnKeepsItsTexts)
+{
+    const QStringList rows = RowsOf(ReadOds(DataPath("text-column.ods")));
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].startsWith(QStringLiteral("090000045|ΠΑΠΑΔΟΠΟΥΛΟΣ|"))) << rows[0].toStdString();
+    EXPECT_TRUE(rows[2].startsWith(QStringLiteral("000000000|"))) << rows[2].toStdString();
+}
