@@ -1,6 +1,7 @@
 // Importing a payroll office's sheet: the most rows a classic workbook sheet
 // holds, from memory, and 100,000 rows of a .csv file read from disk.
 //   bench_import --benchmark_counters_tabular=true
+#include "bench/ProgramFolder.h"
 #include "bench/SilentUi.h"
 #include "bench/TaxNumber.h"
 #include "workspace/Helpers.h"
@@ -82,11 +83,7 @@ struct Office
 
     Office()
     {
-        QDir(dir.path()).mkdir(QStringLiteral("Addon"));
-        QFile list(dir.filePath(QStringLiteral("Addon/typeofinc.txt")));
-        list.open(QIODevice::WriteOnly);
-        list.write("10 wages\r\n11 pensions\r\n");
-        list.close();
+        PrepareProgramFolder(dir.path());
         ws = std::make_unique<Workspace>(ui, dir.path().toStdString());
         ws->Start();
         ws->StartNewDeclaration();

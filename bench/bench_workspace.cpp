@@ -1,5 +1,6 @@
 // The declaration commands on a payroll office's declaration of 100,000 rows.
 //   bench_workspace --benchmark_counters_tabular=true
+#include "bench/ProgramFolder.h"
 #include "bench/SilentUi.h"
 #include "bench/TaxNumber.h"
 #include "text/AmountText.h"
@@ -70,11 +71,7 @@ struct Office
 
     Office()
     {
-        QDir(dir.path()).mkdir(QStringLiteral("Addon"));
-        QFile list(dir.filePath(QStringLiteral("Addon/typeofinc.txt")));
-        list.open(QIODevice::WriteOnly);
-        list.write("10 wages\r\n11 pensions\r\n");
-        list.close();
+        PrepareProgramFolder(dir.path());
         ws = std::make_unique<Workspace>(ui, dir.path().toStdString());
         ws->Start();
         ws->New();
