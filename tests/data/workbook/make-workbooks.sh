@@ -85,3 +85,11 @@ with zipfile.ZipFile("payroll.xlsx") as src, zipfile.ZipFile("missing-string.xls
 with zipfile.ZipFile("not-a-workbook.zip", "w", zipfile.ZIP_DEFLATED) as out:
     out.writestr("readme.txt", "Ένα απλό συμπιεσμένο αρχείο.\n")
 PY
+
+# The same sheets from every independent writer, and the packages made by hand
+# (see writers/make_writers.py for what each needs). SheetJS comes from the npm
+# registry into a folder of its own, never into the repository.
+node_folder=$(mktemp -d)
+trap 'rm -rf "$profile" "$node_folder"' EXIT
+npm install --silent --no-save --prefix "$node_folder" xlsx@0.18.5
+NODE_PATH="$node_folder/node_modules" /usr/bin/python3 writers/make_writers.py
