@@ -107,29 +107,6 @@ def settle(outcomes):
         raise AssertionError("\n  ".join([f"{len(problems)} of {len(outcomes)} files:"] + problems))
 
 
-@case
-def every_writer_gives_the_declaration_of_the_sheet(folder):
-    target = os.path.join(folder, "out.txt")
-    outcomes = []
-    for sheet in IMPORTED:
-        wanted = wanted_declaration(sheet)
-        files = sorted(f for f in os.listdir(os.path.join(WRITERS, sheet)) if not f.startswith("odfpy-no-value"))
-        expect(len(files) >= 13, True, f"{sheet}: a file of every writer and format")
-        for name in files:
-            status, _, err = run("import", os.path.join(WRITERS, sheet, name), target, *HEADER_OPTIONS)
-            fault = None
-            if status != 0:
-                fault = f"exit {status}: {' / '.join(messages(err))[:200]}"
-            else:
-                try:
-                    same_except_date(read(target), wanted, name)
-                except AssertionError as e:
-                    fault = "declaration differs: " + str(e).splitlines()[0]
-                os.remove(target)
-            outcomes.append((f"{sheet}/{name}", fault))
-    settle(outcomes)
-
-
 def names_cell(line, cell):
     return re.search(r"(?<![A-Za-z0-9])" + cell + r"(?![0-9])", line) is not None
 
@@ -184,6 +161,33 @@ REFUSALS = [
     # A letter the declaration's code page does not have, from every writer and in .csv.
     *[(f"foreign-letter/{writer}", "C5", refused_at_row_and_column) for writer in EVERY_WRITER + ["rows.csv"]],
 ]
+
+
+REFUSED_FILES = {name for name, _, _ in REFUSALS}
+
+
+@case
+def every_writer_gives_the_declaration_of_the_sheet(folder):
+    target = os.path.join(folder, "out.txt")
+    outcomes = []
+    for sheet in IMPORTED:
+        wanted = wanted_declaration(sheet)
+        # Formulas never calculated cannot give the declaration: they are among the refusals.
+        files = sorted(f for f in os.listdir(os.path.join(WRITERS, sheet)) if f"{sheet}/{f}" not in REFUSED_FILES)
+        expect(len(files) >= 11, True, f"{sheet}: a file of every writer and format")
+        for name in files:
+            status, _, err = run("import", os.path.join(WRITERS, sheet, name), target, *HEADER_OPTIONS)
+            fault = None
+            if status != 0:
+                fault = f"exit {status}: {' / '.join(messages(err))[:200]}"
+            else:
+                try:
+                    same_except_date(read(target), wanted, name)
+                except AssertionError as e:
+                    fault = "declaration differs: " + str(e).splitlines()[0]
+                os.remove(target)
+            outcomes.append((f"{sheet}/{name}", fault))
+    settle(outcomes)
 
 
 @case

@@ -114,8 +114,6 @@ def detail_rows(rows):
 
 
 def replaced(rows, ref, content):
-    column = "".join(ch for ch in ref if ch.isalpha())
-    r = int(ref[len(column):]) - 1
     return [[(cell_ref, content if cell_ref == ref else old) for cell_ref, old in row] for row in rows]
 
 

@@ -18,7 +18,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 import cases
 import handmade
@@ -210,30 +209,9 @@ def write_gnumeric(case, source):
 def write_libreoffice(sources):
     """LibreOffice opens each odfpy file, recalculates it and saves it in its three formats."""
     import uno
-    from com.sun.star.beans import PropertyValue
+    from office import office_desktop, props
 
-    def props(**values):
-        result = []
-        for name, value in values.items():
-            p = PropertyValue()
-            p.Name, p.Value = name, value
-            result.append(p)
-        return tuple(result)
-
-    profile = tempfile.mkdtemp()
-    pipe = "rozaro_writers_%d" % os.getpid()
-    office = subprocess.Popen(["soffice", "--headless", "--norestore", "--invisible",
-                               "-env:UserInstallation=file://" + profile, "--accept=pipe,name=%s;urp;" % pipe])
-    try:
-        local = uno.getComponentContext()
-        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-        for _ in range(150):
-            try:
-                context = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
-                break
-            except Exception:
-                time.sleep(0.2)
-        desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
+    with office_desktop() as desktop:
         for case, source in sources:
             doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(source), "_blank", 0, props(Hidden=True))
             doc.calculateAll()
@@ -241,16 +219,6 @@ def write_libreoffice(sources):
                 doc.storeToURL(uno.systemPathToFileUrl(target(case, "libreoffice." + ending)),
                                props(FilterName=filter_name))
             doc.close(True)
-        try:
-            desktop.terminate()
-        except Exception:
-            pass
-    finally:
-        try:
-            office.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            office.kill()
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def write_csv(case):
