@@ -94,7 +94,7 @@ def settle(outcomes):
         if fault and not known:
             problems.append(f"{name}: {fault}")
         elif known and not fault:
-            problems.append(f"{name}: now read correctly ({known}); take it off KNOWN_FAULTS")
+            problems.append(f"{name}: now handled correctly ({known}); take it off its list")
         elif known:
             print(f"     known fault {name}: {known} -- {fault[:90]}")
     if problems:
