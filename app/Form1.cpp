@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ControlNames.h"
+#include "app/DetailGridColumns.h"
 #include "app/Find.h"
 #include "app/Form2.h"
 #include "app/MenuEntryAccessible.h"
@@ -604,11 +605,7 @@ void TForm1::N18Click()
 
 void TForm1::BuildGrid(QWidget* client)
 {
-    std::vector<TGridColumn> columns;
-    for (const gridcolumns::Column& column : gridcolumns::Columns()) {
-        columns.push_back({declaration::DetailLayout()[column.field].name,
-                           column.title != nullptr ? utf8(column.title) : QString(), column.width});
-    }
+    std::vector<TGridColumn> columns = DetailGridColumns();
     m_grid = new TMultiLineGrid(client);
     NameControl(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
     m_rowsModel = new TDataSetTableModel(m_workspace->FixedFormatDataSet1, std::move(columns), m_grid);
