@@ -99,12 +99,6 @@ void TForm1::FormCreate()
     LayoutStartPanel(OuterSize());
     CoverWorkArea(true);
 
-    m_workspace->LastSaveOk = true;
-    m_workspace->Modified = false;
-    m_workspace->RowAccepted = true;
-    m_workspace->NewRecordPending = false;
-    m_workspace->Importing = false;
-
     m_wheelFilter = new WheelKeyFilter(this);
     qApp->installEventFilter(m_wheelFilter);
 
@@ -214,7 +208,7 @@ void TForm1::HeaderKindClick(bool naturalPerson)
 {
     m_workspace->Header.NaturalPerson = naturalPerson;
     ShowHeaderKind(naturalPerson);
-    m_workspace->Modified = true;
+    m_workspace->SetModified(true);
 }
 
 void TForm1::Button1Click()

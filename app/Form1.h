@@ -74,6 +74,9 @@ public:
     // Opens the address with the desktop's browser; false when none could start.
     static bool OpenUrlInBrowser(const QString& address);
     TUserManual& UserManual() { return *m_userManual; }
+    // The income-kind box took the keyboard from the grid; the Tab that
+    // leaves it moves the grid on once released.
+    bool LookupEntered() const { return m_lookupEntered; }
 
     // The file dialog's filter for a declaration's file pattern.
     static QString DialogFilter(const std::string& filter);
@@ -170,6 +173,7 @@ private:
     bool m_closed = false;
     bool m_showingValues = false;  // header fields are being filled by the program
     bool m_focusByProgram = false; // the program, not the person, moves the focus
+    bool m_lookupEntered = false;
     QSize m_normalSize;
     int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built

@@ -27,7 +27,7 @@ bool TForm1::HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key)
         key.key() == Qt::Key_Delete) {
         return false;
     }
-    m_workspace->Modified = true;
+    m_workspace->SetModified(true);
     if (!slot.digitsOnly) {
         return false;
     }
@@ -95,7 +95,7 @@ void TForm1::HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString
     // Any change the person makes counts as unsaved, also one made without
     // typing a character (Delete, cut, paste), so closing never drops it
     // without asking.
-    m_workspace->Modified = true;
+    m_workspace->SetModified(true);
 }
 
 void TForm1::DBGrid1KeyPress(QChar& key)
@@ -138,8 +138,8 @@ void TForm1::dbGrid1KeyUp(QKeyEvent* key)
 {
     // Tab out of the income-kind box lands back in the grid on the same
     // cell; its release moves the grid on to the gross pay.
-    if (key->key() == Qt::Key_Tab && m_workspace->LookupEntered) {
-        m_workspace->LookupEntered = false;
+    if (key->key() == Qt::Key_Tab && m_lookupEntered) {
+        m_lookupEntered = false;
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
         QCoreApplication::sendEvent(m_grid, &tab);
     }
@@ -147,7 +147,7 @@ void TForm1::dbGrid1KeyUp(QKeyEvent* key)
 
 void TForm1::DBLookupComboBox1Enter()
 {
-    m_workspace->LookupEntered = true;
+    m_lookupEntered = true;
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

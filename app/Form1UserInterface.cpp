@@ -259,10 +259,12 @@ void TForm1::Refresh()
         (m_workspace->Header.NaturalPerson ? m_RadioButton2 : m_RadioButton1)->setChecked(true);
         ShowHeaderKind(m_workspace->Header.NaturalPerson);
     }
+    const Totals& totals = m_workspace->CurrentTotals();
+    const Totals::Boxes edits = totals.Edits();
     for (size_t i = 0; i < m_edits.size(); ++i) {
-        m_edits[i]->setText(QString::fromStdString(m_workspace->Edits[i]));
+        m_edits[i]->setText(QString::fromStdString(edits[i]));
     }
-    m_Label32->setText(QString::fromStdString(m_workspace->Label32));
+    m_Label32->setText(QString::fromStdString(totals.Label32()));
     // A screen reader reads the count shown, not the caption the label had.
     m_Label32->setAccessibleName(m_Label32->text().simplified());
 }

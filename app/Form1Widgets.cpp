@@ -269,7 +269,7 @@ void TForm1::BuildTotals(QWidget* client)
             }
             Beep();
             const QScopedValueRollback<bool> showing(m_showingValues, true);
-            edit->setText(QString::fromStdString(m_workspace->Edits[index]));
+            edit->setText(QString::fromStdString(m_workspace->CurrentTotals().Edits()[index]));
         });
         m_edits[index] = edit;
         left += boxWidth + gap;
