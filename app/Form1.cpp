@@ -149,18 +149,7 @@ void TForm1::BuildMenus()
     bar->setAccessibleDescription(QStringLiteral("MainMenu1"));
     bar->setAccessibleName(utf8("Κύριο μενού"));
 
-    auto menu = [bar](const char* objectName, const char* caption) {
-        QMenu* m = bar->addMenu(utf8(caption));
-        m->setObjectName(QString::fromLatin1(objectName));
-        m->menuAction()->setObjectName(QString::fromLatin1(objectName));
-        m->menuAction()->setProperty(MenuEntryAccessible::DescriptionProperty,
-                                     QString::fromLatin1(objectName));
-        m->setAccessibleName(utf8(caption));
-        m->setAccessibleDescription(QString::fromLatin1(objectName));
-        return m;
-    };
-
-    m_File1 = menu("File1", "Αρχείο");
+    m_File1 = AddMenu("File1", "Αρχείο");
     m_New1 = AddEntry(m_File1, "New1", "Νέο", "new");
     m_Open1 = AddEntry(m_File1, "Open1", "Άνοιγμα", "open");
     m_Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -169,14 +158,9 @@ void TForm1::BuildMenus()
     m_File1->addSeparator();
     m_Exit1 = AddEntry(m_File1, "Exit1", "Έξοδος");
 
-    m_N14 = menu("N14", "Εκτύπωση");
-    QAction* firstPage = AddEntry(m_N14, "N110", "Εκτύπωση 1ης Σελίδας", "firstpage");
-    firstPage->setVisible(false);
-    QAction* detailed = AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
-    m_N14->addSeparator();
-    QAction* totals = AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
+    BuildPrintMenu();
 
-    m_Tools1 = menu("Tools1", "Εργαλεία");
+    m_Tools1 = AddMenu("Tools1", "Εργαλεία");
     m_N18 = AddEntry(m_Tools1, "N18", "Εύρεση...", "find");
     m_N18->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     m_Tools1->addSeparator();
@@ -188,7 +172,7 @@ void TForm1::BuildMenus()
     m_Tools1->addSeparator();
     Wire(AddEntry(m_Tools1, "e1", "Σύνδεση με εξυπηρετητή Razeve", "portal"), [this] { e1Click(); });
 
-    m_Help1 = menu("Help1", "Βοήθεια");
+    m_Help1 = AddMenu("Help1", "Βοήθεια");
     Wire(AddEntry(m_Help1, "N13", "Οδηγίες εφαρμογής", "manual"), [this] { N13Click(); });
     m_Help1->addSeparator();
     Wire(AddEntry(m_Help1, "N12", "Σχετικά...", "about"), [this] { N12Click(); });
@@ -199,6 +183,28 @@ void TForm1::BuildMenus()
     Wire(m_N18, [this] { N18Click(); });
     Wire(m_Excel1, [this] { m_workspace->ImportFromWorkbook(); });
     Wire(m_Exit1, [this] { close(); });
+}
+
+QMenu* TForm1::AddMenu(const char* objectName, const char* caption)
+{
+    QMenu* menu = menuBar()->addMenu(utf8(caption));
+    menu->setObjectName(QString::fromLatin1(objectName));
+    menu->menuAction()->setObjectName(QString::fromLatin1(objectName));
+    menu->menuAction()->setProperty(MenuEntryAccessible::DescriptionProperty,
+                                    QString::fromLatin1(objectName));
+    menu->setAccessibleName(utf8(caption));
+    menu->setAccessibleDescription(QString::fromLatin1(objectName));
+    return menu;
+}
+
+void TForm1::BuildPrintMenu()
+{
+    m_N14 = AddMenu("N14", "Εκτύπωση");
+    QAction* firstPage = AddEntry(m_N14, "N110", "Εκτύπωση 1ης Σελίδας", "firstpage");
+    firstPage->setVisible(false);
+    QAction* detailed = AddEntry(m_N14, "N15", "Αναλυτικές Αμοιβές", "detailreport");
+    m_N14->addSeparator();
+    QAction* totals = AddEntry(m_N14, "N20", "Εκτύπωση Συνόλων", "totalsreport");
     Wire(firstPage, [this] { Reports(*m_workspace).PrintFirstPage(); });
     Wire(detailed, [this] { Reports(*m_workspace).PrintDetailed(); });
     Wire(totals, [this] { Reports(*m_workspace).PrintTotals(); });

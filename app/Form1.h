@@ -132,6 +132,8 @@ private:
     void N18Click();
     QString ChooseFile(QFileDialog& dialog);
     void BuildMenus();
+    QMenu* AddMenu(const char* objectName, const char* caption);
+    void BuildPrintMenu();
     void BuildHeader(QWidget* client);
     void BuildRecordTools(QWidget* client);
     void BuildGrid(QWidget* client);

@@ -10,7 +10,9 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <string>
 
@@ -65,6 +67,39 @@ constexpr int TotalsFromBottom = 138;
 constexpr int GridWidthMargin = 10;
 constexpr int StartPictureTop = 50;
 constexpr int StartLineBelowPicture = 100;
+// The start picture's size, should the picture be missing.
+constexpr QSize StartPictureSize(919, 517);
+
+// The employer header's other controls (its fields stand in HeaderSlots).
+inline const QColor AddressLabelColour(192, 192, 192);
+constexpr QRect AddressLabelRect(8, 84, 96, 32);
+constexpr QRect MandatoryNoteRect(712, 56, 200, 21);
+constexpr QRect HeaderKindRect(712, 4, 200, 20);
+constexpr QRect LegalEntityButtonRect(0, 0, 90, 20);
+constexpr QRect NaturalPersonButtonRect(90, 0, 110, 20);
+
+// Between the detail bar and the grid: the row label, the navigator's
+// captioned buttons side by side, and the two sort buttons.
+constexpr QRect Label32Rect(8, 178, 226, 21);
+constexpr QPoint NavigatorPosition(244, 148);
+constexpr int NavigatorHeight = 60;
+constexpr int NavSlotWidth = 84; // one button with its caption
+constexpr int NavCaptionGap = 4; // between one caption and the next
+constexpr int NavCaptionHeight = 30;
+constexpr int NavButtonInset = 8; // from the left of its slot
+constexpr int NavButtonTop = 33;
+constexpr int NavButtonWidth = NavSlotWidth - 20;
+constexpr int NavButtonHeight = 25;
+constexpr QRect AlphabeticSortRect(764, 156, 110, 44);
+constexpr QRect AfmSortRect(884, 156, 110, 44);
+
+// The totals panel: nine boxes in a row under their captions.
+constexpr int TotalBoxWidth = 97;
+constexpr int TotalBoxGap = 13;
+constexpr int TotalCaptionTop = 17;
+constexpr int TotalCaptionHeight = 28;
+constexpr int TotalBoxTop = 47;
+constexpr int TotalBoxHeight = 21;
 
 QString utf8(const char* text);
 QString spoken(const char* caption);

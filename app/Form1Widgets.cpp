@@ -122,15 +122,14 @@ void TForm1::BuildHeader(QWidget* client)
     // Leaving the year or the tax number checks it, however the focus goes.
     connect(qApp, &QApplication::focusChanged, this, &TForm1::HeaderFocusChanged);
 
-    QLabel* address = label(client, "LabelAddress", "Διεύθυνση\nΥπηρεσίας:", QRect(8, 84, 96, 32), true);
+    QLabel* address = label(client, "LabelAddress", "Διεύθυνση\nΥπηρεσίας:", AddressLabelRect, true);
     address->setAutoFillBackground(true);
     QPalette silver = address->palette();
-    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    silver.setColor(QPalette::Window, AddressLabelColour);
     address->setPalette(silver);
     address->setAlignment(Qt::AlignCenter);
 
-    QLabel* mandatory =
-        label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", QRect(712, 56, 200, 21), true);
+    QLabel* mandatory = label(client, "LabelMandatory", "(*) Υποχρεωτικά Στοιχεία", MandatoryNoteRect, true);
     mandatory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     BuildHeaderKind(client);
@@ -143,14 +142,14 @@ void TForm1::BuildHeaderKind(QWidget* client)
 {
     auto* panel = new QWidget(client);
     NameControl(panel, "Panel6", utf8("Είδος υπόχρεου"));
-    panel->setGeometry(712, 4, 200, 20);
+    panel->setGeometry(HeaderKindRect);
     m_RadioButton1 = new QRadioButton(utf8("Επωνυμία"), panel);
     NameControl(m_RadioButton1, "RadioButton1", utf8("Επωνυμία"));
-    m_RadioButton1->setGeometry(0, 0, 90, 20);
+    m_RadioButton1->setGeometry(LegalEntityButtonRect);
     m_RadioButton1->setChecked(true);
     m_RadioButton2 = new QRadioButton(utf8("Ονοματεπώνυμο"), panel);
     NameControl(m_RadioButton2, "RadioButton2", utf8("Ονοματεπώνυμο"));
-    m_RadioButton2->setGeometry(90, 0, 110, 20);
+    m_RadioButton2->setGeometry(NaturalPersonButtonRect);
     panel->hide();
     connect(m_RadioButton1, &QRadioButton::clicked, this, [this] { HeaderKindClick(false); });
     connect(m_RadioButton2, &QRadioButton::clicked, this, [this] { HeaderKindClick(true); });
@@ -173,7 +172,7 @@ void TForm1::BuildRecordTools(QWidget* client)
     m_detailBar = titleBar(client, "Panel2", "Αναλυτικές αμοιβές Μισθωτού ή Συνταξιούχου", DetailBarTop,
                            DetailBarHeight);
 
-    m_Label32 = label(client, "Label32", " Εγγραφές (Πελάτες)", QRect(8, 178, 226, 21), true);
+    m_Label32 = label(client, "Label32", " Εγγραφές (Πελάτες)", Label32Rect, true);
 
     m_navigator = new QWidget(client);
     NameControl(m_navigator, "DBNavigator1", utf8("Πλοήγηση στις εγγραφές"));
@@ -188,12 +187,11 @@ void TForm1::BuildRecordTools(QWidget* client)
         {"nbInsert", "Εισαγωγή Εγγραφής", "navinsert"}, {"nbDelete", "Διαγραφή Εγγραφής", "navdelete"},
         {"nbPost", "Αποθήκευση Αλλαγών", "navpost"},    {"nbCancel", "Ακύρωση Αλλαγών", "navcancel"},
     };
-    constexpr int slot = 84;
     int left = 0;
     std::array<QAbstractButton*, TDBNavigator::ButtonCount> navButtons{};
     for (const NavButton& b : buttons) {
         QLabel* caption = label(m_navigator, (std::string("Label") + b.kind).c_str(), b.caption,
-                                QRect(left, 0, slot - 4, 30));
+                                QRect(left, 0, NavSlotWidth - NavCaptionGap, NavCaptionHeight));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         caption->setWordWrap(true);
         auto* button = new QToolButton(m_navigator);
@@ -201,11 +199,11 @@ void TForm1::BuildRecordTools(QWidget* client)
         button->setToolTip(utf8(b.caption));
         button->setIcon(
             QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(b.icon) + QStringLiteral(".png")));
-        button->setGeometry(left + 8, 33, slot - 20, 25);
+        button->setGeometry(left + NavButtonInset, NavButtonTop, NavButtonWidth, NavButtonHeight);
         navButtons[static_cast<size_t>(&b - buttons)] = button;
-        left += slot;
+        left += NavSlotWidth;
     }
-    m_navigator->setGeometry(244, 148, left, 60);
+    m_navigator->setGeometry(QRect(NavigatorPosition, QSize(left, NavigatorHeight)));
 
     auto sortButton = [client](const char* objectName, const char* caption, const QRect& where) {
         auto* button = new QPushButton(utf8(caption), client);
@@ -215,9 +213,9 @@ void TForm1::BuildRecordTools(QWidget* client)
     };
     m_navButtons = navButtons;
 
-    m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", QRect(764, 156, 110, 44));
+    m_Button2 = sortButton("Button2", "Αλφαβητική\nΤαξινόμηση", AlphabeticSortRect);
     m_Button2->setToolTip(utf8("Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
-    m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", QRect(884, 156, 110, 44));
+    m_Button1 = sortButton("Button1", "Ταξινόμηση\nανά ΑΦΜ", AfmSortRect);
     connect(m_Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(m_Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
 }
@@ -246,17 +244,16 @@ void TForm1::BuildTotals(QWidget* client)
         {8, "Σύνολο ΟΓΑ Φόρου\nπου Παρακρατήθηκε"},
         {9, "Σύνολο ΟΓΑ Φόρου\nπου Αναλογεί"},
     };
-    constexpr int boxWidth = 97;
-    constexpr int gap = 13;
-    int left = gap;
+    int left = TotalBoxGap;
     for (const TotalBox& box : boxes) {
         const std::string editName = "Edit" + std::to_string(box.edit);
-        QLabel* caption = label(m_totalsPanel, ("Label" + editName).c_str(), box.caption,
-                                QRect(left - gap, 17, boxWidth + 2 * gap, 28));
+        QLabel* caption = label(
+            m_totalsPanel, ("Label" + editName).c_str(), box.caption,
+            QRect(left - TotalBoxGap, TotalCaptionTop, TotalBoxWidth + 2 * TotalBoxGap, TotalCaptionHeight));
         caption->setAlignment(Qt::AlignCenter);
         auto* edit = new QLineEdit(m_totalsPanel);
         NameControl(edit, editName.c_str(), spoken(box.caption));
-        edit->setGeometry(left, 47, boxWidth, 21);
+        edit->setGeometry(left, TotalBoxTop, TotalBoxWidth, TotalBoxHeight);
         // The totals are the program's to write: the boxes can be read and
         // copied but not changed, and every typed character beeps.
         edit->setReadOnly(true);
@@ -272,7 +269,7 @@ void TForm1::BuildTotals(QWidget* client)
             edit->setText(QString::fromStdString(m_workspace->CurrentTotals().Edits()[index]));
         });
         m_edits[index] = edit;
-        left += boxWidth + gap;
+        left += TotalBoxWidth + TotalBoxGap;
     }
     m_totalsPanel->setGeometry(0, OuterSize().height() - TotalsFromBottom, ClientWidth + FrameWidth,
                                TotalsHeight);
@@ -288,7 +285,7 @@ void TForm1::BuildStartPanel(QWidget* client)
     NameControl(m_startPicture, "Image1", utf8(ApplicationTitle));
     const QPixmap picture(QStringLiteral(":/pictures/start.jpg"));
     m_startPicture->setPixmap(picture);
-    m_startPicture->resize(picture.isNull() ? QSize(919, 517) : picture.size());
+    m_startPicture->resize(picture.isNull() ? StartPictureSize : picture.size());
 
     m_startLine = new QLabel(
         utf8("Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), m_startPanel);

@@ -33,8 +33,19 @@ TEST_F(TotalsTest, EachBoxSumsItsOwnField)
         Store({{AFM, "000000050"}, {TypeInc, "11"}, {AkaInc, "0,2"}, {Kratiseis, "0"}, {Kathares, "0,2"}}));
     // Edit1..Edit9: gross, deductions, net, withheld, stamp, stamp levy, due, withheld levy, due levy.
     const std::array<std::string, 9> expected = {"1000,3", "100", "900,3", "50", "3", "4", "60", "7", "8"};
-    EXPECT_EQ(ws->CurrentTotals().Edits(), expected);
-    EXPECT_EQ(ws->CurrentTotals().Label32(), "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+    const Totals& totals = ws->CurrentTotals();
+    EXPECT_EQ(totals.Edits(), expected);
+    EXPECT_EQ(totals.Label32(), "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+    // Each box read by name is the field it sums.
+    EXPECT_EQ((std::array{totals.GrossPay(), totals.Deductions(), totals.NetPay(), totals.TaxWithheld(),
+                          totals.StampDuty(), totals.StampDutyLevy(), totals.TaxDue(),
+                          totals.TaxLevyWithheld(), totals.TaxLevyDue()}),
+              expected);
+    // Changing the boxes from outside goes through the workspace, which has them shown.
+    ui.Forget();
+    ws->ReplaceTotals(Totals({"1"}, "x"));
+    EXPECT_EQ(ws->CurrentTotals(), Totals({"1", "", "", "", "", "", "", "", ""}, "x"));
+    EXPECT_EQ(ui.refreshes, 1);
 }
 
 TEST_F(TotalsTest, SmallSumsShowWithoutBinaryNoise)
