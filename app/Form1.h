@@ -2,6 +2,7 @@
 
 #include "app/KeyLed.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
 
 #include <QMainWindow>
@@ -194,7 +195,7 @@ private:
     QComboBox* m_DBLookupComboBox1 = nullptr;
     QWidget* m_totalsPanel = nullptr;
     QLabel* m_totalsBar = nullptr;
-    std::array<QLineEdit*, 9> m_edits{};
+    std::array<QLineEdit*, Totals::BoxCount> m_edits{};
     std::array<QLineEdit*, AllHeaderFields.size()> m_headerEdits{};
     QWidget* m_startPanel = nullptr;
     QLabel* m_startPicture = nullptr;

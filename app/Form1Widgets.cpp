@@ -227,39 +227,34 @@ void TForm1::BuildTotals(QWidget* client)
     m_totalsBar =
         titleBar(m_totalsPanel, "Panel4", "Σύνολα αποδοχών και λοιπών στοιχείων", 0, HeaderBarHeight);
 
-    struct TotalBox
-    {
-        int edit; // 1..9
-        const char* caption;
-    };
-    // Screen order differs from the keyboard order Edit1..Edit9.
-    static const TotalBox boxes[] = {
-        {1, "Ακαθάριστες\nΑποδοχές"},
-        {5, "Χαρτόσημο"},
-        {6, "ΟΓΑ\nΧαρτοσήμου"},
-        {2, "Κρατήσεις"},
-        {3, "Καθαρές\nΑποδοχές"},
-        {4, "Σύνολο Φόρου που\nΠαρακρατήθηκε"},
-        {7, "Σύνολο Φόρου\nπου Αναλογεί"},
-        {8, "Σύνολο ΟΓΑ Φόρου\nπου Παρακρατήθηκε"},
-        {9, "Σύνολο ΟΓΑ Φόρου\nπου Αναλογεί"},
+    // The captions of Edit1..Edit9; the boxes stand in the totals' shown
+    // order, which differs from this keyboard order.
+    static const std::array<const char*, Totals::BoxCount> captions = {
+        "Ακαθάριστες\nΑποδοχές",
+        "Κρατήσεις",
+        "Καθαρές\nΑποδοχές",
+        "Σύνολο Φόρου που\nΠαρακρατήθηκε",
+        "Χαρτόσημο",
+        "ΟΓΑ\nΧαρτοσήμου",
+        "Σύνολο Φόρου\nπου Αναλογεί",
+        "Σύνολο ΟΓΑ Φόρου\nπου Παρακρατήθηκε",
+        "Σύνολο ΟΓΑ Φόρου\nπου Αναλογεί",
     };
     int left = TotalBoxGap;
-    for (const TotalBox& box : boxes) {
-        const std::string editName = "Edit" + std::to_string(box.edit);
+    for (const size_t index : Totals::ShownOrder) {
+        const std::string editName = "Edit" + std::to_string(index + 1);
         QLabel* caption = label(
-            m_totalsPanel, ("Label" + editName).c_str(), box.caption,
+            m_totalsPanel, ("Label" + editName).c_str(), captions[index],
             QRect(left - TotalBoxGap, TotalCaptionTop, TotalBoxWidth + 2 * TotalBoxGap, TotalCaptionHeight));
         caption->setAlignment(Qt::AlignCenter);
         auto* edit = new QLineEdit(m_totalsPanel);
-        NameControl(edit, editName.c_str(), spoken(box.caption));
+        NameControl(edit, editName.c_str(), spoken(captions[index]));
         edit->setGeometry(left, TotalBoxTop, TotalBoxWidth, TotalBoxHeight);
         // The totals are the program's to write: the boxes can be read and
         // copied but not changed, and every typed character beeps.
         edit->setReadOnly(true);
         edit->installEventFilter(this);
         // Text put in from outside, without typing, goes the same way.
-        const size_t index = static_cast<size_t>(box.edit - 1);
         connect(edit, &QLineEdit::textChanged, this, [this, edit, index] {
             if (m_showingValues) {
                 return;
