@@ -16,8 +16,6 @@
 #include <QString>
 #include <string>
 
-using declaration::EmployerHeader;
-
 // The employer header: one line edit per field of the employer record, in
 // keyboard order, each as long as its place in the record.
 struct HeaderSlot
@@ -25,7 +23,7 @@ struct HeaderSlot
     HeaderField field;
     const char* caption;
     int maxLength;
-    std::string EmployerHeader::*value;
+    std::string declaration::EmployerHeader::*value;
     QRect labelRect;
     QRect fieldRect;
     // Whole numbers: the year, the tax number and the postcode take digits only.

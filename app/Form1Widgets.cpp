@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+using declaration::EmployerHeader;
 using namespace form1;
 
 namespace form1 {
