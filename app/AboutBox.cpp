@@ -12,10 +12,6 @@
 #include <QScreen>
 #include <QTimer>
 
-namespace {
-
-} // namespace
-
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     NameControl(this, "AboutBox", QString::fromUtf8("Σχετικά"));
@@ -28,6 +24,36 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         move(frame.topLeft());
     }
 
+    BuildPanel();
+
+    m_OKButton = new QPushButton(QStringLiteral("OK"), this);
+    NameControl(m_OKButton, "OKButton", QStringLiteral("OK"));
+    m_OKButton->setGeometry(111, 180, 75, 25);
+    m_OKButton->setDefault(true);
+    connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The contact box opens once the key that asked for it has been
+    // handled: a box run from inside the key's delivery leaves the about box
+    // without the keyboard when it closes.
+    ShowContact = [this](const QString& text) {
+        QTimer::singleShot(0, this, [this, text] {
+            QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle), text,
+                            QMessageBox::Ok, this);
+            box.button(QMessageBox::Ok)->setIcon(QIcon());
+            box.exec();
+            activateWindow();
+        });
+    };
+
+    // The box sees every key before the control that has the focus.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+// The raised panel with the program's icon, name and purpose.
+void TAboutBox::BuildPanel()
+{
     auto* panel = new QFrame(this);
     NameControl(panel, "Panel1", QString::fromUtf8("Σχετικά με την εφαρμογή"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -55,30 +81,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     comments->setAlignment(Qt::AlignCenter);
     comments->setWordWrap(true);
     comments->setGeometry(8, 84, 266, 56);
-
-    m_OKButton = new QPushButton(QStringLiteral("OK"), this);
-    NameControl(m_OKButton, "OKButton", QStringLiteral("OK"));
-    m_OKButton->setGeometry(111, 180, 75, 25);
-    m_OKButton->setDefault(true);
-    connect(m_OKButton, &QPushButton::clicked, this, &QDialog::accept);
-
-    // The contact box opens once the key that asked for it has been
-    // handled: a box run from inside the key's delivery leaves the about box
-    // without the keyboard when it closes.
-    ShowContact = [this](const QString& text) {
-        QTimer::singleShot(0, this, [this, text] {
-            QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle), text,
-                            QMessageBox::Ok, this);
-            box.button(QMessageBox::Ok)->setIcon(QIcon());
-            box.exec();
-            activateWindow();
-        });
-    };
-
-    // The box sees every key before the control that has the focus.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
 }
 
 void TAboutBox::SequenceKey(int key)

@@ -36,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildPanel();
+
     int m_counter = 0;
     QPushButton* m_OKButton = nullptr;
 };

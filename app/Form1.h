@@ -2,6 +2,7 @@
 
 #include "app/KeyLed.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
 
 #include <QMainWindow>
@@ -74,6 +75,9 @@ public:
     // Opens the address with the desktop's browser; false when none could start.
     static bool OpenUrlInBrowser(const QString& address);
     TUserManual& UserManual() { return *m_userManual; }
+    // The income-kind box took the keyboard from the grid; the Tab that
+    // leaves it moves the grid on once released.
+    bool LookupEntered() const { return m_lookupEntered; }
 
     // The file dialog's filter for a declaration's file pattern.
     static QString DialogFilter(const std::string& filter);
@@ -129,6 +133,8 @@ private:
     void N18Click();
     QString ChooseFile(QFileDialog& dialog);
     void BuildMenus();
+    QMenu* AddMenu(const char* objectName, const char* caption);
+    void BuildPrintMenu();
     void BuildHeader(QWidget* client);
     void BuildRecordTools(QWidget* client);
     void BuildGrid(QWidget* client);
@@ -170,6 +176,7 @@ private:
     bool m_closed = false;
     bool m_showingValues = false;  // header fields are being filled by the program
     bool m_focusByProgram = false; // the program, not the person, moves the focus
+    bool m_lookupEntered = false;
     QSize m_normalSize;
     int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built
@@ -188,7 +195,7 @@ private:
     QComboBox* m_DBLookupComboBox1 = nullptr;
     QWidget* m_totalsPanel = nullptr;
     QLabel* m_totalsBar = nullptr;
-    std::array<QLineEdit*, 9> m_edits{};
+    std::array<QLineEdit*, Totals::BoxCount> m_edits{};
     std::array<QLineEdit*, AllHeaderFields.size()> m_headerEdits{};
     QWidget* m_startPanel = nullptr;
     QLabel* m_startPicture = nullptr;

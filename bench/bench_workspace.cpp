@@ -144,7 +144,7 @@ void BM_StoreNewRow(benchmark::State& state)
         rows.FieldByName("Kathares").SetAsString("800");
         rows.Post();
     }
-    if (!office.ws->RowAccepted)
+    if (!office.ws->RowAccepted())
         state.SkipWithError("row refused");
     Report(state, office);
 }
@@ -213,7 +213,7 @@ void BM_Open(benchmark::State& state)
     for (auto _ : state) {
         office.ui.openPath = other ? office.otherDeclarationPath : office.declarationPath;
         other = !other;
-        office.ws->Modified = false;
+        office.ws->SetModified(false);
         office.ws->Open();
     }
     if (office.ws->FixedFormatDataSet1.RecordCount() != kRows)
@@ -237,7 +237,7 @@ void BM_SaveAs(benchmark::State& state)
     office.ui.savePath = office.Path("saved.txt");
     for (auto _ : state)
         office.ws->SaveAs();
-    if (!office.ws->LastSaveOk || QFile(QString::fromStdString(office.ui.savePath)).size() < 170LL * kRows)
+    if (!office.ws->LastSaveOk() || QFile(QString::fromStdString(office.ui.savePath)).size() < 170LL * kRows)
         state.SkipWithError("not saved");
     Report(state, office);
 }

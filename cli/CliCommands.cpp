@@ -1,9 +1,9 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "text/Cp1253.h"
 #include "workspace/Reports.h"
 #include "workspace/ZipExport.h"
-#include "text/Cp1253.h"
 
 #include <algorithm>
 #include <span>
@@ -41,9 +41,11 @@ struct CliCommand
 
 void WriteTotals(const Workspace& work, std::ostream& out)
 {
-    out << work.Label32 << '\n';
-    for (size_t k = 0; k < work.Edits.size(); ++k)
-        out << "Edit" << k + 1 << '=' << work.Edits[k] << '\n';
+    const Totals& totals = work.CurrentTotals();
+    out << totals.Label32() << '\n';
+    const Totals::Boxes edits = totals.Edits();
+    for (size_t k = 0; k < edits.size(); ++k)
+        out << "Edit" << k + 1 << '=' << edits[k] << '\n';
     out << std::flush;
 }
 

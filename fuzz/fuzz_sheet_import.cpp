@@ -62,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                       {"Kratiseis", "0"},
                                       {"Kathares", "10"}})
         rows.FieldByName(name).SetAsString(value);
-    ws.Importing = true;
+    ws.SetImporting(true);
     rows.Post();
-    ws.Importing = false;
+    ws.SetImporting(false);
 
     workbook::Sheet sheet;
     try {
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     ws.ImportRows(sheet); // an escaping error ends the run as a crash
-    if (ws.Importing || rows.Lines().empty() || rows.Lines().back().Text.substr(1, 9) != "094014201")
+    if (ws.Importing() || rows.Lines().empty() || rows.Lines().back().Text.substr(1, 9) != "094014201")
         std::abort();
     if (rows.State() == TDataSetState::dsInsert)
         rows.Cancel();

@@ -2,9 +2,11 @@
 
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
+#include "workspace/Totals.h"
 
 #include <QFile>
 #include <QString>
+#include <span>
 #include <stdexcept>
 
 namespace report {
@@ -107,10 +109,11 @@ void LevyTitles(Page& page)
     page.Line(Title("ΟΓΑ φόρου που αναλογεί") + kCloseTitles);
 }
 
-// Edit1..Edit9 in the order of the amount columns: gross, stamp duty, its
-// levy, deductions, net, tax withheld, tax due (then the two tax levies).
-constexpr std::array<size_t, 7> kAmountBoxes = {0, 4, 5, 1, 2, 3, 6};
-constexpr std::array<size_t, 2> kLevyBoxes = {7, 8};
+// Edit1..Edit9 in the order of the amount columns, as the window shows them:
+// gross, stamp duty, its levy, deductions, net, tax withheld, tax due (then
+// the two tax levies).
+constexpr auto kAmountBoxes = std::span(Totals::ShownOrder).first<Totals::BoxCount - Totals::LevyCount>();
+constexpr auto kLevyBoxes = std::span(Totals::ShownOrder).last<Totals::LevyCount>();
 
 // The detail columns 2 to 18 and the fields they show; -1 stands for the
 // joined address.

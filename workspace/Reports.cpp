@@ -75,18 +75,20 @@ Reports::Outcome Reports::WriteDetailed()
         scan.Open();
         const std::vector<TFixedFormatDataSet::TLine> rows = scan.Lines();
         scan.Close();
-        return report::DetailedReport(m_work.Header, m_work.Edits, rows);
+        return report::DetailedReport(m_work.Header, m_work.CurrentTotals().Edits(), rows);
     });
 }
 
 Reports::Outcome Reports::WriteTotals()
 {
-    return Write(ReportPath(), [this] { return report::TotalsReport(m_work.Header, m_work.Edits); });
+    return Write(ReportPath(),
+                 [this] { return report::TotalsReport(m_work.Header, m_work.CurrentTotals().Edits()); });
 }
 
 Reports::Outcome Reports::WriteFirstPage()
 {
-    return Write(FirstPagePath(), [this] { return report::FirstPage(m_work.Header, m_work.Edits); });
+    return Write(FirstPagePath(),
+                 [this] { return report::FirstPage(m_work.Header, m_work.CurrentTotals().Edits()); });
 }
 
 void Reports::Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint)

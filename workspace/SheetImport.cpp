@@ -73,26 +73,26 @@ bool KeepsValue(const QString& whole, const std::string& cut)
 
 } // namespace
 
-SheetImport::SheetImport(Workspace& work, const workbook::Sheet& sheet)
+SheetImport::SheetImport(ImportTarget& work, const workbook::Sheet& sheet)
     : m_work(work), m_ui(work.Ui()), m_sheet(sheet)
 {
 }
 
-Workspace::ImportOutcome SheetImport::Run()
+ImportOutcome SheetImport::Run()
 {
     try {
         if (m_sheet.Columns() < Columns) {
             m_ui.ShowMessage(FailureMessage);
-            return Workspace::ImportOutcome::Failed;
+            return ImportOutcome::Failed;
         }
         if (!CheckAllRows())
-            return Workspace::ImportOutcome::Stopped;
+            return ImportOutcome::Stopped;
         return StoreAllRows();
     } catch (const std::exception&) {
         m_ui.ShowMessage(FailureMessage);
     }
     ShowClosingNote();
-    return Workspace::ImportOutcome::Failed;
+    return ImportOutcome::Failed;
 }
 
 // ---------------------------------------------------------------------------
@@ -191,23 +191,21 @@ bool SheetImport::CheckCellsFitRecord(int row)
 // ---------------------------------------------------------------------------
 // The second pass: every row through the row checks.
 
-Workspace::ImportOutcome SheetImport::StoreAllRows()
+ImportOutcome SheetImport::StoreAllRows()
 {
-    auto& store = m_work.FixedFormatDataSet1;
+    auto& store = m_work.DetailRows();
     store.First();
     // The rows stored before the import are compared through the workspace's
     // index; the rows of this import, not yet in the store, through their own set.
-    if (m_work.m_scanCopyStale)
-        m_work.RefreshScanCopy();
-    m_work.m_index.Sync(store.Lines());
+    const StoredRowIndex& stored = m_work.StoredRows();
     std::unordered_set<std::string> importedPairs;
 
     RowValidation::Settings settings;
-    settings.employerAfm = m_work.Header.AFM;
+    settings.employerAfm = m_work.EmployerAfm();
     settings.importing = true;
     settings.newRow = true;
     settings.isStoredPair = [&](const std::string& afm, const std::string& typeInc) {
-        return m_work.m_index.HasPair(afm, typeInc) ||
+        return stored.HasPair(afm, typeInc) ||
                importedPairs.count(StoredRowIndex::PairKeyOf(afm, typeInc)) != 0;
     };
     // Behind a question or a refusal the person sees the rows stored so far
@@ -223,30 +221,33 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
             CellText(row, column, bytes, bad);
             record.Set(FieldOf(column), bytes);
         }
-        m_work.RowAccepted = true;
+        bool accepted = true;
+        m_work.SetRowAccepted(true);
         try {
-            RowValidation(m_ui, record, m_work.RowAccepted, settings).Run();
+            RowValidation(m_ui, record, accepted, settings).Run();
         } catch (const EAbort&) {
-            m_work.RowAccepted = false;
+            accepted = false;
         } catch (...) {
+            m_work.SetRowAccepted(accepted);
             Commit();
             LeaveRowInInsert(record.Text());
             throw;
         }
-        if (!m_work.RowAccepted) {
+        m_work.SetRowAccepted(accepted);
+        if (!accepted) {
             Commit();
             LeaveRowInInsert(record.Text());
             m_ui.ShowMessage("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
-            return Workspace::ImportOutcome::Refused;
+            return ImportOutcome::Refused;
         }
         importedPairs.insert(StoredRowIndex::PairKeyOf(record.Get(AFM), record.Get(TypeInc)));
         m_accepted.push_back(record.Text());
-        m_work.Modified = true;
+        m_work.SetModified(true);
     }
     Commit();
-    m_work.Modified = true;
+    m_work.SetModified(true);
     ShowClosingNote();
-    return m_upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
+    return m_upToDate ? ImportOutcome::Imported : ImportOutcome::Failed;
 }
 
 // The accepted rows go into the store as if each had been inserted ahead of
@@ -258,9 +259,9 @@ void SheetImport::Commit()
 {
     if (m_accepted.empty())
         return;
-    m_work.FixedFormatDataSet1.InsertAtFront(m_accepted);
+    m_work.DetailRows().InsertAtFront(m_accepted);
     m_accepted.clear();
-    m_work.NewRecordPending = true;
+    m_work.SetNewRecordPending(true);
     try {
         m_work.RecomputeTotals();
     } catch (const std::exception& e) {
@@ -274,7 +275,7 @@ void SheetImport::Commit()
 // stored, with the values from the sheet, for the person to correct or drop.
 void SheetImport::LeaveRowInInsert(const std::string& record)
 {
-    auto& store = m_work.FixedFormatDataSet1;
+    auto& store = m_work.DetailRows();
     store.First();
     store.Insert();
     const ScratchDetailRow source(record);

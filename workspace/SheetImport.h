@@ -1,7 +1,7 @@
 #pragma once
 
 #include "workbook/Workbook.h"
-#include "workspace/Workspace.h"
+#include "workspace/ImportTarget.h"
 
 #include <string>
 #include <vector>
@@ -23,8 +23,8 @@ public:
         "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
         "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.";
 
-    SheetImport(Workspace& work, const workbook::Sheet& sheet);
-    Workspace::ImportOutcome Run();
+    SheetImport(ImportTarget& work, const workbook::Sheet& sheet);
+    ImportOutcome Run();
 
 private:
     bool CheckAllRows();
@@ -33,13 +33,13 @@ private:
     // A cell as it goes into its field: cut to the field's width, in cp1253.
     // False, with the first character the code page lacks, when it cannot be.
     bool CellText(int row, int column, std::string& bytes, QChar& bad) const;
-    Workspace::ImportOutcome StoreAllRows();
+    ImportOutcome StoreAllRows();
     void Commit();
     void LeaveRowInInsert(const std::string& record);
     void StopAt(int row, const std::string& what);
     void ShowClosingNote();
 
-    Workspace& m_work;
+    ImportTarget& m_work;
     UserInterface& m_ui;
     const workbook::Sheet& m_sheet;
     int m_wrongAfms = 0;

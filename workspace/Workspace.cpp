@@ -153,11 +153,11 @@ void Workspace::Start()
     FixedFormatDataSet1.AfterDelete = [this](TFixedFormatDataSet&) {
         // A deleted row is a change the declaration file does not have yet:
         // closing must not drop it without asking.
-        Modified = true;
+        m_modified = true;
         RecomputeTotals();
     };
-    FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { NewRecordPending = true; };
-    FixedFormatDataSet1.AfterEdit = [this](TFixedFormatDataSet&) { NewRecordPending = false; };
+    FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { m_newRecordPending = true; };
+    FixedFormatDataSet1.AfterEdit = [this](TFixedFormatDataSet&) { m_newRecordPending = false; };
 
     // Without the income-type list the program still works; only the
     // grid's income-type box stays empty.
@@ -195,7 +195,7 @@ bool Workspace::ResolveUnsavedChanges(Leaving leaving)
 
 bool Workspace::CloseQuery()
 {
-    return !Modified || ResolveUnsavedChanges(Leaving::Closing);
+    return !m_modified || ResolveUnsavedChanges(Leaving::Closing);
 }
 
 void Workspace::Shutdown()
@@ -222,7 +222,7 @@ void Workspace::RemoveWorkFiles()
 
 void Workspace::New()
 {
-    if (Modified && !ResolveUnsavedChanges(Leaving::Replacing))
+    if (m_modified && !ResolveUnsavedChanges(Leaving::Replacing))
         return;
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
@@ -236,19 +236,18 @@ void Workspace::StartNewDeclaration()
     LoadEmployerRecord();
     FixedFormatDataSet1.Open();
     m_index.Clear();
-    for (auto& edit : Edits)
-        edit.clear();
+    m_totals = Totals(Totals::Boxes{}, m_totals.Label32());
     Header.NaturalPerson = false;
-    Modified = false;
+    m_modified = false;
     m_ui.EnterWorkingState();
-    Label32 = "0 Εγγραφές";
+    m_totals = Totals(Totals::Boxes{}, "0 Εγγραφές");
     m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
 }
 
 Workspace::OpenOutcome Workspace::Open()
 {
-    if (Modified && !ResolveUnsavedChanges(Leaving::Replacing))
+    if (m_modified && !ResolveUnsavedChanges(Leaving::Replacing))
         return OpenOutcome::Cancelled;
     std::string path;
     if (!m_ui.ChooseOpenFile(m_programFolder, "*.*", path))
@@ -314,7 +313,7 @@ void Workspace::LoadEmployerRecord()
         m_ui.ShowMessage("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων");
     }
     Header.NaturalPerson = false;
-    Modified = false;
+    m_modified = false;
 }
 
 Workspace::StoreOutcome Workspace::StorePendingRow()
@@ -322,7 +321,7 @@ Workspace::StoreOutcome Workspace::StorePendingRow()
     const auto state = FixedFormatDataSet1.State();
     if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert)
         return StoreOutcome::NothingPending;
-    RowAccepted = true;
+    m_rowAccepted = true;
     try {
         FixedFormatDataSet1.Post();
     } catch (const EAbort&) {
@@ -330,7 +329,7 @@ Workspace::StoreOutcome Workspace::StorePendingRow()
         // message; any other hook's silent abort leaves the row unstored too.
         return StoreOutcome::Refused;
     }
-    return RowAccepted ? StoreOutcome::Stored : StoreOutcome::Refused;
+    return m_rowAccepted ? StoreOutcome::Stored : StoreOutcome::Refused;
 }
 
 bool Workspace::HeaderAfmPasses() const
@@ -440,8 +439,9 @@ bool Workspace::AmountTotalsFitFile()
     if (FixedFormatDataSet1.Lines().empty())
         return true; // the totals record is then all zeros
     const auto& slots = declaration::TotalsLayout();
+    const Totals::Boxes edits = m_totals.Edits();
     for (size_t box = 0; box < slots.size(); ++box) {
-        if (!amount::FitsFileForm(Edits[box], slots[box].record2Width)) {
+        if (!amount::FitsFileForm(edits[box], slots[box].record2Width)) {
             m_ui.Beep();
             m_ui.ShowMessage(amountlimit::TotalMessage(slots[box].field, slots[box].record2Width));
             return false;
@@ -453,14 +453,14 @@ bool Workspace::AmountTotalsFitFile()
 Workspace::SaveOutcome Workspace::SaveAs()
 {
     try {
-        LastSaveOk = ValidateForSave();
+        m_lastSaveOk = ValidateForSave();
     } catch (const std::exception& e) {
         // The rows could not even be looked at (a pending row that cannot be
         // read, a working file that cannot be copied): nothing can be saved.
-        LastSaveOk = false;
+        m_lastSaveOk = false;
         m_ui.ShowError(e.what());
     }
-    if (!LastSaveOk)
+    if (!m_lastSaveOk)
         return SaveOutcome::Refused;
     std::string path;
     if (!m_ui.ChooseSaveFile(m_programFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
@@ -478,7 +478,7 @@ Workspace::SaveOutcome Workspace::SaveAs()
         m_ui.ShowError(e.what());
         return SaveOutcome::Failed;
     }
-    Modified = false;
+    m_modified = false;
     return SaveOutcome::Saved;
 }
 
@@ -492,7 +492,7 @@ void Workspace::WriteDeclarationFile(const QString& target)
     if (rows.Active())
         rows.First();
     AtomicFile::Write(SaveFileFactory, target, [&](QIODevice& out) {
-        declaration::WriteDeclaration(out, Today(), Header, Edits, rows.Lines());
+        declaration::WriteDeclaration(out, Today(), Header, m_totals.Edits(), rows.Lines());
     });
     if (rows.Active())
         rows.First();
@@ -505,7 +505,7 @@ void Workspace::RunRowValidation(DetailRow& row, bool newRow, bool& verdict)
 {
     RowValidation::Settings settings;
     settings.employerAfm = Header.AFM;
-    settings.importing = Importing;
+    settings.importing = m_importing;
     settings.newRow = newRow;
     settings.isStoredPair = [this](const std::string& afm, const std::string& typeInc) {
         return IsStoredPair(afm, typeInc);
@@ -516,7 +516,7 @@ void Workspace::RunRowValidation(DetailRow& row, bool newRow, bool& verdict)
 void Workspace::FixedFormatDataSet1BeforePost()
 {
     StoreDetailRow row(FixedFormatDataSet1);
-    RunRowValidation(row, NewRecordPending, RowAccepted);
+    RunRowValidation(row, m_newRecordPending, m_rowAccepted);
 }
 
 bool Workspace::RevalidateStoredRow(int index)
@@ -538,27 +538,40 @@ bool Workspace::RevalidateStoredRow(int index)
 // is brought level with temp/record2 as the check has always left it.
 bool Workspace::IsStoredPair(const std::string& afm, const std::string& typeInc)
 {
+    return StoredRows().HasPair(afm, typeInc);
+}
+
+const StoredRowIndex& Workspace::StoredRows()
+{
     if (m_scanCopyStale)
         RefreshScanCopy();
     m_index.Sync(FixedFormatDataSet1.Lines());
-    return m_index.HasPair(afm, typeInc);
+    return m_index;
 }
 
 void Workspace::RecomputeTotals()
 {
     ScopeExit show([this] { m_ui.Refresh(); });
     auto& rows = FixedFormatDataSet1;
-    Label32 = std::to_string(rows.RecordCount()) + " Εγγραφές";
+    m_totals = Totals(m_totals.Edits(), std::to_string(rows.RecordCount()) + " Εγγραφές");
     m_scanCopyStale = true;
     rows.WriteFileAs(ProgramPath("temp/record21"));
     rows.WriteFileAs(ProgramPath("temp/record2"));
     m_scanCopyStale = false;
 
     m_index.Sync(rows.Lines());
-    const std::array<long double, 9> sums = m_index.Totals();
+    const std::array<long double, Totals::BoxCount> sums = m_index.Totals();
+    Totals::Boxes edits;
     for (size_t box = 0; box < sums.size(); ++box)
-        Edits[box] = amount::FormatAmount(sums[box]);
-    Label32 += "-" + std::to_string(m_index.DistinctAfmCount()) + " μοναδικοί ΑΦΜ";
+        edits[box] = amount::FormatAmount(sums[box]);
+    m_totals = Totals(edits, m_totals.Label32() + "-" + std::to_string(m_index.DistinctAfmCount()) +
+                                 " μοναδικοί ΑΦΜ");
+}
+
+void Workspace::ReplaceTotals(const Totals& totals)
+{
+    m_totals = totals;
+    m_ui.Refresh();
 }
 
 // ---------------------------------------------------------------------------
@@ -622,7 +635,7 @@ bool Workspace::SortRows(SortKind kind)
         formerIds.push_back(ids[index]);
     m_index.Renumber(formerIds);
     rows.First();
-    Modified = true;
+    m_modified = true;
     return true;
 }
 
@@ -641,8 +654,8 @@ Workspace::ImportOutcome Workspace::ImportFromWorkbook()
 
 Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
 {
-    Importing = true;
-    ScopeExit done([this] { Importing = false; });
+    m_importing = true;
+    ScopeExit done([this] { m_importing = false; });
     workbook::Sheet sheet;
     try {
         sheet = workbook::ReadFirstSheet(Path(path));
@@ -652,14 +665,14 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
         m_ui.ShowMessage(SheetImport::FailureMessage);
         return ImportOutcome::Unreadable;
     }
-    return SheetImport(*this, sheet).Run();
+    return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
 }
 
 Workspace::ImportOutcome Workspace::ImportRows(const workbook::Sheet& sheet)
 {
-    Importing = true;
-    ScopeExit done([this] { Importing = false; });
-    return SheetImport(*this, sheet).Run();
+    m_importing = true;
+    ScopeExit done([this] { m_importing = false; });
+    return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
 }
 
 // ---------------------------------------------------------------------------
@@ -686,7 +699,7 @@ Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, boo
 Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorText, char16_t& key)
 {
     // Every typed character counts as a change, admitted or not.
-    Modified = true;
+    m_modified = true;
     // Tab, Enter and Esc have done their work in the grid (moving on,
     // closing the editor, cancelling) before their characters arrive: the
     // characters only count as typing.
@@ -715,7 +728,7 @@ Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorTex
 
 QString Workspace::FilterPastedGridText(int column, const QString& text)
 {
-    Modified = true;
+    m_modified = true;
     return gridcolumns::AdmittedText(column, text);
 }
 
@@ -749,7 +762,7 @@ void Workspace::ChooseIncomeKind(const std::string& code)
     if (rows.State() != TDataSetState::dsEdit && rows.State() != TDataSetState::dsInsert)
         rows.Edit();
     rows.FieldByName("TypeInc").SetAsString(code);
-    Modified = true;
+    m_modified = true;
 }
 
 // ---------------------------------------------------------------------------

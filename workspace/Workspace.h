@@ -1,10 +1,12 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
-#include "workspace/AtomicFile.h"
 #include "workbook/Workbook.h"
+#include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
+#include "workspace/ImportTarget.h"
 #include "workspace/StoredRowIndex.h"
+#include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
 
 #include <QDate>
@@ -16,10 +18,11 @@
 class DetailRow;
 
 // The open declaration for the life of the program: the employer header, the
-// three record stores over their working files, the totals, the row label and
-// the window flags. It talks to the person only through UserInterface; the
-// main window, rozaro-cli and the tests all drive it the same way.
-class Workspace
+// three record stores over their working files, the totals with the row label
+// and the flags the commands leave behind. It talks to the person only
+// through UserInterface; the main window, rozaro-cli and the tests all drive
+// it the same way.
+class Workspace : private ImportTarget
 {
 public:
     // `programFolder` is the folder of the running program: temp/ and Addon/ are found there.
@@ -43,7 +46,7 @@ public:
     void RemoveWorkFiles();
 
     const std::string& ProgramFolder() const { return m_programFolder; }
-    UserInterface& Ui() { return m_ui; }
+    UserInterface& Ui() override { return m_ui; }
 
     // The employer header, as the window's fields hold it (cp1253).
     declaration::EmployerHeader Header;
@@ -53,17 +56,31 @@ public:
     TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};
     TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};
 
-    // The totals texts Edit1..Edit9 (index 0 is Edit1) and the row label.
-    std::array<std::string, 9> Edits;
-    std::string Label32 = " Εγγραφές (Πελάτες)";
+    // What the totals boxes and the row label show. Only the workspace
+    // changes them, and tells the front to show them again (Refresh).
+    const Totals& CurrentTotals() const { return m_totals; }
+    // Puts `totals` in the boxes as they stand, without summing the rows, and
+    // has them shown: what the reports and the save checks then take is
+    // exactly what the boxes show.
+    void ReplaceTotals(const Totals& totals);
 
-    // Window flags.
-    bool Modified = false;
-    bool LastSaveOk = true;
-    bool RowAccepted = true;
-    bool NewRecordPending = false;
-    bool LookupEntered = false;
-    bool Importing = false;
+    // The declaration holds changes its file does not have yet; closing,
+    // New and Open ask before they drop them.
+    bool Modified() const { return m_modified; }
+    void SetModified(bool modified) override { m_modified = modified; }
+    // Whether the checks of the last Save as passed.
+    bool LastSaveOk() const { return m_lastSaveOk; }
+    // The row checks' verdict on the last row they ran on.
+    bool RowAccepted() const { return m_rowAccepted; }
+    void SetRowAccepted(bool accepted) override { m_rowAccepted = accepted; }
+    // The current row was inserted, not opened for edit: the row checks
+    // treat it as a new row.
+    bool NewRecordPending() const { return m_newRecordPending; }
+    void SetNewRecordPending(bool pending) override { m_newRecordPending = pending; }
+    // Rows are coming from a workbook: the row checks leave out the tax
+    // number questions.
+    bool Importing() const { return m_importing; }
+    void SetImporting(bool importing) { m_importing = importing; }
 
     // Today's date for the year rules and the date written into a
     // declaration; replaceable so that those rules can be tried on any day.
@@ -100,7 +117,7 @@ public:
 
     // Hooks of the detail store.
     void FixedFormatDataSet1BeforePost();
-    void RecomputeTotals();
+    void RecomputeTotals() override;
 
     // Runs the row checks, questions included, on a copy of stored row
     // `index` (0-based) as if that row were being edited, and says whether it
@@ -147,14 +164,7 @@ public:
     // The income-kind box wrote `code` (cp1253) into the current row.
     void ChooseIncomeKind(const std::string& code);
     // The import of detail rows from a workbook's first sheet: how it ended.
-    enum class ImportOutcome {
-        NotStarted, // the pending row was refused or no file was chosen
-        Imported,   // every row of the sheet is stored
-        Stopped,    // a cell failed the checks before the import: nothing is stored
-        Refused,    // the row checks refused a row: the rows before it stay stored
-        Unreadable, // the file could not be read as a workbook
-        Failed,     // another error ended it; the rows stored before it stay
-    };
+    using ImportOutcome = ::ImportOutcome;
     // The menu command: stores the pending row first, lets the person choose
     // the workbook and imports its rows.
     ImportOutcome ImportFromWorkbook();
@@ -174,7 +184,10 @@ public:
     bool AFMExit();
 
 private:
-    friend class SheetImport;
+    // What an import needs beyond the commands above.
+    TFixedFormatDataSet& DetailRows() override { return FixedFormatDataSet1; }
+    const std::string& EmployerAfm() const override { return Header.AFM; }
+    const StoredRowIndex& StoredRows() override;
     enum class SortKind { ByAfm, Alphabetical };
     bool SortRows(SortKind kind);
     enum class Leaving { Closing, Replacing };
@@ -196,4 +209,10 @@ private:
     // temp/record21 no longer holds what temp/record2 holds (after a sort,
     // New or Open), so the next duplicate check must copy it first.
     bool m_scanCopyStale = true;
+    Totals m_totals;
+    bool m_modified = false;
+    bool m_lastSaveOk = true;
+    bool m_rowAccepted = true;
+    bool m_newRecordPending = false;
+    bool m_importing = false;
 };

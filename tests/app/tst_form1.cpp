@@ -279,7 +279,7 @@ void TestForm1::typingIntoTotalsBeepsAndChangesNothing()
 {
     ProgramFolder folder;
     RecordingForm form(folder.path());
-    form.workspace().Edits[0] = "1234,5";
+    form.workspace().ReplaceTotals(Totals({"1234,5"}, ""));
     form.Refresh();
     auto* edit1 = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
     typeText(edit1, QStringLiteral("7a"));
@@ -287,8 +287,8 @@ void TestForm1::typingIntoTotalsBeepsAndChangesNothing()
     QTest::keyClick(edit1, Qt::Key_Delete);
     QCOMPARE(edit1->text(), QStringLiteral("1234,5"));
     QCOMPARE(form.beeps, 3); // two characters and Backspace; Delete types no character
-    QVERIFY(!form.workspace().Modified);
-    QCOMPARE(form.workspace().Edits[0], std::string("1234,5"));
+    QVERIFY(!form.workspace().Modified());
+    QCOMPARE(form.workspace().CurrentTotals().GrossPay(), std::string("1234,5"));
 
     auto* edit9 = form.findChild<QLineEdit*>(QStringLiteral("Edit9"));
     typeText(edit9, QString::fromUtf8("Ω"));
@@ -327,7 +327,7 @@ void TestForm1::wheelAndVerticalArrowsMoveTheCaretInFields()
     QCOMPARE(street->text(), QStringLiteral("ODOS"));
 
     // The totals boxes move their caret the same way, still without a beep.
-    form.workspace().Edits[0] = "1234,5";
+    form.workspace().ReplaceTotals(Totals({"1234,5"}, ""));
     form.Refresh();
     auto* edit1 = form.findChild<QLineEdit*>(QStringLiteral("Edit1"));
     edit1->setCursorPosition(6);
@@ -345,25 +345,25 @@ void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
     name->setFocus();
     typeText(name, QString::fromUtf8("ΥΠΟΥΡΓΕΙΟ Α"));
     QCOMPARE(form.workspace().Header.CompanyName, std::string("\xD5\xD0\xCF\xD5\xD1\xC3\xC5\xC9\xCF \xC1"));
-    QVERIFY(form.workspace().Modified);
+    QVERIFY(form.workspace().Modified());
 
     // A change without a typed character still counts as a change.
-    form.workspace().Modified = false;
+    form.workspace().SetModified(false);
     QTest::keyClick(name, Qt::Key_Home);
     QTest::keyClick(name, Qt::Key_Delete);
     QCOMPARE(form.workspace().Header.CompanyName, std::string("\xD0\xCF\xD5\xD1\xC3\xC5\xC9\xCF \xC1"));
-    QVERIFY(form.workspace().Modified);
+    QVERIFY(form.workspace().Modified());
 
     // A character the code page lacks is refused, not stored as "?"; typed,
     // it still marks the declaration changed, as every typed key does.
-    form.workspace().Modified = false;
+    form.workspace().SetModified(false);
     const int beeps = form.beeps;
     QTest::keyClick(name, Qt::Key_End);
     typeText(name, QString::fromUtf8("\u4E2D"));
     QCOMPARE(name->text(), QString::fromUtf8("ΠΟΥΡΓΕΙΟ Α"));
     QCOMPARE(form.workspace().Header.CompanyName, std::string("\xD0\xCF\xD5\xD1\xC3\xC5\xC9\xCF \xC1"));
     QCOMPARE(form.beeps, beeps + 1);
-    QVERIFY(form.workspace().Modified);
+    QVERIFY(form.workspace().Modified());
     typeText(name, QStringLiteral("B"));
     QCOMPARE(name->text(), QString::fromUtf8("ΠΟΥΡΓΕΙΟ ΑB"));
 
@@ -374,13 +374,13 @@ void TestForm1::editingAHeaderFieldStoresItsCodePageBytes()
 
     // A tool that puts the text in without typing it changes the declaration
     // as much as the field on the screen.
-    form.workspace().Modified = false;
+    form.workspace().SetModified(false);
     QAccessibleInterface* town =
         QAccessible::queryAccessibleInterface(form.findChild<QLineEdit*>(QStringLiteral("Town")));
     QVERIFY(town != nullptr && town->editableTextInterface() != nullptr);
     town->editableTextInterface()->replaceText(0, 0, QString::fromUtf8("ΑΘΗΝΑ"));
     QCOMPARE(form.workspace().Header.Town, std::string("\xC1\xC8\xC7\xCD\xC1"));
-    QVERIFY(form.workspace().Modified);
+    QVERIFY(form.workspace().Modified());
 }
 
 void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
@@ -392,10 +392,11 @@ void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
     ws.Header.AFM = "090000045";
     ws.Header.CompanyName = "\xC4\xC7\xCC\xCF\xD3"; // ΔΗΜΟΣ
     ws.Header.Town = "\xC1\xC8\xC7\xCD\xC1";        // ΑΘΗΝΑ
-    for (size_t i = 0; i < ws.Edits.size(); ++i) {
-        ws.Edits[i] = std::to_string(i + 1) + ",5";
+    Totals::Boxes edits;
+    for (size_t i = 0; i < edits.size(); ++i) {
+        edits[i] = std::to_string(i + 1) + ",5";
     }
-    ws.Label32 = "12 Εγγραφές-10 μοναδικοί ΑΦΜ";
+    ws.ReplaceTotals(Totals(edits, "12 Εγγραφές-10 μοναδικοί ΑΦΜ"));
     form.Refresh();
     auto text = [&](const char* name) {
         return form.findChild<QLineEdit*>(QString::fromLatin1(name))->text();
@@ -419,7 +420,7 @@ void TestForm1::refreshShowsHeaderTotalsAndRowLabel()
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->accessibleName(),
              QString::fromUtf8("12 Εγγραφές-10 μοναδικοί ΑΦΜ"));
     // Showing values is no change of the person's.
-    QVERIFY(!ws.Modified);
+    QVERIFY(!ws.Modified());
 }
 
 void TestForm1::workingStateEnablesEntriesAndHidesStartPanel()
@@ -517,7 +518,7 @@ void TestForm1::closingWithChangesAndCancelKeepsTheWindow()
     ProgramFolder folder;
     RecordingForm form(folder.path());
     form.show();
-    form.workspace().Modified = true;
+    form.workspace().SetModified(true);
     form.answers = {UserInterface::Answer::Cancel};
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());

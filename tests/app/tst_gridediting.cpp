@@ -364,7 +364,7 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QCOMPARE(box->width(), cell.width());
     type(QStringLiteral("2"));
     QCOMPARE(focused(), box);
-    QVERIFY(s.form.workspace().LookupEntered);
+    QVERIFY(s.form.LookupEntered());
     type(QStringLiteral("1"));
     QCOMPARE(box->currentText(), QStringLiteral("21"));
     QCOMPARE(s.rows.FieldByName("TypeInc").AsString(), "21");
@@ -372,7 +372,7 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QCOMPARE(focused(), s.grid);
     QCOMPARE(s.grid->SelectedIndex(), 9);
     QCOMPARE(s.grid->currentIndex().row(), 0);
-    QVERIFY(!s.form.workspace().LookupEntered);
+    QVERIFY(!s.form.LookupEntered());
     QVERIFY(!box->isVisible());
     QCOMPARE(s.cell(0, 8), QStringLiteral("21"));
 }
@@ -389,7 +389,7 @@ void TestGridEditing::columnsFilterTypedAndPastedCharacters()
     }
     type(QStringLiteral("12,5,.-"));
     QCOMPARE(s.form.beeps, 4);
-    QCOMPARE(s.form.workspace().Modified, true);
+    QCOMPARE(s.form.workspace().Modified(), true);
     QCOMPARE(s.cell(0, 0), QStringLiteral("123"));
     QCOMPARE(s.cell(0, 1), u("Ά-1."));
     auto* editor = qobject_cast<QLineEdit*>(focused());
@@ -417,11 +417,11 @@ void TestGridEditing::columnsFilterTypedAndPastedCharacters()
     QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_V, QString(QChar(0x16)), Qt::ControlModifier);
     QCOMPARE(editor->text(), QStringLiteral("7a,5,1"));
     key(Qt::Key_Escape);
-    s.form.workspace().Modified = false;
+    s.form.workspace().SetModified(false);
     for (const Qt::Key k : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape}) {
-        s.form.workspace().Modified = false;
+        s.form.workspace().SetModified(false);
         key(k);
-        QVERIFY(s.form.workspace().Modified);
+        QVERIFY(s.form.workspace().Modified());
     }
     QCOMPARE(s.form.beeps, 6);
 }
@@ -431,7 +431,7 @@ void TestGridEditing::deleteAsksAndOnlyYesDeletes()
     Session s;
     s.keyTwoRows();
     QCOMPARE(s.rows.RecordCount(), 2);
-    const std::string totals = s.form.workspace().Edits[0];
+    const std::string totals = s.form.workspace().CurrentTotals().GrossPay();
     auto* nbDelete = s.form.findChild<QToolButton*>(QStringLiteral("nbDelete"));
     QVERIFY(nbDelete->isEnabled());
     s.form.answers = {Answer::No, Answer::Cancel};
@@ -443,15 +443,15 @@ void TestGridEditing::deleteAsksAndOnlyYesDeletes()
     key(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(s.form.questions.back(), "Delete record?");
     QCOMPARE(s.rows.RecordCount(), 2);
-    QCOMPARE(s.form.workspace().Edits[0], totals);
+    QCOMPARE(s.form.workspace().CurrentTotals().GrossPay(), totals);
 
     s.form.answers = {Answer::Yes};
-    s.form.workspace().Modified = false;
+    s.form.workspace().SetModified(false);
     key(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(s.rows.RecordCount(), 1);
-    QVERIFY(s.form.workspace().Modified); // closing asks before the delete is lost
+    QVERIFY(s.form.workspace().Modified()); // closing asks before the delete is lost
     QCOMPARE(s.cell(0, 0), QStringLiteral("100000003"));
-    QCOMPARE(s.form.workspace().Edits[0], std::string("500"));
+    QCOMPARE(s.form.workspace().CurrentTotals().GrossPay(), std::string("500"));
     s.form.answers = {Answer::Yes};
     nbDelete->click();
     QCOMPARE(s.rows.RecordCount(), 0);
@@ -471,7 +471,7 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
     QCOMPARE(s.grid->model()->rowCount(), 3);
     QCOMPARE(s.grid->currentIndex().row(), 0);
     QCOMPARE(s.cell(1, 0), QStringLiteral("123456783"));
-    QVERIFY(s.form.workspace().NewRecordPending);
+    QVERIFY(s.form.workspace().NewRecordPending());
     // Left untouched, it goes.
     key(Qt::Key_Down);
     QCOMPARE(s.grid->model()->rowCount(), 2);
@@ -481,7 +481,7 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
     s.grid->setCurrentIndex(s.grid->model()->index(0, 1));
     type(u("Σ"));
     QCOMPARE(s.rows.State(), TDataSetState::dsEdit);
-    QVERIFY(!s.form.workspace().NewRecordPending);
+    QVERIFY(!s.form.workspace().NewRecordPending());
     QCOMPARE(TIndicatorColumn::MarkOf(*s.grid->Model(), 0), TIndicatorColumn::TMark::Edit);
     key(Qt::Key_Escape);
     QCOMPARE(s.cell(0, 1), u("ΠΑΠΑΣ"));

@@ -98,15 +98,15 @@ void TestHeader::numberFieldsTakeDigitsAndEveryKeyMarksTheChange()
     // A refused key still marks the declaration changed; Backspace passes.
     QLineEdit* afm = form.field("AFM");
     afm->setFocus();
-    ws.Modified = false;
+    ws.SetModified(false);
     typeText(afm, QStringLiteral("x"));
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
     QTest::keyClick(afm, Qt::Key_Backspace);
     QCOMPARE(afm->text(), QStringLiteral("09000004"));
     // Keys that type nothing do not count.
-    ws.Modified = false;
+    ws.SetModified(false);
     QTest::keyClick(afm, Qt::Key_Home);
-    QVERIFY(!ws.Modified);
+    QVERIFY(!ws.Modified());
 }
 
 void TestHeader::pastedTextPassesTheFieldsFilter()
@@ -120,12 +120,12 @@ void TestHeader::pastedTextPassesTheFieldsFilter()
     // Ctrl+V is a typed key: refused in a number field, yet a change.
     QLineEdit* tk = form.field("TK");
     tk->setFocus();
-    ws.Modified = false;
+    ws.SetModified(false);
     form.beeps = 0;
     pasteKey(tk);
     QCOMPARE(tk->text(), QString());
     QCOMPARE(form.beeps, 1);
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
     // Pasted from the context menu: the letter refuses the whole text.
     tk->paste();
     QCOMPARE(tk->text(), QString());
@@ -138,10 +138,10 @@ void TestHeader::pastedTextPassesTheFieldsFilter()
     // Any other field takes the paste.
     QLineEdit* name = form.field("CompanyName");
     name->setFocus();
-    ws.Modified = false;
+    ws.SetModified(false);
     pasteKey(name);
     QCOMPARE(name->text(), QStringLiteral("10563"));
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
 
     // A postcode read from a file with other characters in it is corrected
     // key by key; only bringing in another one is refused.
@@ -246,20 +246,20 @@ void TestHeader::headerKindSwitchesTheNameLayout()
         return true;
     };
 
-    ws.Modified = false;
+    ws.SetModified(false);
     person->click();
     QCOMPARE(caption->text(), QString::fromUtf8("Επωνυμο: (*)"));
     QVERIFY(nameFieldsShown());
     QVERIFY(ws.Header.NaturalPerson);
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
 
-    ws.Modified = false;
+    ws.SetModified(false);
     entity->click();
     QCOMPARE(caption->text(), QString::fromUtf8("Επωνυμία Επιχείρησης: (*)"));
     QVERIFY(!form.findChild<QWidget*>(QStringLiteral("Name"))->isVisibleTo(&form));
     QVERIFY(!form.findChild<QWidget*>(QStringLiteral("LabelFatherName"))->isVisibleTo(&form));
     QVERIFY(!ws.Header.NaturalPerson);
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
 
     // New puts the header back to a legal entity.
     person->click();
@@ -267,7 +267,7 @@ void TestHeader::headerKindSwitchesTheNameLayout()
     form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
     QVERIFY(entity->isChecked());
     QVERIFY(!nameFieldsShown());
-    QVERIFY(!ws.Modified);
+    QVERIFY(!ws.Modified());
 }
 
 void TestHeader::startPanelKeepsTheCoveredFieldsOutOfReach()
@@ -286,7 +286,7 @@ void TestHeader::startPanelKeepsTheCoveredFieldsOutOfReach()
     QWidget* focused = QApplication::focusWidget();
     QVERIFY(focused == nullptr || !qobject_cast<QLineEdit*>(focused));
     QVERIFY(form.messages.empty());
-    QVERIFY(!form.workspace().Modified);
+    QVERIFY(!form.workspace().Modified());
 
     // Once uncovered, the fields take the focus by keyboard again.
     form.answers = {UserInterface::Answer::Yes};

@@ -54,7 +54,7 @@ public:
         ws.Header.AFM = "094014201";
         ws.Header.CompanyName = "MINISTRY";
         // Made-up numbers: the import mode keeps the number questions away.
-        ws.Importing = true;
+        ws.SetImporting(true);
     }
 
     void AddRow(const char* afm, const char* surname)
@@ -284,7 +284,7 @@ void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()
     CommandsForm form(folder.path());
     Workspace& ws = form.workspace();
     form.AddRow("090000045", "PAPAS");
-    ws.Modified = true;
+    ws.SetModified(true);
     const QString saved = folder.filePath(QStringLiteral("094014201-Rozaro"));
     auto trigger = [&](const char* entry) {
         form.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
@@ -298,12 +298,12 @@ void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()
     QCOMPARE(form.questions,
              std::vector<std::string>{"Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"});
     QCOMPARE(ws.FixedFormatDataSet1.RecordCount(), 1);
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
 
     form.fileAnswers = {saved};
     trigger("SaveAs1");
     QVERIFY(QFile::exists(saved));
-    QVERIFY(!ws.Modified);
+    QVERIFY(!ws.Modified());
 
     // Replacing the file: closing the question keeps the file as it is.
     QFile::resize(saved, 10);

@@ -98,7 +98,7 @@ TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
     EXPECT_TRUE(ws->CloseQuery());
     EXPECT_TRUE(ui.Said().empty());
 
-    ws->Modified = true;
+    ws->SetModified(true);
     ui.Cancel();
     EXPECT_FALSE(ws->CloseQuery());
     EXPECT_EQ(ui.lastButtons,
@@ -115,7 +115,7 @@ TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
     ui.Yes();
     ui.saveChoices.push_back(std::nullopt);
     EXPECT_TRUE(ws->CloseQuery());
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
     ui.ExpectScriptUsed();
 
     ws->Shutdown();
@@ -126,7 +126,7 @@ TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
 TEST_F(DeclarationCommandsTest, ClosingStaysOpenWhenTheSaveCouldNotBeWritten)
 {
     StartDeclaration();
-    ws->Modified = true;
+    ws->SetModified(true);
     ws->SaveFileFactory = [](const QString& path) { return std::make_unique<FailingSaveFile>(path, 100); };
     ui.Yes();
     ui.saveChoices.push_back(SavePath());
@@ -138,7 +138,7 @@ TEST_F(DeclarationCommandsTest, NewEmptiesTheDeclarationAfterItsQuestion)
 {
     StartDeclaration();
     ASSERT_TRUE(Store(GoodRow()));
-    ws->Modified = false;
+    ws->SetModified(false);
     ui.Forget();
     ui.No();
     ws->New();
@@ -156,10 +156,10 @@ TEST_F(DeclarationCommandsTest, NewEmptiesTheDeclarationAfterItsQuestion)
         EXPECT_EQ(ws->Header.AFM, "");
         EXPECT_EQ(ws->Header.YearOfData, "");
         EXPECT_EQ(ws->Header.CompanyName, "");
-        EXPECT_EQ(ws->Label32, "0 Εγγραφές");
-        for (const auto& box : ws->Edits)
+        EXPECT_EQ(ws->CurrentTotals().Label32(), "0 Εγγραφές");
+        for (const auto& box : ws->CurrentTotals().Edits())
             EXPECT_EQ(box, "");
-        EXPECT_FALSE(ws->Modified);
+        EXPECT_FALSE(ws->Modified());
         EXPECT_EQ(ReadFile("temp/record2"), "");
         EXPECT_EQ(ReadFile("temp/generaldata"), "");
         EXPECT_TRUE(Logged("working-state"));
@@ -171,7 +171,7 @@ TEST_F(DeclarationCommandsTest, NewAndOpenAskAboutUnsavedChangesFirst)
 {
     StartDeclaration();
     ASSERT_TRUE(Store(GoodRow()));
-    ws->Modified = true;
+    ws->SetModified(true);
     ui.Forget();
     ui.Cancel();
     ws->New();
@@ -214,14 +214,14 @@ TEST_F(DeclarationCommandsTest, SavedDeclarationOpensAgainAsItWas)
                        {Kathares, "1234"},
                        {Hmeres, "7"}}));
     ASSERT_TRUE(Store(GoodRow("123456783", "15")));
-    ws->Modified = true;
+    ws->SetModified(true);
     const auto rows = RowTexts();
-    const auto totals = ws->Edits;
+    const auto totals = ws->CurrentTotals().Edits();
     const auto header = ws->Header;
 
     SaveTo(SavePath());
-    EXPECT_TRUE(ws->LastSaveOk);
-    EXPECT_FALSE(ws->Modified);
+    EXPECT_TRUE(ws->LastSaveOk());
+    EXPECT_FALSE(ws->Modified());
     const std::string file = ReadFile("out.txt");
     ASSERT_EQ(file.size(), 5u * 172u);
     for (size_t i = 0; i < 5; ++i)
@@ -239,13 +239,13 @@ TEST_F(DeclarationCommandsTest, SavedDeclarationOpensAgainAsItWas)
     OpenFrom(SavePath());
     EXPECT_TRUE(ui.Said().empty());
     EXPECT_EQ(RowTexts(), rows);
-    EXPECT_EQ(ws->Edits, totals);
-    EXPECT_EQ(ws->Label32, "2 Εγγραφές-2 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Edits(), totals);
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "2 Εγγραφές-2 μοναδικοί ΑΦΜ");
     EXPECT_EQ(ws->Header.CompanyName, header.CompanyName);
     EXPECT_EQ(ws->Header.AFM, header.AFM);
     EXPECT_EQ(ws->Header.YearOfData, header.YearOfData);
     EXPECT_EQ(ws->Header.Town, header.Town);
-    EXPECT_FALSE(ws->Modified);
+    EXPECT_FALSE(ws->Modified());
     EXPECT_TRUE(Logged("working-state"));
     EXPECT_EQ(ui.log.back(), "focus: YearOfData");
     EXPECT_EQ(ReadFile("temp/record21"), ReadFile("temp/record2"));
@@ -258,8 +258,8 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
     ASSERT_TRUE(Store(GoodRow("123456783")));
     const auto rows = RowTexts();
     const std::string record2 = ReadFile("temp/record2");
-    const std::string label = ws->Label32;
-    const auto totals = ws->Edits;
+    const std::string label = ws->CurrentTotals().Label32();
+    const auto totals = ws->CurrentTotals().Edits();
 
     WriteFile("bad1.txt", Lines({Pad("0JL1 ", 170), Record1("X", "094014201")}));
     WriteFile("bad2.txt", Lines({Record0(), Record1("X", "094014201"), "4" + std::string(169, ' ')}));
@@ -280,8 +280,8 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
         EXPECT_EQ(RowTexts(), rows) << name;
         EXPECT_EQ(ReadFile("temp/record2"), record2) << name;
         EXPECT_EQ(ws->Header.AFM, "094014201") << name;
-        EXPECT_EQ(ws->Label32, label) << name;
-        EXPECT_EQ(ws->Edits, totals) << name;
+        EXPECT_EQ(ws->CurrentTotals().Label32(), label) << name;
+        EXPECT_EQ(ws->CurrentTotals().Edits(), totals) << name;
     }
 
     ui.Forget();
@@ -330,7 +330,7 @@ TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
     EXPECT_TRUE(ui.Said().empty());
     EXPECT_EQ(Rows().RecordCount(), 0);
     EXPECT_EQ(ws->Header.CompanyName, "");
-    EXPECT_EQ(ws->Label32, "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
     EXPECT_TRUE(Logged("working-state"));
 
     // Records in any order, record 2 dropped, record 3 amounts in working form.
@@ -341,9 +341,9 @@ TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
     EXPECT_TRUE(ui.Said().empty());
     ASSERT_EQ(Rows().RecordCount(), 1);
     EXPECT_EQ(StoredField(0, AkaInc), "1234,5");
-    EXPECT_EQ(ws->Edits[0], "1234,5");
+    EXPECT_EQ(ws->CurrentTotals().GrossPay(), "1234,5");
     EXPECT_EQ(ws->Header.CompanyName, "BODY");
-    EXPECT_EQ(ws->Label32, "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
 
     // An amount of letters opens, but the totals cannot be made: said, and the declaration is open.
     std::string letters = Record3("090000045", "10", "100", "0", "100");
@@ -352,7 +352,7 @@ TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
     ui.Forget();
     OpenFrom(ProgramPath("letters.txt"));
     EXPECT_EQ(ui.Said(), Said{"error: 'ABCDEFGHI' is not a valid floating point value"});
-    EXPECT_EQ(ws->Label32, "1 Εγγραφές");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "1 Εγγραφές");
     EXPECT_TRUE(Rows().Active());
     EXPECT_EQ(ui.log.back(), "focus: YearOfData");
 }
@@ -365,7 +365,7 @@ TEST_F(DeclarationCommandsTest, SaveChecksTheHeaderInOrder)
         ws->Header.YearOfData = year;
         ui.saveChoices.push_back(std::nullopt);
         ws->SaveAs();
-        const bool passed = ws->LastSaveOk;
+        const bool passed = ws->LastSaveOk();
         if (!passed) {
             ui.saveChoices.clear();
             EXPECT_EQ(ui.Said(), (Said{"beep", kYear})) << year;
@@ -394,7 +394,7 @@ TEST_F(DeclarationCommandsTest, SaveChecksTheHeaderInOrder)
         ws->SaveAs();
         EXPECT_EQ(ui.Said(), Said{"message: Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου"}) << afm;
         EXPECT_EQ(ui.log.back(), "focus: AFM");
-        EXPECT_FALSE(ws->LastSaveOk);
+        EXPECT_FALSE(ws->LastSaveOk());
     }
 }
 
@@ -409,7 +409,7 @@ TEST_F(DeclarationCommandsTest, SaveChecksTheRows)
     EXPECT_EQ(ui.Said(),
               (Said{"beep", "message: Έχετε συμπληρώσει μη αποδεκτή τιμή Είδους Αποδοχών στην εγγραφή "
                             "αναλυτικών αμοιβών"}));
-    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->LastSaveOk());
     Rows().Cancel();
 
     // The body's own number in rows 1 and 3: asked once per row, numbered from 1.
@@ -429,14 +429,14 @@ TEST_F(DeclarationCommandsTest, SaveChecksTheRows)
     ui.No();
     ws->SaveAs();
     EXPECT_EQ(ui.Said(), (Said{"beep", question(1), "beep", question(3)}));
-    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->LastSaveOk());
 
     ui.Forget();
     ui.Yes();
     ui.Yes();
     ui.saveChoices.push_back(std::nullopt);
     ws->SaveAs();
-    EXPECT_TRUE(ws->LastSaveOk);
+    EXPECT_TRUE(ws->LastSaveOk());
     ui.ExpectScriptUsed();
 }
 
@@ -455,7 +455,7 @@ TEST_F(DeclarationCommandsTest, SaveRefusesTheFirstRepeatedPair)
     EXPECT_EQ(ui.Said(),
               (Said{"beep", "message: Ο ΑΦΜ: 090000045 έχει εισαχθεί 2 φορές στις αναλυτικές αμοιβές με "
                             "τον ίδιο κωδικό Είδους Αποδοχών"}));
-    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->LastSaveOk());
     EXPECT_EQ(ReadFile("temp/record21"), ReadFile("temp/record2"));
 }
 
@@ -475,20 +475,20 @@ TEST_F(DeclarationCommandsTest, SaveWithoutRowsWritesThreeRecords)
 TEST_F(DeclarationCommandsTest, SaveAsksBeforeReplacingAFile)
 {
     StartDeclaration();
-    ws->Modified = true;
+    ws->SetModified(true);
     WriteFile("out.txt", "OLD");
     ui.No();
     SaveTo(SavePath());
     EXPECT_EQ(ui.Said().back(),
               "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out.txt; [Ναι|Όχι]");
     EXPECT_EQ(ReadFile("out.txt"), "OLD");
-    EXPECT_TRUE(ws->Modified);
-    EXPECT_TRUE(ws->LastSaveOk);
+    EXPECT_TRUE(ws->Modified());
+    EXPECT_TRUE(ws->LastSaveOk());
 
     ui.Yes();
     SaveTo(SavePath());
     EXPECT_EQ(ReadFile("out.txt").size(), 3u * 172u);
-    EXPECT_FALSE(ws->Modified);
+    EXPECT_FALSE(ws->Modified());
 }
 
 TEST_F(DeclarationCommandsTest, FailedWriteKeepsTheEarlierFileAndRestoresTheWindow)
@@ -496,7 +496,7 @@ TEST_F(DeclarationCommandsTest, FailedWriteKeepsTheEarlierFileAndRestoresTheWind
     StartDeclaration();
     for (const char* afm : {"090000045", "123456783", "000000050"})
         ASSERT_TRUE(Store(GoodRow(afm, "10")));
-    ws->Modified = true;
+    ws->SetModified(true);
     WriteFile("out.txt", "EARLIER");
     ws->SaveFileFactory = [](const QString& path) { return std::make_unique<FailingSaveFile>(path, 600); };
     ui.Forget();
@@ -505,7 +505,7 @@ TEST_F(DeclarationCommandsTest, FailedWriteKeepsTheEarlierFileAndRestoresTheWind
     EXPECT_EQ(ReadFile("out.txt"), "EARLIER");
     ASSERT_GE(ui.Said().size(), 1u);
     EXPECT_EQ(ui.Said().back().rfind("error: ", 0), 0u);
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
     ASSERT_GE(ui.log.size(), 4u);
     const std::vector<std::string> tail(ui.log.end() - 4, ui.log.end() - 1);
     EXPECT_EQ(tail, (std::vector<std::string>{"grid: on", "wait: off", "busy: off"}));
@@ -517,13 +517,15 @@ TEST_F(DeclarationCommandsTest, SaveRefusesATotalTooLargeForItsRecord)
 {
     StartDeclaration();
     ASSERT_TRUE(Store(GoodRow()));
-    ws->Edits[0] = "10000000000000";
+    Totals::Boxes edits = ws->CurrentTotals().Edits();
+    edits[0] = "10000000000000";
+    ws->ReplaceTotals(Totals(edits, ws->CurrentTotals().Label32()));
     ui.Forget();
     ws->SaveAs();
     EXPECT_EQ(ui.Said(),
               (Said{"beep", "message: Το σύνολο Ακαθάριστες Αποδοχές υπερβαίνει το όριο του πεδίου "
                             "(έως 9999999999999,99)."}));
-    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->LastSaveOk());
 }
 
 TEST_F(DeclarationCommandsTest, LeavingTheHeaderFields)

@@ -59,13 +59,13 @@ TEST_F(GridKeysTest, EachColumnTakesItsOwnCharacters)
 
 TEST_F(GridKeysTest, EveryTypedCharacterCountsAsAChangeAdmittedOrNot)
 {
-    ws->Modified = false;
+    ws->SetModified(false);
     char16_t key = u'x';
     EXPECT_EQ(ws->FilterGridKey(0, {}, key), Key::Drop);
-    EXPECT_TRUE(ws->Modified);
-    ws->Modified = false;
+    EXPECT_TRUE(ws->Modified());
+    ws->SetModified(false);
     EXPECT_EQ(ws->FilterPastedGridText(9, QStringLiteral("1.000,50 €")), QStringLiteral("1000,50"));
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
     // An amount cell already holding a comma takes none pasted after it.
     EXPECT_EQ(gridcolumns::AdmittedText(9, QStringLiteral("7,5,1")), QStringLiteral("7,51"));
 }
@@ -101,10 +101,10 @@ TEST_F(GridKeysTest, NetPayPutsAStoredRowInEditAndNeverFailsWithoutOne)
     EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
     Rows().Cancel();
     ASSERT_TRUE(Store(GoodRow()));
-    ws->NewRecordPending = true;
+    ws->SetNewRecordPending(true);
     ws->FillNetPay();
     EXPECT_EQ(Rows().State(), TDataSetState::dsEdit);
-    EXPECT_FALSE(ws->NewRecordPending);
+    EXPECT_FALSE(ws->NewRecordPending());
     EXPECT_EQ(Field(DetailField::Kathares), "800");
     Rows().Cancel();
     Rows().Close();
@@ -115,9 +115,9 @@ TEST_F(GridKeysTest, ChosenIncomeKindIsWrittenIntoTheRow)
 {
     StartDeclaration();
     ASSERT_TRUE(Store(GoodRow()));
-    ws->Modified = false;
+    ws->SetModified(false);
     ws->ChooseIncomeKind("21");
     EXPECT_EQ(Rows().State(), TDataSetState::dsEdit);
     EXPECT_EQ(Field(DetailField::TypeInc), "21");
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
 }

@@ -68,10 +68,10 @@ protected:
     {
         ui.Forget();
         const int before = Rows().RecordCount();
-        ws->RowAccepted = true;
+        ws->SetRowAccepted(true);
         EXPECT_FALSE(Store(row));
         EXPECT_EQ(ui.Said(), said);
-        EXPECT_FALSE(ws->RowAccepted);
+        EXPECT_FALSE(ws->RowAccepted());
         EXPECT_EQ(Rows().RecordCount(), before);
         Rows().Cancel();
         ui.ExpectScriptUsed();
@@ -82,7 +82,7 @@ protected:
         const int before = Rows().RecordCount();
         EXPECT_TRUE(Store(row));
         EXPECT_EQ(ui.Said(), said);
-        EXPECT_TRUE(ws->RowAccepted);
+        EXPECT_TRUE(ws->RowAccepted());
         EXPECT_EQ(Rows().RecordCount(), before + 1);
         ui.ExpectScriptUsed();
     }
@@ -127,7 +127,7 @@ TEST_F(RowValidationTest, EveryKnownIncomeKindPassesIncludingThirty)
 
 TEST_F(RowValidationTest, WhileImportingOnlyTheTaxNumberQuestionsAreSkipped)
 {
-    ws->Importing = true;
+    ws->SetImporting(true);
     ExpectAccepted(GoodRow("094014201"));
     ExpectAccepted(GoodRow("090000046"));
     ui.Yes();
@@ -139,15 +139,15 @@ TEST_F(RowValidationTest, WhileImportingOnlyTheTaxNumberQuestionsAreSkipped)
 TEST_F(RowValidationTest, AnAfmThatIsNoNumberIsAnErrorNotARefusal)
 {
     Rows().Append();
-    ws->RowAccepted = true;
+    ws->SetRowAccepted(true);
     EXPECT_THROW(Post(GoodRow("12345678A")), EConvertError);
-    EXPECT_TRUE(ws->RowAccepted);
+    EXPECT_TRUE(ws->RowAccepted());
     EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
     EXPECT_EQ(Rows().RecordCount(), 0);
 
     // An import asks no question about the number, but letters in it are
     // still no number: the row is not stored.
-    ws->Importing = true;
+    ws->SetImporting(true);
     EXPECT_THROW(Post(GoodRow("12345678A")), EConvertError);
     EXPECT_EQ(Rows().RecordCount(), 0);
 }
@@ -160,14 +160,14 @@ TEST_F(RowValidationTest, DaysUpTo365PassEmptyBecomesZero)
     EXPECT_EQ(StoredField(1, Hmeres), "0");
 
     Rows().Append();
-    ws->RowAccepted = true;
+    ws->SetRowAccepted(true);
     try {
         Post(With(GoodRow("000000050"), {{Hmeres, "1x"}}));
         FAIL() << "days that are no number must be an error";
     } catch (const EConvertError& e) {
         EXPECT_EQ(std::string(e.what()), "'1x' is not a valid integer value");
     }
-    EXPECT_TRUE(ws->RowAccepted);
+    EXPECT_TRUE(ws->RowAccepted());
 }
 
 TEST_F(RowValidationTest, StoredRowIsStampedZeroFilledAndNormalised)
@@ -298,7 +298,7 @@ TEST_F(RowValidationTest, AmountsTooLargeForTheFileAreRefused)
         With(GoodRow("123456783"), {{Xartosimo, "1000000"}, {AkaInc, "2000000"}, {Kathares, "1999800"}}),
         {"beep", "message: Το ποσό Χαρτόσημο υπερβαίνει το όριο του πεδίου (έως 999999,9)."});
     // An exponent could make the normalised text longer than the field itself.
-    ws->Importing = true;
+    ws->SetImporting(true);
     ExpectRefused(With(GoodRow("123456783"), {{OGAXart, "1e9"}}),
                   {"beep", "message: Το ποσό ΟΓΑ Χαρτοσήμου υπερβαίνει το όριο του πεδίου (έως 99999,9)."});
 }
@@ -310,14 +310,14 @@ TEST_F(RowValidationTest, RevalidatingAStoredRowChangesNothing)
     const std::string record2 = ReadFile("temp/record2");
     const auto lines = Rows().Lines();
     ui.Forget();
-    ws->RowAccepted = false;
+    ws->SetRowAccepted(false);
     // As an edit: no duplicate check, even against itself.
     EXPECT_TRUE(ws->RevalidateStoredRow(0));
     ws->Header.AFM = "123456783";
     ui.No();
     EXPECT_FALSE(ws->RevalidateStoredRow(1));
     EXPECT_EQ(ui.Said(), (Said{"beep", kEmployerQuestion}));
-    EXPECT_FALSE(ws->RowAccepted);
+    EXPECT_FALSE(ws->RowAccepted());
     EXPECT_EQ(Rows().Lines().size(), lines.size());
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(Rows().Lines()[i].Text, lines[i].Text);

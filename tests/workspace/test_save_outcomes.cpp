@@ -22,7 +22,7 @@ protected:
         WorkspaceTest::SetUp();
         StartDeclaration();
         ASSERT_TRUE(Store(GoodRow()));
-        ws->Modified = true;
+        ws->SetModified(true);
         ui.Forget();
     }
     Outcome SaveTo(const std::optional<std::string>& path)
@@ -56,11 +56,11 @@ TEST_F(SaveOutcomeTest, SaveAsSaysWhatItCameTo)
 {
     ws->Header.YearOfData.clear();
     EXPECT_EQ(ws->SaveAs(), Outcome::Refused);
-    EXPECT_FALSE(ws->LastSaveOk);
+    EXPECT_FALSE(ws->LastSaveOk());
     ws->Header.YearOfData = "2025";
 
     EXPECT_EQ(SaveTo(std::nullopt), Outcome::Cancelled);
-    EXPECT_TRUE(ws->LastSaveOk);
+    EXPECT_TRUE(ws->LastSaveOk());
 
     // Replacing a file destroys it: "Όχι" and a question closed without an
     // answer both keep it.
@@ -78,13 +78,13 @@ TEST_F(SaveOutcomeTest, SaveAsSaysWhatItCameTo)
     EXPECT_EQ(SaveTo(ProgramPath("out.txt")), Outcome::Failed);
     EXPECT_EQ(ui.Said().back().rfind("error: Cannot create file", 0), 0u);
     EXPECT_EQ(ReadFile("out.txt"), "OLD");
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
 
     ui.Yes();
     ws->SaveFileFactory = AtomicFile::DefaultFactory();
     EXPECT_EQ(SaveTo(ProgramPath("out.txt")), Outcome::Saved);
     EXPECT_EQ(ReadFile("out.txt").size(), 4u * 172u);
-    EXPECT_FALSE(ws->Modified);
+    EXPECT_FALSE(ws->Modified());
     ui.ExpectScriptUsed();
 }
 
@@ -116,7 +116,7 @@ TEST_F(SaveOutcomeTest, NewAndOpenAfterYesGoOnOnlyOnceTheDeclarationIsSaved)
             EXPECT_FALSE(Logged("open-dialog: " + ws->ProgramFolder() + " *.*")) << way;
             EXPECT_EQ(Rows().RecordCount(), 1) << way;
             EXPECT_EQ(ws->Header.CompanyName, "MINISTRY") << way;
-            EXPECT_TRUE(ws->Modified) << way;
+            EXPECT_TRUE(ws->Modified()) << way;
             ws->SaveFileFactory = AtomicFile::DefaultFactory();
         }
     }

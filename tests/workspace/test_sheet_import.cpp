@@ -86,7 +86,7 @@ protected:
 TEST_F(SheetImportTest, ImportsEveryRowInReverseAheadOfTheRowsThereAndCountsWrongNumbers)
 {
     ASSERT_TRUE(Store(GoodRow(Afm("01000000"))));
-    ws->Modified = false;
+    ws->SetModified(false);
     ui.Forget();
     const auto outcome =
         ws->ImportRows(MakeSheet({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ"), GoodSheetRow("123", "ΒΗΤΑ"),
@@ -96,11 +96,11 @@ TEST_F(SheetImportTest, ImportsEveryRowInReverseAheadOfTheRowsThereAndCountsWron
     EXPECT_EQ(ui.Said(),
               (Strings{"message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν 2 λανθασμένοι "
                        "ΑΦΜ στα στοιχεία που εισήχθησαν."}));
-    EXPECT_TRUE(ws->Modified);
-    EXPECT_FALSE(ws->Importing);
+    EXPECT_TRUE(ws->Modified());
+    EXPECT_FALSE(ws->Importing());
     // The last row of the sheet is current; the totals count every row.
     EXPECT_EQ(Field(SurName), Cp("ΓΑΜΜΑ"));
-    EXPECT_EQ(ws->Label32, "4 Εγγραφές-4 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "4 Εγγραφές-4 μοναδικοί ΑΦΜ");
 }
 
 // The import stores many rows at once; what it leaves must be what storing
@@ -144,18 +144,18 @@ struct Declaration
         work->New();
         work->Header.AFM = "094014201";
         auto& rows = work->FixedFormatDataSet1;
-        work->Importing = true;
+        work->SetImporting(true);
         for (const auto& existing : {GoodRow(Afm("02000000"), "10", "ZETA"), GoodRow(Afm("03000000"))}) {
             rows.Append();
             for (const auto& [field, value] : existing)
                 rows.FieldByName(DetailLayout()[field].name).SetAsString(value);
             rows.Post();
         }
-        work->Importing = false;
+        work->SetImporting(false);
         ui.Forget();
         ui.view = [this] {
-            return std::to_string(work->FixedFormatDataSet1.Lines().size()) + " " + work->Label32 + " " +
-                   work->Edits[0];
+            return std::to_string(work->FixedFormatDataSet1.Lines().size()) + " " +
+                   work->CurrentTotals().Label32() + " " + work->CurrentTotals().GrossPay();
         };
     }
     std::string WorkFile(const char* name) const
@@ -169,7 +169,7 @@ struct Declaration
 // before, stopping at the first refused row.
 void StoreRowByRow(Workspace& work, const workbook::Sheet& sheet)
 {
-    work.Importing = true;
+    work.SetImporting(true);
     auto& rows = work.FixedFormatDataSet1;
     rows.First();
     for (int r = 0; r < sheet.Rows(); ++r) {
@@ -177,16 +177,16 @@ void StoreRowByRow(Workspace& work, const workbook::Sheet& sheet)
         for (int c = 0; c < SheetImport::Columns; ++c)
             rows.FieldByName(DetailLayout()[c == 0 ? AFM : DetailField(c + 2)].name)
                 .SetAsString(Cp(sheet.Cell(r, c).toUtf8().constData()));
-        work.RowAccepted = true;
+        work.SetRowAccepted(true);
         try {
             rows.Post();
         } catch (const EAbort&) {
         }
-        if (!work.RowAccepted)
+        if (!work.RowAccepted())
             break;
-        work.Modified = true;
+        work.SetModified(true);
     }
-    work.Importing = false;
+    work.SetImporting(false);
 }
 
 void ExpectSameAsRowByRow(const std::vector<SheetRow>& sheetRows,
@@ -212,10 +212,10 @@ void ExpectSameAsRowByRow(const std::vector<SheetRow>& sheetRows,
     EXPECT_EQ(a.State(), b.State());
     EXPECT_EQ(a.EditRecordText(), b.EditRecordText());
     EXPECT_EQ(a.CurrentLine(), b.CurrentLine());
-    EXPECT_EQ(imported.work->Edits, stored.work->Edits);
-    EXPECT_EQ(imported.work->Label32, stored.work->Label32);
-    EXPECT_EQ(imported.work->NewRecordPending, stored.work->NewRecordPending);
-    EXPECT_EQ(imported.work->Modified, stored.work->Modified);
+    EXPECT_EQ(imported.work->CurrentTotals().Edits(), stored.work->CurrentTotals().Edits());
+    EXPECT_EQ(imported.work->CurrentTotals().Label32(), stored.work->CurrentTotals().Label32());
+    EXPECT_EQ(imported.work->NewRecordPending(), stored.work->NewRecordPending());
+    EXPECT_EQ(imported.work->Modified(), stored.work->Modified());
     EXPECT_EQ(imported.WorkFile("record2"), stored.WorkFile("record2"));
     EXPECT_EQ(imported.WorkFile("record21"), stored.WorkFile("record21"));
     // The person hears the same, apart from the import's own closing words.
@@ -235,7 +235,7 @@ TEST(ImportMatchesRowByRow, WhenEveryRowIsStored)
 {
     ExpectSameAsRowByRow({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ ΠΟΛΥ ΜΑΚΡΥ ΕΠΩΝΥΜΟ ΠΕΡΑ ΑΠΟ ΤΟ ΠΛΑΤΟΣ"),
                           Set(Set(GoodSheetRow("1234567890"), 10, "1234,5"), 14, "1034,5"),
-                          GoodSheetRow("12345678  "), // stored as eight digits and a blank
+                          GoodSheetRow("12345678  "),                  // stored as eight digits and a blank
                           Set(GoodSheetRow(Afm("11111111")), 9, "15"), // same number, another kind
                           Set(Set(Set(GoodSheetRow("094014201"), 18, " 12"), 17, "ΥΠ1"), 6, "ΟΔΟΣ–€")});
 }
@@ -276,8 +276,8 @@ TEST_F(SheetImportTest, ARefusedRowStopsTheImportKeepingTheRowsBeforeItAndStaysI
     ASSERT_EQ(said.size(), 3u);
     EXPECT_EQ(said[0], "beep");
     EXPECT_EQ(said[2], kStopped);
-    EXPECT_EQ(ws->Edits[0], "2000");
-    EXPECT_FALSE(ws->Importing);
+    EXPECT_EQ(ws->CurrentTotals().GrossPay(), "2000");
+    EXPECT_FALSE(ws->Importing());
 }
 
 // A stored row that never passed the checks (as an opened file can carry)
@@ -301,8 +301,8 @@ TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWo
     EXPECT_EQ(Column(SurName), (Strings{Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
     EXPECT_EQ(ui.Said(), (Strings{unreadable, "message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. "
                                               "Υπάρχουν 1 λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
-    EXPECT_EQ(ws->Label32, "3 Εγγραφές");
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "3 Εγγραφές");
+    EXPECT_TRUE(ws->Modified());
 
     ui.Forget();
     EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow(Afm("12121212"), "ΓΑΜΜΑ"),
@@ -315,7 +315,7 @@ TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWo
     ASSERT_EQ(said.size(), 4u);
     EXPECT_EQ(said[0], unreadable);
     EXPECT_EQ(said[3], kStopped);
-    EXPECT_FALSE(ws->Importing);
+    EXPECT_FALSE(ws->Importing());
 }
 
 TEST_F(SheetImportTest, ABadCellStopsBeforeAnyRowIsImported)
@@ -349,8 +349,8 @@ TEST_F(SheetImportTest, ABadCellStopsBeforeAnyRowIsImported)
         EXPECT_EQ(ui.Said(), (Strings{"message: Λάθος στη γραμμή 3 του αρχείου: " + what + tail}));
         EXPECT_TRUE(Rows().Lines().empty());
         EXPECT_EQ(Rows().State(), TDataSetState::dsBrowse);
-        EXPECT_FALSE(ws->Importing);
-        EXPECT_FALSE(ws->Modified);
+        EXPECT_FALSE(ws->Importing());
+        EXPECT_FALSE(ws->Modified());
     }
 }
 
@@ -376,7 +376,7 @@ TEST_F(SheetImportTest, WhatCannotBeReadEndsWithTheOpeningProblemAndImportsNothi
     EXPECT_EQ(ImportFile("notes.csv", std::string("\"open quote;")), Outcome::Unreadable);
     EXPECT_EQ(ui.Said(), (Strings{kFailure}));
     EXPECT_TRUE(Rows().Lines().empty());
-    EXPECT_FALSE(ws->Importing);
+    EXPECT_FALSE(ws->Importing());
 }
 
 TEST_F(SheetImportTest, TheCommandStoresThePendingRowFirstAndOffersTheWorkbookKinds)
@@ -392,7 +392,7 @@ TEST_F(SheetImportTest, TheCommandStoresThePendingRowFirstAndOffersTheWorkbookKi
     ui.openChoices.push_back(std::nullopt);
     EXPECT_EQ(ws->ImportFromWorkbook(), Outcome::NotStarted);
     EXPECT_EQ(ui.log, (Strings{"open-dialog: " + dir.path().toStdString() + " *.xls;;*.xlsx;;*.ods;;*.csv"}));
-    EXPECT_FALSE(ws->Importing);
+    EXPECT_FALSE(ws->Importing());
 }
 
 } // namespace

@@ -14,13 +14,13 @@ protected:
         WorkspaceTest::SetUp();
         StartDeclaration();
         // Rows here carry made-up numbers; the import mode keeps the number questions away.
-        ws->Importing = true;
+        ws->SetImporting(true);
     }
     void StoreAll(const std::vector<RowValues>& rows)
     {
         for (const auto& row : rows)
             ASSERT_TRUE(Store(row));
-        ws->Modified = false;
+        ws->SetModified(false);
         ui.Forget();
     }
     std::vector<std::string> Column(DetailField field)
@@ -43,7 +43,7 @@ TEST_F(SortFindTest, ByAfmOrdersByTheWholeRecord)
     EXPECT_EQ(Column(AFM), (Strings{"100000000", "100000000", "100000000", "100000001", "200000000"}));
     EXPECT_EQ(Column(SurName), (Strings{"ALPHA", "ALPHA", "ZETA", "PAPAS", "PAPAS"}));
     EXPECT_EQ(Column(Name), (Strings{"A", "B", "", "", ""}));
-    EXPECT_TRUE(ws->Modified);
+    EXPECT_TRUE(ws->Modified());
     EXPECT_EQ(Rows().RecNo(), 1);
     // The working file holds the new order; the scan copy and the totals are left alone.
     std::string expected;
@@ -91,7 +91,7 @@ TEST_F(SortFindTest, ASortThatCannotWriteLosesNothing)
     EXPECT_TRUE(Rows().Active());
     EXPECT_EQ(Column(AFM), (Strings{"2", "1", "3"}));
     EXPECT_EQ(ReadFile("temp/record2"), record2);
-    EXPECT_FALSE(ws->Modified);
+    EXPECT_FALSE(ws->Modified());
     EXPECT_EQ(Strings(ui.log.end() - 3, ui.log.end()), (Strings{"grid: on", "wait: off", "busy: off"}));
 }
 
@@ -109,7 +109,7 @@ TEST_F(SortFindTest, ARefusedPendingRowStopsSortAndFind)
         EXPECT_EQ(ui.Said(), refusal);
         EXPECT_EQ(ui.log.size(), 2u);
         EXPECT_EQ(ReadFile("temp/record2"), record2);
-        EXPECT_FALSE(ws->Modified);
+        EXPECT_FALSE(ws->Modified());
         EXPECT_EQ(Rows().State(), TDataSetState::dsInsert);
     }
     ui.Forget();

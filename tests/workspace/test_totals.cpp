@@ -33,8 +33,19 @@ TEST_F(TotalsTest, EachBoxSumsItsOwnField)
         Store({{AFM, "000000050"}, {TypeInc, "11"}, {AkaInc, "0,2"}, {Kratiseis, "0"}, {Kathares, "0,2"}}));
     // Edit1..Edit9: gross, deductions, net, withheld, stamp, stamp levy, due, withheld levy, due levy.
     const std::array<std::string, 9> expected = {"1000,3", "100", "900,3", "50", "3", "4", "60", "7", "8"};
-    EXPECT_EQ(ws->Edits, expected);
-    EXPECT_EQ(ws->Label32, "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+    const Totals& totals = ws->CurrentTotals();
+    EXPECT_EQ(totals.Edits(), expected);
+    EXPECT_EQ(totals.Label32(), "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+    // Each box read by name is the field it sums.
+    EXPECT_EQ((std::array{totals.GrossPay(), totals.Deductions(), totals.NetPay(), totals.TaxWithheld(),
+                          totals.StampDuty(), totals.StampDutyLevy(), totals.TaxDue(),
+                          totals.TaxLevyWithheld(), totals.TaxLevyDue()}),
+              expected);
+    // Changing the boxes from outside goes through the workspace, which has them shown.
+    ui.Forget();
+    ws->ReplaceTotals(Totals({"1"}, "x"));
+    EXPECT_EQ(ws->CurrentTotals(), Totals({"1", "", "", "", "", "", "", "", ""}, "x"));
+    EXPECT_EQ(ui.refreshes, 1);
 }
 
 TEST_F(TotalsTest, SmallSumsShowWithoutBinaryNoise)
@@ -43,7 +54,7 @@ TEST_F(TotalsTest, SmallSumsShowWithoutBinaryNoise)
         Store({{AFM, "123456783"}, {TypeInc, "10"}, {AkaInc, "0,1"}, {Kratiseis, "0"}, {Kathares, "0,1"}}));
     ASSERT_TRUE(
         Store({{AFM, "000000050"}, {TypeInc, "11"}, {AkaInc, "0,2"}, {Kratiseis, "0"}, {Kathares, "0,2"}}));
-    EXPECT_EQ(ws->Edits[0], "0,3");
+    EXPECT_EQ(ws->CurrentTotals().GrossPay(), "0,3");
 }
 
 TEST_F(TotalsTest, KindsFifteenAndSixteenCountAsRowsButNotInTotals)
@@ -52,20 +63,20 @@ TEST_F(TotalsTest, KindsFifteenAndSixteenCountAsRowsButNotInTotals)
     ASSERT_TRUE(Store(GoodRow("090000045", "16")));
     ASSERT_TRUE(
         Store({{AFM, "123456783"}, {TypeInc, "10"}, {AkaInc, "500"}, {Kratiseis, "0"}, {Kathares, "500"}}));
-    EXPECT_EQ(ws->Edits[0], "500");
-    EXPECT_EQ(ws->Edits[1], "0");
-    EXPECT_EQ(ws->Label32, "3 Εγγραφές-2 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().GrossPay(), "500");
+    EXPECT_EQ(ws->CurrentTotals().Deductions(), "0");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "3 Εγγραφές-2 μοναδικοί ΑΦΜ");
 }
 
 TEST_F(TotalsTest, DeletingTheOnlyRowLeavesZeros)
 {
     ASSERT_TRUE(Store(GoodRow("090000045", "10")));
     ASSERT_TRUE(Store(GoodRow("090000045", "11")));
-    EXPECT_EQ(ws->Label32, "2 Εγγραφές-1 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "2 Εγγραφές-1 μοναδικοί ΑΦΜ");
     Rows().Delete();
     Rows().Delete();
-    EXPECT_EQ(ws->Label32, "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
-    for (const auto& box : ws->Edits)
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "0 Εγγραφές-0 μοναδικοί ΑΦΜ");
+    for (const auto& box : ws->CurrentTotals().Edits())
         EXPECT_EQ(box, "0");
 }
 
@@ -94,13 +105,13 @@ TEST_F(TotalsTest, AnUnreadableStoredAmountStopsThePassWithItsError)
     } catch (const std::exception& e) {
         EXPECT_EQ(std::string(e.what()), "'12a' is not a valid floating point value");
     }
-    EXPECT_EQ(ws->Label32, "1 Εγγραφές");
-    EXPECT_EQ(ws->Edits[1], "200");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "1 Εγγραφές");
+    EXPECT_EQ(ws->CurrentTotals().Deductions(), "200");
     // Kinds 15 and 16 are never summed, so their amounts are never read.
     Rows().Edit();
     Rows().FieldByName("TypeInc").SetAsString("15");
     Rows().Post();
-    EXPECT_EQ(ws->Label32, "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "1 Εγγραφές-1 μοναδικοί ΑΦΜ");
 }
 
 } // namespace
