@@ -22,7 +22,7 @@ class DetailRow;
 // and the flags the commands leave behind. It talks to the person only
 // through UserInterface; the main window, rozaro-cli and the tests all drive
 // it the same way.
-class Workspace : private ImportTarget
+class Workspace final : private ImportTarget
 {
 public:
     // `programFolder` is the folder of the running program: temp/ and Addon/ are found there.
