@@ -100,7 +100,8 @@ public:
     void FocusControl(HeaderField field) override;
     void EnterWorkingState() override;
     void Refresh() override;
-    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint) override;
+    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint,
+                         std::shared_ptr<const DetailedList> list) override;
 
 protected:
     // Shows a file dialog modally and returns the chosen path, empty when

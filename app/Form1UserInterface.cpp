@@ -240,12 +240,14 @@ void TForm1::CoverWorkArea(bool covered)
     }
 }
 
-void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint)
+void TForm1::ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint,
+                             std::shared_ptr<const DetailedList> list)
 {
     if (m_printWindow == nullptr) {
         m_printWindow = new TPrintForm(this);
     }
-    m_printWindow->ShowReport(QString::fromStdString(path), QString::fromStdString(caption), landscapeHint);
+    m_printWindow->ShowReport(QString::fromStdString(path), QString::fromStdString(caption), landscapeHint,
+                              std::move(list));
     TakeBackActivation();
 }
 

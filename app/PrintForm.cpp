@@ -95,16 +95,16 @@ TPrintForm::TPrintForm(QWidget* parent)
     };
 }
 
-void TPrintForm::LoadReport(const QString& path, const QString& caption, bool landscapeHint)
+void TPrintForm::LoadReport(const QString& path, const QString& caption, bool landscapeHint,
+                            std::shared_ptr<const DetailedList> list)
 {
     QTextDocument* document = m_WebBrowser1->document();
     {
         // A payroll of thousands of rows takes a while to read and lay out.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        std::optional<ListPages> list = ReportDocument::LoadList(path);
-        const bool isList = list.has_value() && list->Rows().size() > m_browserListRows;
-        m_list->SetList(isList ? std::move(list) : std::nullopt);
+        const bool isList = list && list->DetailCount() + 2 > m_browserListRows;
+        m_list->SetList(isList ? std::optional<ListPages>(std::in_place, list) : std::nullopt);
         if (isList) {
             document->clear();
         } else {
@@ -119,15 +119,17 @@ void TPrintForm::LoadReport(const QString& path, const QString& caption, bool la
     m_WebBrowser1->horizontalScrollBar()->setValue(0);
     m_WebBrowser1->verticalScrollBar()->setValue(0);
     m_path = path;
+    m_detailed = std::move(list);
     setWindowTitle(caption);
     setAccessibleName(caption);
     m_landscape = landscapeHint;
     m_Label1->setVisible(landscapeHint);
 }
 
-void TPrintForm::ShowReport(const QString& path, const QString& caption, bool landscapeHint)
+void TPrintForm::ShowReport(const QString& path, const QString& caption, bool landscapeHint,
+                            std::shared_ptr<const DetailedList> list)
 {
-    LoadReport(path, caption, landscapeHint);
+    LoadReport(path, caption, landscapeHint, std::move(list));
     exec();
 }
 
@@ -151,7 +153,14 @@ void TPrintForm::Button1Click()
     bool printed = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        printed = ReportDocument::PrintFile(m_path, printer) && printer.printerState() != QPrinter::Error &&
+        bool painted = false;
+        if (m_detailed) {
+            ListPages pages(m_detailed);
+            painted = ReportDocument::Print(pages, printer);
+        } else {
+            painted = ReportDocument::PrintFile(m_path, printer);
+        }
+        printed = painted && printer.printerState() != QPrinter::Error &&
                   printer.printerState() != QPrinter::Aborted;
     } catch (const std::exception&) {
         printed = false;
@@ -175,7 +184,8 @@ void TPrintForm::SavePdfClick()
     }
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = ReportDocument::WritePdf(m_path, target, m_landscape, &error);
+    const bool written = m_detailed ? ReportDocument::WritePdf(m_detailed, target, &error)
+                                    : ReportDocument::WritePdf(m_path, target, m_landscape, &error);
     QApplication::restoreOverrideCursor();
     if (!written) {
         ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί: ") + error);

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <memory>
+
+class DetailedList;
 
 class ListView;
 class QLabel;
@@ -27,11 +30,14 @@ public:
     explicit TPrintForm(QWidget* parent = nullptr);
 
     // Shows the report file `path` with `caption` and the landscape hint shown
-    // or hidden; returns when the person closes the window. Throws when the
-    // file cannot be read.
-    void ShowReport(const QString& path, const QString& caption, bool landscapeHint);
+    // or hidden; returns when the person closes the window. `list` is the
+    // detailed list the file holds (none for the other reports): its pages
+    // are shown and printed from it. Throws when the file cannot be read.
+    void ShowReport(const QString& path, const QString& caption, bool landscapeHint,
+                    std::shared_ptr<const DetailedList> list = nullptr);
     // The same without showing the window.
-    void LoadReport(const QString& path, const QString& caption, bool landscapeHint);
+    void LoadReport(const QString& path, const QString& caption, bool landscapeHint,
+                    std::shared_ptr<const DetailedList> list = nullptr);
     // A detailed list of up to this many rows is shown as text in the viewer,
     // where a screen reader reads it; a longer one as its painted pages,
     // because laying out tens of thousands of table rows as text takes minutes.
@@ -56,5 +62,6 @@ private:
     QPushButton* m_Button1 = nullptr;
     QPushButton* m_SavePdf = nullptr;
     QString m_path;
-    bool m_landscape = false; // the report is the wide list, printed turned
+    std::shared_ptr<const DetailedList> m_detailed; // the list the shown file was written from
+    bool m_landscape = false;                       // the report is the wide list, printed turned
 };

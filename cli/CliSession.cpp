@@ -185,13 +185,15 @@ void CopyFormPictures(const fs::path& report, const fs::path& output)
 
 } // namespace
 
-ExitStatus CliSession::HandOnReport(const std::string& report, const std::string& output, bool landscape,
-                                    std::ostream& out)
+ExitStatus CliSession::HandOnReport(const std::string& report, const std::string& output,
+                                    const std::shared_ptr<const DetailedList>& list, std::ostream& out)
 {
     const QString reportPath = QString::fromStdString(report);
     QString error;
     if (IsPdfName(output)) {
-        if (ReportDocument::WritePdf(reportPath, QString::fromStdString(output), landscape, &error))
+        const QString pdf = QString::fromStdString(output);
+        if (list ? ReportDocument::WritePdf(list, pdf, &error)
+                 : ReportDocument::WritePdf(reportPath, pdf, false, &error))
             return ExitOk;
     } else {
         QFile in(reportPath);

@@ -49,10 +49,10 @@ public:
     ExitStatus SaveDeclarationAs(const std::string& path);
 
     // Hands a written report file on: to `out` when `output` is empty, as a
-    // PDF when `output` ends in ".pdf" (landscape for the detailed list),
-    // otherwise as a copy (with the form's pictures beside it).
-    ExitStatus HandOnReport(const std::string& report, const std::string& output, bool landscape,
-                            std::ostream& out);
+    // PDF when `output` ends in ".pdf" (the detailed list printed from `list`,
+    // on turned paper), otherwise as a copy (with the form's pictures beside it).
+    ExitStatus HandOnReport(const std::string& report, const std::string& output,
+                            const std::shared_ptr<const DetailedList>& list, std::ostream& out);
 
     // Runs a workspace step; an error that escapes it is reported like the
     // program's error report (a silent refusal shows nothing). Returns whether

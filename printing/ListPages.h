@@ -1,11 +1,12 @@
 #pragma once
 
+#include "workspace/DetailedList.h"
+
+#include <QFont>
 #include <QSizeF>
 #include <QString>
-#include <QStringList>
 #include <QTextDocument>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class QPainter;
@@ -16,6 +17,13 @@ class QPainter;
 // of every later page, and no row split across two pages. A general rich-text
 // layout of tens of thousands of table rows takes minutes; this takes a
 // fraction of a second per thousand rows, on paper and on screen alike.
+//
+// No character of a value is ever cut: when the columns' narrowest widths do
+// not fit the page the table's type is made smaller, down to TypeFloor; past
+// that a value wider than its column breaks inside a word and its row grows.
+// A row too tall for an empty page makes the type smaller still; a row that
+// fits no page even at the smallest type (only a list that no declaration can
+// make) stands alone on its own page.
 //
 // Units are those of the screen's text (the page's printable area at the
 // screen's resolution); the caller's painter scales them onto its device.
@@ -29,9 +37,7 @@ public:
     };
     using Row = std::vector<Cell>;
 
-    // Reads the list out of the report's text; nothing when the text is not a
-    // detailed payments list (the totals page and the form page are not).
-    static std::optional<ListPages> FromReport(const QString& html, const QString& baseFolder);
+    explicit ListPages(std::shared_ptr<const DetailedList> list);
 
     // Lays the list out on pages of `area` (the printable area less the foot
     // line that numbers the page).
@@ -43,7 +49,7 @@ public:
     void PaintPage(QPainter& painter, int page);
 
     const Row& Titles() const { return m_titles; }
-    // The detail rows, then the spacer and totals rows, as the file lists them.
+    // The detail rows, then the spacer and totals rows.
     const std::vector<Row>& Rows() const { return m_rows; }
     // The rows on page `page`: the first and one past the last.
     std::pair<size_t, size_t> PageRows(int page) const
@@ -53,13 +59,18 @@ public:
     }
     qreal RowHeight(size_t row) const { return m_heights.at(row); }
     qreal FirstRowTop(int page) const;
+    // Each column's left edge, and one more for the table's right edge.
+    const std::vector<qreal>& ColumnEdges() const { return m_left; }
+    // The type the table is laid out in (the face, or smaller when the list is wide).
+    QFont TableFont() const { return m_font; }
+    static constexpr qreal TypeFloor = 5; // points; smaller is hard to read on paper
 
-    // The title the report file gives itself.
-    QString Title() const { return m_title; }
+    // The title the report gives itself.
+    QString Title() const;
     // The list's words as plain text: the head, the titles and every row.
     QString PlainText() const;
 
-    static constexpr int Columns = 18;
+    static constexpr int Columns = static_cast<int>(DetailedList::Columns);
 
 private:
     struct Page
@@ -67,18 +78,27 @@ private:
         size_t first = 0; // the first and one past the last row of the page
         size_t last = 0;
     };
+    struct Measure
+    {
+        std::vector<qreal> natural, least; // each column's widest text and longest word
+        qreal sumNatural = 0, sumLeast = 0, sumHard = 0;
+        qreal hard = 0; // a column never narrower than its widest character
+    };
 
+    Measure MeasureColumns(const QFont& font) const;
+    void SetWidths(const Measure& measure, qreal width);
+    void MeasureRows();
+    void Paginate();
     qreal RowHeight(const Row& row, bool bold) const;
     void PaintRow(QPainter& painter, const Row& row, qreal top, qreal height, bool bold) const;
+    QFont FontOf(bool bold) const;
 
-    QString m_headHtml;   // the issuer line, the heading, year and employer tables
-    QString m_issuerHtml; // the issuer line alone, for the later pages
-    QString m_baseFolder;
-    QString m_title;
+    std::shared_ptr<const DetailedList> m_list;
     Row m_titles;
     std::vector<Row> m_rows; // detail rows, then the spacer and totals rows
     std::shared_ptr<QTextDocument> m_head;
     std::shared_ptr<QTextDocument> m_issuer;
+    QFont m_font;
     QSizeF m_area;
     std::vector<qreal> m_left;    // each column's left edge; one more for the right edge
     std::vector<qreal> m_heights; // each row's height

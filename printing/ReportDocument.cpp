@@ -63,11 +63,6 @@ void ReportDocument::Load(QTextDocument& document, const QString& path)
     document.setHtml(html);
 }
 
-std::optional<ListPages> ReportDocument::LoadList(const QString& path)
-{
-    return ListPages::FromReport(ReadReport(path), FolderOf(path));
-}
-
 QPageLayout ReportDocument::Paper(bool landscape)
 {
     return QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
@@ -159,54 +154,66 @@ bool ReportDocument::Print(ListPages& list, QPagedPaintDevice& device)
 
 bool ReportDocument::PrintFile(const QString& path, QPagedPaintDevice& device)
 {
-    // The detailed list is laid out by hand: a general table layout of a
-    // large payroll would take minutes.
-    if (std::optional<ListPages> list = LoadList(path))
-        return Print(*list, device);
     QTextDocument document;
     Load(document, path);
     return Print(document, device);
 }
 
-bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape,
-                              QString* error)
+bool ReportDocument::WritePdf(const QString& pdfPath, bool landscape, QString* error,
+                              const std::function<bool(QPdfWriter&)>& print)
 {
-    auto fail = [error](const QString& reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
-    QString html;
-    try {
-        html = ReadReport(reportPath);
-    } catch (const std::exception& e) {
-        return fail(QString::fromStdString(e.what()));
-    }
     // Written aside and put in place whole, so that a failure leaves no half PDF.
     QSaveFile out(pdfPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
     {
         QPdfWriter writer(&out);
         writer.setCreator(QStringLiteral("Rozaro"));
         SetUpPage(writer, landscape);
-        bool printed = false;
-        if (std::optional<ListPages> list = ListPages::FromReport(html, FolderOf(reportPath))) {
-            writer.setTitle(list->Title());
-            printed = Print(*list, writer);
-        } else {
-            QTextDocument document;
-            Prepare(document, FolderOf(reportPath));
-            document.setHtml(html);
-            writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-            printed = Print(document, writer);
-        }
-        if (!printed) {
+        if (!print(writer)) {
             out.cancelWriting();
-            return fail(out.errorString());
+            if (error)
+                *error = out.errorString();
+            return false;
         }
     }
-    if (!out.commit())
-        return fail(out.errorString());
+    if (!out.commit()) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
     return true;
+}
+
+bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape,
+                              QString* error)
+{
+    QString html;
+    try {
+        html = ReadReport(reportPath);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+        return false;
+    }
+    return WritePdf(pdfPath, landscape, error, [&](QPdfWriter& writer) {
+        QTextDocument document;
+        Prepare(document, FolderOf(reportPath));
+        document.setHtml(html);
+        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+        return Print(document, writer);
+    });
+}
+
+bool ReportDocument::WritePdf(const std::shared_ptr<const DetailedList>& list, const QString& pdfPath,
+                              QString* error)
+{
+    return WritePdf(pdfPath, true, error, [&](QPdfWriter& writer) {
+        ListPages pages(list);
+        writer.setTitle(pages.Title());
+        return Print(pages, writer);
+    });
 }

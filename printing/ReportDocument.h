@@ -5,10 +5,12 @@
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
-#include <optional>
+#include <functional>
+#include <memory>
 
 class QFont;
 class QPagedPaintDevice;
+class QPdfWriter;
 class QTextDocument;
 
 // A report file as a printable document. The file is cp1253 HTML; pictures
@@ -19,9 +21,6 @@ class ReportDocument
 public:
     // Reads `path` into `document`. Throws std::runtime_error when it cannot be read.
     static void Load(QTextDocument& document, const QString& path);
-    // The detailed payments list in `path`, or nothing for any other report.
-    // Throws std::runtime_error when the file cannot be read.
-    static std::optional<ListPages> LoadList(const QString& path);
     // The face every report is printed in.
     static QFont Face();
     // The face, size and wrapping of every report; pictures are found in `folder`.
@@ -34,7 +33,7 @@ public:
     static bool Print(QTextDocument& document, QPagedPaintDevice& device);
     // The same for the detailed list, laid out by hand on the device's pages.
     static bool Print(ListPages& list, QPagedPaintDevice& device);
-    // The report file `path` printed whichever way suits it. Throws
+    // The report file `path` (the totals or the form page) printed. Throws
     // std::runtime_error when the file cannot be read.
     static bool PrintFile(const QString& path, QPagedPaintDevice& device);
     // The printable area of `device` in the screen's text units, less the
@@ -49,4 +48,11 @@ public:
     // The report file `reportPath` as a PDF at `pdfPath`. False, with the
     // reason in `error`, when the report cannot be read or the PDF written.
     static bool WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape, QString* error);
+    // The detailed list as a PDF at `pdfPath`, on turned paper.
+    static bool WritePdf(const std::shared_ptr<const DetailedList>& list, const QString& pdfPath,
+                         QString* error);
+
+private:
+    static bool WritePdf(const QString& pdfPath, bool landscape, QString* error,
+                         const std::function<bool(QPdfWriter&)>& print);
 };

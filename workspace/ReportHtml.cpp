@@ -72,19 +72,46 @@ void EmployerTable(Page& page, const EmployerHeader& h)
     page.Line("<tr><td class=\"style2\" colspan=\"6\">&nbsp;</td></tr></table>");
 }
 
+// The document's head and the outer table whose header group, the issuer
+// line, repeats at the top of every printed page; it leaves the outer table's
+// one cell open for the report.
+void Template(Page& page)
+{
+    const std::string& title = DetailedList::DocumentTitle();
+    for (const char* line :
+         {"", "<html>", "<head>",
+          "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1253\">"})
+        page.Line(line);
+    page.Line("<title>" + title + "</title>");
+    for (const char* line :
+         {"<style type=\"text/css\">", "<!--", ".style2 {font-size: 12}", "", "-->", "</style>", "</head>",
+          "", "<body>", "<table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\" border=\"0\" >"})
+        page.Line(line);
+    page.Line("<thead style=\"display:table-header-group\"><tr><th><font size=\"1\">" +
+              DetailedList::Issuer() + "</font></th></tr></thead>");
+    page.Line("");
+    page.Line("<tr><td class=\"style2\" ><center><b>" + title + "</b></center><br></td></tr>");
+    page.Line("");
+    page.Line("<tr><td>");
+}
+
 // Template, year table and employer table: the head both reports share.
 Page ReportHead(const EmployerHeader& header)
 {
     Page page;
-    page.Block(TemplateBlock("Memo1.htm"));
+    Template(page);
     YearTable(page, header);
     EmployerTable(page, header);
     return page;
 }
 
-std::string Title(const char* utf8)
+// A column title; its line break is the file's <BR>.
+std::string Title(size_t column)
 {
-    return "<th class=\"style2\"><center>" + Cp(utf8) + "</center></th>";
+    std::string text;
+    for (char c : DetailedList::Titles().at(column))
+        text += c == '\n' ? std::string("<BR>") : std::string(1, c);
+    return "<th class=\"style2\"><center>" + text + "</center></th>";
 }
 
 const char* const kOpenAmountTable =
@@ -97,58 +124,33 @@ const char* const kCloseReport = "</tr></table></td></tr></table></body></html>"
 // each on a line of its own.
 void AmountTitles(Page& page)
 {
-    for (const char* title : {"Χαρτόσημο", "ΟΓΑ Χαρτοσήμου", "Κρατήσεις (εκτός φόρου)", "Καθαρές αποδοχές",
-                              "Φόρος που παρακ/<BR> θηκε", "Φόρος που αναλογεί"})
-        page.Line(Title(title));
+    for (size_t column = 8; column <= 13; ++column)
+        page.Line(Title(column));
 }
 
 // The two levies on tax, the last titles of both reports.
 void LevyTitles(Page& page)
 {
-    page.Line(Title("ΟΓΑ φόρου που παρακ/<BR>θηκε"));
-    page.Line(Title("ΟΓΑ φόρου που αναλογεί") + kCloseTitles);
+    page.Line(Title(16));
+    page.Line(Title(17) + kCloseTitles);
 }
 
-// Edit1..Edit9 in the order of the amount columns, as the window shows them:
-// gross, stamp duty, its levy, deductions, net, tax withheld, tax due (then
-// the two tax levies).
-constexpr auto kAmountBoxes = std::span(Totals::ShownOrder).first<Totals::BoxCount - Totals::LevyCount>();
-constexpr auto kLevyBoxes = std::span(Totals::ShownOrder).last<Totals::LevyCount>();
-
-// The detail columns 2 to 18 and the fields they show; -1 stands for the
-// joined address.
-constexpr std::array<int, 17> kDetailColumns = {declaration::AFM,
-                                                declaration::SurName,
-                                                declaration::Name,
-                                                declaration::FatherName,
-                                                -1,
-                                                declaration::TypeInc,
-                                                declaration::AkaInc,
-                                                declaration::Xartosimo,
-                                                declaration::OGAXart,
-                                                declaration::Kratiseis,
-                                                declaration::Kathares,
-                                                declaration::ForosParakr,
-                                                declaration::ForosAnal,
-                                                declaration::Ypokatastima,
-                                                declaration::Hmeres,
-                                                declaration::OGAForouParakr,
-                                                declaration::OGAForouAnal};
-
-void DetailRowLines(Page& page, int number, std::string_view line)
+// A cell of the list: a blank one keeps its frame with a non-breaking space.
+std::string ListCell(const DetailedList::Cell& cell)
 {
-    auto field = [line](DetailField f) { return std::string(declaration::DetailFieldText(line, f)); };
+    const std::string content = cell.blank ? "&nbsp;" : Escape(cell.text);
+    if (cell.span == 1)
+        return Cell(content);
+    return "<td class=\"style2\" colspan=\"" + std::to_string(cell.span) + "\">" + content + "</td>";
+}
+
+void DetailRowLines(Page& page, const std::array<std::string, DetailedList::Columns>& cells)
+{
     page.Line("<tr>");
-    page.Line(Cell(std::to_string(number)));
-    for (int column : kDetailColumns) {
-        // The detail rows put no comma before the postcode.
-        const std::string value = column < 0
-                                      ? field(declaration::City) + ", " + field(declaration::Street) + " " +
-                                            field(declaration::StreetNo) + " " + field(declaration::TK)
-                                      : field(static_cast<DetailField>(column));
-        // The trailing blank draws the frame of an empty cell too.
-        page.Line(Cell(Escape(value) + "&nbsp;"));
-    }
+    page.Line(Cell(cells[0]));
+    // The trailing blank draws the frame of an empty value too.
+    for (size_t c = 1; c < cells.size(); ++c)
+        page.Line(Cell(Escape(cells[c]) + "&nbsp;"));
     page.Line("</tr>");
 }
 
@@ -195,34 +197,29 @@ std::string TemplateBlock(const char* name)
     return lines;
 }
 
-std::string DetailedReport(const EmployerHeader& header, const std::array<std::string, 9>& edits,
-                           const std::vector<TFixedFormatDataSet::TLine>& rows)
+std::string DetailedReport(const DetailedList& list)
 {
-    Page page = ReportHead(header);
+    Page page = ReportHead(list.Header());
     page.Line(kOpenAmountTable);
     page.Line(kOpenTitles);
-    page.Line(Title("α/α") + Title("ΑΦΜ") + Title("Επώνυμο"));
-    page.Line(Title("Όνομα") + Title("Όνομα πατέρα ή συζύγου"));
-    page.Line(Title("Διεύθυνση"));
-    page.Line(Title("Είδος απο-<BR>δοχών") + Title("Ακαθάριστες αποδοχές"));
+    page.Line(Title(0) + Title(1) + Title(2));
+    page.Line(Title(3) + Title(4));
+    page.Line(Title(5));
+    page.Line(Title(6) + Title(7));
     AmountTitles(page);
-    page.Line(Title("Υποκ/μα μισθωτού"));
-    page.Line(Title("Σύνολο ημερών απ/σης"));
+    page.Line(Title(14));
+    page.Line(Title(15));
     LevyTitles(page);
 
-    int number = 0;
-    for (const auto& row : rows)
-        DetailRowLines(page, ++number, row.Text);
+    for (size_t index = 0; index < list.DetailCount(); ++index)
+        DetailRowLines(page, list.Detail(index));
 
-    page.Line("<tr><td class=\"style2\" colspan=\"18\">&nbsp;</td></tr>");
-    page.Line("<tr><td class=\"style2\">&nbsp;</td>");
-    page.Line("<td class=\"style2\" colspan=\"6\">ΣΥΝΟΛΟ</td>");
-    for (size_t box : kAmountBoxes)
-        page.Line(Cell(Escape(edits[box])));
-    page.Line("<td class=\"style2\">&nbsp;</td>");
-    page.Line("<td class=\"style2\">&nbsp;</td>");
-    for (size_t box : kLevyBoxes)
-        page.Line(Cell(Escape(edits[box])));
+    const DetailedList::Row spacer = list.Spacer();
+    page.Line("<tr>" + ListCell(spacer.front()) + "</tr>");
+    const DetailedList::Row totals = list.Totals();
+    page.Line("<tr>" + ListCell(totals.front()));
+    for (size_t c = 1; c < totals.size(); ++c)
+        page.Line(ListCell(totals[c]));
     page.Line(kCloseReport);
     return page.Take();
 }
@@ -234,17 +231,22 @@ std::string TotalsReport(const EmployerHeader& header, const std::array<std::str
     page.Line(kOpenAmountTable);
     page.Line(kOpenTitles);
     page.Line("<th class=\"style2\" colspan=\"7\"><center>&nbsp;</center></th>");
-    page.Line(Title("Ακαθάριστες αποδοχές"));
+    page.Line(Title(7));
     AmountTitles(page);
     LevyTitles(page);
     page.Line("<tr><td class=\"style2\" colspan=\"16\">&nbsp;</td></tr>");
     page.Line("<tr>");
     page.Line("<td class=\"style2\" colspan=\"7\">ΣΥΝΟΛΟ</td>");
-    for (size_t box : kAmountBoxes)
-        page.Line(Cell(Escape(edits[box])));
-    for (size_t box : kLevyBoxes)
-        page.Line(Cell(Escape(edits[box])));
+    for (const std::string& total : DetailedList::TotalsInColumnOrder(edits))
+        page.Line(Cell(Escape(total)));
     page.Line(kCloseReport);
+    return page.Take();
+}
+
+std::string ListHead(const DetailedList& list)
+{
+    Page page = ReportHead(list.Header());
+    page.Line("</td></tr></table></body></html>");
     return page.Take();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "workspace/DeclarationFile.h"
+#include "workspace/DetailedList.h"
 
 #include <array>
 #include <string>
@@ -8,8 +9,8 @@
 #include <vector>
 
 // The HTML of the printed reports, as cp1253 bytes with CR LF line ends, built
-// from the header, the totals texts (Edit1..Edit9, index 0 is Edit1) and the
-// stored detail lines. Every value taken from the declaration is escaped, so
+// from the header, the totals texts (Edit1..Edit9, index 0 is Edit1) and, for
+// the detailed list, its model. Every value taken from the declaration is escaped, so
 // that a name holding '<', '&' or '"' neither breaks the page nor adds markup
 // to it; values without those characters are written unchanged.
 namespace report {
@@ -23,8 +24,10 @@ std::string TemplateBlock(const char* name);
 
 // The detailed payments list: header, one table row per detail line (working
 // form, in file order), the totals row.
-std::string DetailedReport(const declaration::EmployerHeader& header, const std::array<std::string, 9>& edits,
-                           const std::vector<TFixedFormatDataSet::TLine>& rows);
+std::string DetailedReport(const DetailedList& list);
+// The list's head alone (issuer line, heading, year and employer tables) as a
+// page of its own, for the printed list's first page.
+std::string ListHead(const DetailedList& list);
 
 // The one-row summary of the nine totals.
 std::string TotalsReport(const declaration::EmployerHeader& header, const std::array<std::string, 9>& edits);

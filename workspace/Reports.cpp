@@ -69,13 +69,16 @@ void Reports::TakeSnapshot()
 
 Reports::Outcome Reports::WriteDetailed()
 {
+    m_detailed.reset();
     return Write(ReportPath(), [this] {
         TakeSnapshot();
         auto& scan = m_work.FixedFormatDataSet3;
         scan.Open();
-        const std::vector<TFixedFormatDataSet::TLine> rows = scan.Lines();
+        std::vector<TFixedFormatDataSet::TLine> rows = scan.Lines();
         scan.Close();
-        return report::DetailedReport(m_work.Header, m_work.CurrentTotals().Edits(), rows);
+        m_detailed = std::make_shared<const DetailedList>(m_work.Header, m_work.CurrentTotals().Edits(),
+                                                          std::move(rows));
+        return report::DetailedReport(*m_detailed);
     });
 }
 
@@ -91,12 +94,13 @@ Reports::Outcome Reports::WriteFirstPage()
                  [this] { return report::FirstPage(m_work.Header, m_work.CurrentTotals().Edits()); });
 }
 
-void Reports::Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint)
+void Reports::Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint,
+                   std::shared_ptr<const DetailedList> list)
 {
     if (outcome != Outcome::Written)
         return;
     try {
-        m_work.Ui().ShowPrintWindow(path, caption, landscapeHint);
+        m_work.Ui().ShowPrintWindow(path, caption, landscapeHint, std::move(list));
     } catch (const std::exception&) {
         m_work.Ui().ShowMessage(FailureMessage);
     }
@@ -104,15 +108,16 @@ void Reports::Show(Outcome outcome, const std::string& path, const char* caption
 
 void Reports::PrintDetailed()
 {
-    Show(WriteDetailed(), ReportPath(), "Εκτύπωση", true);
+    const Outcome outcome = WriteDetailed();
+    Show(outcome, ReportPath(), "Εκτύπωση", true, m_detailed);
 }
 
 void Reports::PrintTotals()
 {
-    Show(WriteTotals(), ReportPath(), "Εκτύπωση Συνόλων", false);
+    Show(WriteTotals(), ReportPath(), "Εκτύπωση Συνόλων", false, nullptr);
 }
 
 void Reports::PrintFirstPage()
 {
-    Show(WriteFirstPage(), FirstPagePath(), "Εκτύπωση 1ης Σελίδας", false);
+    Show(WriteFirstPage(), FirstPagePath(), "Εκτύπωση 1ης Σελίδας", false, nullptr);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "workspace/DetailedList.h"
+
+#include <memory>
 #include <string>
 
 class Workspace;
@@ -15,8 +18,10 @@ public:
 
     enum class Outcome { Written, Refused, Failed };
 
-    // The detailed payments list into Rozaro.htm.
+    // The detailed payments list into Rozaro.htm; the list itself, for the
+    // printed pages, stays in Detailed().
     Outcome WriteDetailed();
+    std::shared_ptr<const DetailedList> Detailed() const { return m_detailed; }
     // The totals summary into Rozaro.htm.
     Outcome WriteTotals();
     // The first page of the paper form into Addon/E7FirstPageFinal.htm.
@@ -35,8 +40,10 @@ public:
 
 private:
     template <typename Build> Outcome Write(const std::string& path, Build build);
-    void Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint);
+    void Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint,
+              std::shared_ptr<const DetailedList> list);
     void TakeSnapshot();
 
     Workspace& m_work;
+    std::shared_ptr<const DetailedList> m_detailed;
 };

@@ -2,8 +2,11 @@
 
 #include "workspace/HeaderField.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class DetailedList;
 
 // Everything the declaration logic does to the person goes through here. The
 // main window implements it with Qt widgets, rozaro-cli on the console, the
@@ -58,9 +61,11 @@ public:
     // The header, totals or row label changed and should be shown again.
     virtual void Refresh() {}
     // Shows the report file `path` in the print window with `caption`, the
-    // landscape hint shown or hidden, until the person closes it.
+    // landscape hint shown or hidden, until the person closes it. `list` is
+    // the detailed list the file was written from (none for the other
+    // reports): its pages are printed from it.
     virtual void ShowPrintWindow(const std::string& /*path*/, const std::string& /*caption*/,
-                                 bool /*landscapeHint*/)
+                                 bool /*landscapeHint*/, std::shared_ptr<const DetailedList> /*list*/)
     {
     }
 };

@@ -2,6 +2,7 @@
 #include "app/ListView.h"
 #include "app/PrintForm.h"
 #include "printing/ListPages.h"
+#include "printing/ReportDocument.h"
 #include "text/Cp1253.h"
 #include "workspace/ReportHtml.h"
 #include "workspace/Reports.h"
@@ -83,6 +84,7 @@ private Q_SLOTS:
     void printingThatFailsSaysSo();
     void savingAsPdfWritesThePages();
     void detailedListIsLaidOutInWholeRows();
+    void narrowPagesShrinkTheTypeThenBreakWords();
 };
 
 void TestPrintForm::eachReportShowsItsCaptionHintAndPage()
@@ -209,57 +211,114 @@ void TestPrintForm::savingAsPdfWritesThePages()
     QVERIFY(messageOf([&] { window.SavePdfClick(); }).startsWith(QString::fromUtf8("Το αρχείο PDF")));
 }
 
+// A detail line with `values` in their fields, the rest blank.
+TFixedFormatDataSet::TLine
+Line(std::initializer_list<std::pair<declaration::DetailField, std::string>> values)
+{
+    std::string line(declaration::RecordWidth, ' ');
+    for (const auto& [field, value] : values)
+        line.replace(static_cast<size_t>(declaration::DetailLayout()[field].offset), value.size(), value);
+    return {line};
+}
+
+// Pages follow one another, each row whole on one page; only the first page
+// may hold the head alone.
+void CheckPages(const ListPages& list, QSizeF area, bool rowsFit)
+{
+    size_t next = 0;
+    for (int page = 0; page < list.PageCount(); ++page) {
+        const auto [first, last] = list.PageRows(page);
+        QCOMPARE(first, next);
+        QVERIFY(last > first || page == 0);
+        qreal height = list.FirstRowTop(page);
+        for (size_t r = first; r < last; ++r)
+            height += list.RowHeight(r);
+        QVERIFY2(!rowsFit || height <= area.height(), qPrintable(QString::number(page)));
+        next = last;
+    }
+    QCOMPARE(next, list.Rows().size());
+}
+
 void TestPrintForm::detailedListIsLaidOutInWholeRows()
 {
     declaration::EmployerHeader header;
     header.YearOfData = "2025";
     header.CompanyName = "A&B <C>";
-    std::vector<TFixedFormatDataSet::TLine> rows(150);
-    for (size_t n = 0; n < rows.size(); ++n) {
-        std::string line(declaration::RecordWidth, ' ');
-        const std::string surname = n == 7 ? "O'<B>" : "SURNAME" + std::to_string(n);
-        line.replace(static_cast<size_t>(declaration::DetailLayout()[declaration::SurName].offset),
-                     surname.size(), surname);
-        rows[n].Text = line;
-    }
+    std::vector<TFixedFormatDataSet::TLine> rows;
+    for (size_t n = 0; n < 150; ++n)
+        rows.push_back(Line({{declaration::SurName, n == 7 ? "O'<B>" : "SURNAME" + std::to_string(n)}}));
     const std::array<std::string, 9> edits = {"787911,3", "0", "630329,28", "", "", "", "", "", "9"};
-    auto read = [](const std::string& page) {
-        return ListPages::FromReport(cp1253::toUnicode(page), QDir::tempPath());
-    };
-    std::optional<ListPages> list = read(report::DetailedReport(header, edits, rows));
-    QVERIFY(list);
-    // The other pages are not lists.
-    QVERIFY(!read(report::TotalsReport(header, edits)));
-    QVERIFY(!read(report::FirstPage(header, edits)));
+    ListPages list(std::make_shared<const DetailedList>(header, edits, rows));
 
-    QCOMPARE(list->Titles().size(), size_t(ListPages::Columns));
-    QCOMPARE(list->Titles()[6].text, QString::fromUtf8("Είδος απο-\nδοχών"));
-    QCOMPARE(list->Rows().size(), rows.size() + 2); // and the spacer and totals rows
-    QCOMPARE(list->Rows()[7][2].text, QStringLiteral("O'<B>"));
-    const auto& totals = list->Rows().back();
+    QCOMPARE(list.Titles().size(), size_t(ListPages::Columns));
+    QCOMPARE(list.Titles()[6].text, QString::fromUtf8("Είδος απο-\nδοχών"));
+    QCOMPARE(list.Rows().size(), rows.size() + 2); // and the spacer and totals rows
+    QCOMPARE(list.Rows()[7][2].text, QStringLiteral("O'<B>"));
+    const auto& totals = list.Rows().back();
     QCOMPARE(totals.size(), size_t(13));
     QCOMPARE(totals[1].span, 6);
     QCOMPARE(totals[1].text, QString::fromUtf8("ΣΥΝΟΛΟ"));
     QCOMPARE(totals[2].text, QStringLiteral("787911,3"));
     QCOMPARE(totals[12].text, QStringLiteral("9"));
-    QVERIFY(list->PlainText().contains(QStringLiteral("A&B <C>")));
+    QVERIFY(list.PlainText().contains(QStringLiteral("A&B <C>")));
 
-    // Pages follow one another, each row whole on one page and within it.
+    // Ordinary rows on turned A4 keep the face's size.
+    qreal foot = 0;
+    list.LayOut(ReportDocument::PageArea(ReportDocument::Paper(true), ReportDocument::Face(), &foot));
+    QCOMPARE(list.TableFont(), ReportDocument::Face());
+
     const QSizeF area(700, 300);
-    list->LayOut(area);
-    QVERIFY(list->PageCount() > 3);
-    size_t next = 0;
-    for (int page = 0; page < list->PageCount(); ++page) {
-        const auto [first, last] = list->PageRows(page);
-        QCOMPARE(first, next);
-        QVERIFY(last > first);
-        qreal height = list->FirstRowTop(page);
-        for (size_t r = first; r < last; ++r)
-            height += list->RowHeight(r);
-        QVERIFY2(height <= area.height(), qPrintable(QString::number(page)));
-        next = last;
+    list.LayOut(area);
+    QVERIFY(list.PageCount() > 3);
+    CheckPages(list, area, true);
+}
+
+void TestPrintForm::narrowPagesShrinkTheTypeThenBreakWords()
+{
+    using namespace declaration;
+    // Every field as wide as it goes, in wide letters.
+    const std::string wide = cp1253::fromUnicode(QString::fromUtf8("ΨΩWΨΩWΨΩWΨΩWΨΩWΨΩW"));
+    auto full = [&wide](DetailField field) {
+        return wide.substr(0, static_cast<size_t>(DetailLayout()[field].width));
+    };
+    const auto list = std::make_shared<const DetailedList>(
+        EmployerHeader{}, std::array<std::string, 9>{"9999999999999,99"},
+        std::vector<TFixedFormatDataSet::TLine>(3, Line({{AFM, "999999999"},
+                                                         {SurName, full(SurName)},
+                                                         {Name, full(Name)},
+                                                         {FatherName, full(FatherName)},
+                                                         {City, full(City)},
+                                                         {Street, full(Street)},
+                                                         {AkaInc, "99999999,9"},
+                                                         {Kathares, "99999999,9"}})));
+    ListPages pages(list);
+    const qreal face = ReportDocument::Face().pointSizeF();
+
+    // Turned A4: smaller type is enough, and no word breaks: a value without
+    // a blank fits its column whole.
+    qreal foot = 0;
+    pages.LayOut(ReportDocument::PageArea(ReportDocument::Paper(true), ReportDocument::Face(), &foot));
+    QVERIFY(pages.TableFont().pointSizeF() < face);
+    QVERIFY(pages.TableFont().pointSizeF() >= ListPages::TypeFloor);
+    const QFontMetricsF metrics(pages.TableFont());
+    const auto& edges = pages.ColumnEdges();
+    for (size_t c = 0; c < size_t(ListPages::Columns); ++c) {
+        const QString value = pages.Rows()[0][c].text;
+        if (!value.contains(QLatin1Char(' ')))
+            QVERIFY2(metrics.horizontalAdvance(value) <= edges[c + 1] - edges[c] - 4, qPrintable(value));
     }
-    QCOMPARE(next, list->Rows().size());
+
+    // Far narrower: the type stops at its floor and long words break, so the rows grow.
+    pages.LayOut(QSizeF(400, 800));
+    QCOMPARE(pages.TableFont().pointSizeF(), ListPages::TypeFloor);
+    QVERIFY(pages.RowHeight(0) > 2 * QFontMetricsF(pages.TableFont()).height());
+    CheckPages(pages, QSizeF(400, 800), true);
+
+    // A page lower than one row under its titles: the type shrinks as far as
+    // it may, then each row stands alone on a page of its own; nothing loops.
+    pages.LayOut(QSizeF(250, 12));
+    QCOMPARE(pages.PageCount(), 1 + int(pages.Rows().size()));
+    CheckPages(pages, QSizeF(250, 12), false);
 }
 
 QTEST_MAIN(TestPrintForm)

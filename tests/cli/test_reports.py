@@ -3,63 +3,14 @@
 
 Usage: python3 test_reports.py BIN_DIR
 """
-import datetime
 import os
 import re
 import shutil
 import subprocess
 
-from clitest import CLI, case, expect, finish, write
-
-
-# --- a declaration of any size -------------------------------------------------
-
-def afm(first8):
-    """Eight digits completed with their check digit."""
-    s = sum(int(d) << (8 - k) for k, d in enumerate(first8))
-    return first8 + str(s % 11 % 10)
-
-
-def field(value, width, fill=b" ", right=False):
-    data = value.encode("cp1253") if isinstance(value, str) else value
-    assert len(data) <= width, (value, width)
-    return fill * (width - len(data)) + data if right else data + fill * (width - len(data))
-
-
-SURNAMES = ["ΠΑΠΑΔΟΠΟΥΛΟΣ", "ΑΝΤΩΝΙΟΥ", "ΒΑΣΙΛΕΙΟΥ", "ΓΕΩΡΓΙΟΥ", "ΔΗΜΗΤΡΙΟΥ", "ΚΩΝΣΤΑΝΤΙΝΙΔΗΣ",
-            "ΝΙΚΟΛΑΟΥ", "ΙΩΑΝΝΟΥ", "ΜΙΧΑΗΛΙΔΗΣ", "ΣΤΕΦΑΝΟΥ"]
-NAMES = ["ΓΙΩΡΓΟΣ", "ΜΑΡΙΑ", "ΝΙΚΟΣ", "ΕΛΕΝΗ", "ΚΩΣΤΑΣ", "ΑΝΝΑ"]
-
-
-def detail(n):
-    """Row n of a generated payroll: gross, deductions and net that agree, tax under 40%."""
-    gross = 1200000 + 3711 * n
-    deductions = gross // 5
-    net = gross - deductions
-    tax = net // 10
-    amounts = [(gross, 10), (0, 8), (0, 7), (deductions, 9), (net, 10), (tax, 9), (tax, 9)]
-    data = (b"3" + field(afm("1%07d" % (1000 + n)), 9) + b" " + field(SURNAMES[n % 10], 18)
-            + field(NAMES[n % 6], 9) + field("ΚΩΝ", 3) + field("ΑΘΗΝΑ", 10) + field("ΠΑΤΗΣΙΩΝ", 16)
-            + field(str(n), 5) + field("11257", 5) + b"10")
-    data += b"".join(field(str(v), w, b"0", True) for v, w in amounts)
-    data += field("0", 6) + b"300" + field(b"", 8, b"0") * 2 + b"    "
-    assert len(data) == 170
-    return data, gross, deductions, net, tax
-
-
-def declaration(rows, company="ΥΠΟΥΡΓΕΙΟ ΔΟΚΙΜΩΝ"):
-    year = str(datetime.date.today().year - 1).encode()
-    details = [detail(n) for n in range(1, rows + 1)]
-    totals = [sum(d[k] for d in details) for k in (1, 2, 3, 4)]
-    record0 = b"0JL10    20250110" + year + b" " * 149
-    record1 = (b"1" + year + field(company, 30) + b"0" + field(afm("09000004"), 9) + field("ΜΙΣΘΟΔΟΣΙΑ", 16)
-               + field("ΑΘΗΝΑ", 10) + field("ΣΤΑΔΙΟΥ", 16) + field("10", 5) + field("10559", 5) + b" " * 73)
-    gross, deductions, net, tax = (field(str(t), 15, b"0", True) for t in totals)
-    record2 = (b"2" + gross + deductions + net + field(str(totals[3]), 14, b"0", True) + b"0" * 13 + b"0" * 12
-               + field(str(totals[3]), 14, b"0", True) + b"0" * 26 + b" " * 45)
-    lines = [record0, record1, record2] + [d[0] for d in details]
-    assert all(len(line) == 170 for line in lines)
-    return b"".join(line + b"\r\n" for line in lines)
+from clitest import CLI, case, expect, finish, read, write
+from payroll import afm, declaration, wide_detail
+from pdfcells import check_page, expected_rows, page_count
 
 
 def run(*args):
@@ -140,6 +91,33 @@ def failures_write_nothing_and_say_why(folder):
     expect(run("report", "weekly", source)[0], 2, "an unknown report")
     status, _, err = run("report", "totals", os.path.join(folder, "absent.txt"))
     expect(status, 2)
+
+
+def check_pdf_cells(source, folder, pages=None):
+    """Prints the detailed list of `source` to PDF and reads every value back
+    from the pages named (all by default): each whole in its own cell, no word
+    across a rule or the page's edge. Returns the rows seen, by first cell."""
+    page_file, pdf = os.path.join(folder, "list.htm"), os.path.join(folder, "list.pdf")
+    expect(run("report", "detailed", source, page_file)[0], 0, "the HTML")
+    status, _, err = run("report", "detailed", source, pdf)
+    expect((status, err), (0, ""), "the PDF")
+    expected = expected_rows(read(page_file))
+    seen, problems = [], []
+    for page in pages or range(1, page_count(pdf) + 1):
+        found, checked = check_page(pdf, page if page > 0 else page_count(pdf) + 1 + page, expected)
+        problems += found
+        seen += checked
+    assert not problems, "\n".join(problems[:20])
+    return seen, expected
+
+
+@case
+def pdf_keeps_every_character_of_full_width_values(folder):
+    # Every text field filled to its width with wide letters, every amount at
+    # its largest: the columns' narrowest widths are wider than the page.
+    source = write(folder, "wide.txt", declaration(120, company="ΨΩW" * 10, row=wide_detail))
+    seen, expected = check_pdf_cells(source, folder)
+    expect(sorted(seen), sorted(expected), "every row read back once, the totals too")
 
 
 finish()

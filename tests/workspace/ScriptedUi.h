@@ -73,7 +73,8 @@ public:
     }
     void EnterWorkingState() override { log.push_back("working-state"); }
     void Refresh() override { ++refreshes; }
-    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint) override
+    void ShowPrintWindow(const std::string& path, const std::string& caption, bool landscapeHint,
+                         std::shared_ptr<const DetailedList>) override
     {
         log.push_back("print-window: " + caption + (landscapeHint ? " [landscape] " : " ") + path);
     }
