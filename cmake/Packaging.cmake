@@ -2,6 +2,8 @@
 # itself, made by CPack from the same install rules: no second build and no
 # debian/ folder to keep in step with the CMake files.
 include(GNUInstallDirs)
+# cpack installs what is built; it must not build every test and benchmark first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(ROZARO_LINUX_DIR ${PROJECT_SOURCE_DIR}/resources/linux)
 set(ROZARO_APP_ID gr.rozaro.Rozaro)
@@ -10,11 +12,11 @@ install(TARGETS rozaro rozaro-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Read-only resources: the installed program finds them in ../share/rozaro
 # beside its bin/ folder. The report templates are compiled in.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/Addon ${PROJECT_SOURCE_DIR}/resources/Help
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/rozaro)
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/rozaro PATTERN .keep EXCLUDE)
 install(FILES ${ROZARO_LINUX_DIR}/${ROZARO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${ROZARO_LINUX_DIR}/${ROZARO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
-install(FILES ${ROZARO_LINUX_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${ROZARO_LINUX_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rozaro)
 
 # Manual pages and the changelog go in compressed, without a time stamp, as
 # Debian's policy wants them.
@@ -34,7 +36,7 @@ endforeach()
 add_custom_target(rozaro_linux_files ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/linux/man1/rozaro.1.gz ${CMAKE_BINARY_DIR}/linux/man1/rozaro-cli.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_BINARY_DIR}/linux/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/linux/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/rozaro)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rozaro)
@@ -42,12 +44,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "annual declaration of wages paid and tax withheld")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "annual declaration of wages paid and tax withheld
- Rozaro is the desktop program with which a public-sector employer keys in,
- checks and writes its annual declaration of the wages and pensions it paid
- and the tax it withheld, as one fixed-width text file. Its windows are in
- Greek. The console command rozaro-cli checks, sorts, prints and packs
- declaration files without a window.")
+set(CPACK_PACKAGE_DESCRIPTION "Rozaro is the desktop program with which a public-sector employer keys in,
+checks and writes its annual declaration of the wages and pensions it paid
+and the tax it withheld, as one fixed-width text file. Its windows are in
+Greek. The console command rozaro-cli checks, sorts, prints and packs
+declaration files without a window.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Rozaro developers <rozaro@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
@@ -57,5 +58,4 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 include(CPack)
