@@ -2,6 +2,7 @@
 #include "app/Form2.h"
 #include "app/InstanceGuard.h"
 #include "app/PrintForm.h"
+#include "app/QtGreek.h"
 #include "workspace/ProgramFolders.h"
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rozaro"));
+    InstallQtGreek(app);
     QIcon icon(QStringLiteral(":/icons/rozaro.png"));
     icon.addFile(QStringLiteral(":/icons/rozaro-256.png"));
     QApplication::setWindowIcon(icon);
