@@ -84,6 +84,16 @@ QStringList MenuTexts(QMenu* menu)
     return texts;
 }
 
+// With ROZARO_DIALOG_SHOTS set to a folder, each dialog is also saved as a
+// picture there, to be looked at as the person sees it.
+void Shoot(QWidget* dialog)
+{
+    static int count = 0;
+    const QString folder = qEnvironmentVariable("ROZARO_DIALOG_SHOTS");
+    if (!folder.isEmpty())
+        dialog->grab().save(QStringLiteral("%1/dialog-%2.png").arg(folder).arg(++count));
+}
+
 // The texts that still carry a Latin word, each with its words.
 QStringList Untranslated(const QStringList& texts)
 {
@@ -103,12 +113,14 @@ QStringList TextsOfModal(const std::function<void()>& open)
         if (dialog == nullptr)
             return;
         texts = VisibleTexts(dialog);
+        Shoot(dialog);
         // The print dialog keeps its options folded away until asked.
         for (auto* more : dialog->findChildren<QAbstractButton*>())
             if (more->isVisible() && more->text().endsWith(QStringLiteral(">>"))) {
                 more->click();
                 QCoreApplication::processEvents();
                 texts << VisibleTexts(dialog);
+                Shoot(dialog);
             }
         if (auto* box = qobject_cast<QDialog*>(dialog))
             box->reject();
@@ -135,6 +147,7 @@ protected:
             detail->click();
         QCoreApplication::processEvents();
         texts << VisibleTexts(&dialog);
+        Shoot(&dialog);
         dialog.hide();
         return {};
     }
