@@ -36,8 +36,9 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
 {
     initResources();
     MenuEntryAccessible::Install();
-    const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-    m_workspace = std::make_unique<Workspace>(*this, folder.toStdString());
+    const ProgramFolders folders =
+        programFolder.isEmpty() ? ProgramFolders::ForRunningProgram() : ProgramFolders::Single(programFolder);
+    m_workspace = std::make_unique<Workspace>(*this, folders);
 
     setObjectName(QStringLiteral("Form1"));
     setAccessibleName(utf8(WindowCaption));
@@ -74,7 +75,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     }
     setGeometry(window);
 
-    m_userManual = std::make_unique<TUserManual>(folder);
+    m_userManual = std::make_unique<TUserManual>(folders.resources);
 
     FormCreate();
 }
@@ -289,7 +290,7 @@ void TForm1::N9Click()
 
 void TForm1::zip1Click()
 {
-    ZipExport::Run(*this, m_workspace->ProgramFolder());
+    ZipExport::Run(*this, m_workspace->DialogFolder());
 }
 
 void TForm1::e1Click()

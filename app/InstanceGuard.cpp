@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-bool InstanceGuard::Acquire(const QString& programFolder)
+bool InstanceGuard::Acquire(const QString& workingFolder)
 {
-    m_lock = std::make_unique<QLockFile>(QDir(programFolder).filePath(QString::fromLatin1(LockFileName)));
+    m_lock = std::make_unique<QLockFile>(QDir(workingFolder).filePath(QString::fromLatin1(LockFileName)));
     // A session may last a whole working day: only a dead owner makes a lock
     // stale, never its age.
     m_lock->setStaleLockTime(0);

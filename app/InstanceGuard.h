@@ -4,8 +4,8 @@
 #include <QString>
 #include <memory>
 
-// One running program per program folder: two copies would share and delete
-// each other's working files in temp/. The lock file lies in the program's
+// One running program per working folder: two copies would share and delete
+// each other's working files in temp/. The lock file lies in the working
 // folder itself, because closing removes temp/ with everything in it. A lock
 // left behind by a program that crashed is recognised by its dead process and
 // taken over.
@@ -17,7 +17,7 @@ public:
     // False only when another running program holds the folder. A folder in
     // which no lock file can be written (a read-only installation) does not
     // stop the start: the program then runs unguarded.
-    bool Acquire(const QString& programFolder);
+    bool Acquire(const QString& workingFolder);
     bool Held() const { return m_lock != nullptr && m_lock->isLocked(); }
 
 private:

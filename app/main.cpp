@@ -2,6 +2,8 @@
 #include "app/Form2.h"
 #include "app/InstanceGuard.h"
 #include "app/PrintForm.h"
+#include "app/QtGreek.h"
+#include "workspace/ProgramFolders.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,13 +15,15 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rozaro"));
+    InstallQtGreek(app);
     QIcon icon(QStringLiteral(":/icons/rozaro.png"));
     icon.addFile(QStringLiteral(":/icons/rozaro-256.png"));
     QApplication::setWindowIcon(icon);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
 
     InstanceGuard guard;
-    if (!guard.Acquire(QCoreApplication::applicationDirPath())) {
+    // The lock lies beside the working files it protects.
+    if (!guard.Acquire(ProgramFolders::ForRunningProgram().working)) {
         QMessageBox refusal(QMessageBox::NoIcon, QString::fromUtf8(TForm1::ApplicationTitle),
                             QString::fromUtf8("Η εφαρμογή εκτελείται ήδη από αυτόν τον φάκελο."),
                             QMessageBox::Ok);

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 #include "cli/ExitStatus.h"
+#include "workspace/ProgramFolders.h"
 
 #include <QGuiApplication>
 
@@ -24,7 +25,10 @@ int main(int argc, char* argv[])
     });
     QGuiApplication app(argc, argv);
     // The program's files are found beside the executable, never in the current folder.
-    const std::string addonFolder = QCoreApplication::applicationDirPath().toStdString() + "/Addon";
+    const std::string addonFolder =
+        ProgramFolders::Choose(QCoreApplication::applicationDirPath(), QString(), QString())
+            .resources.toStdString() +
+        "/Addon";
     // The arguments as the shell gave them: paths are bytes (UTF-8 here), not text to reinterpret.
     const std::vector<std::string> args(argv + 1, argv + argc);
     int status = ExitFailed;

@@ -532,6 +532,13 @@ int main(int argc, char* argv[])
     }
     ok &= save(programIcon(64), resources + QStringLiteral("/icons/rozaro.png"), "PNG");
     ok &= save(programIcon(256), resources + QStringLiteral("/icons/rozaro-256.png"), "PNG");
+    // The installed program's icon in the desktop's icon theme, drawn at each
+    // size rather than scaled, so the small ones stay sharp.
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = resources + QStringLiteral("/icons/hicolor/%1x%1/apps").arg(size);
+        QDir().mkpath(folder);
+        ok &= save(programIcon(size), folder + QStringLiteral("/rozaro.png"), "PNG");
+    }
     ok &= save(startPicture(), resources + QStringLiteral("/pictures/start.jpg"), "JPEG", 92);
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "workspace/DesktopShortcut.h"
 
+#include "workspace/ProgramFolders.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -49,10 +51,17 @@ QByteArray DesktopShortcut::EntryText(const QString& programPath)
     text += QStringLiteral("Comment=") + QString::fromUtf8("Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών") +
             QLatin1Char('\n');
     text += QStringLiteral("Exec=") + ExecArgument(program.absoluteFilePath()) + QLatin1Char('\n');
-    text += QStringLiteral("Path=") + StringValue(program.absolutePath()) + QLatin1Char('\n');
     const QString icon = program.absoluteDir().filePath(QStringLiteral("rozaro.png"));
-    if (QFileInfo::exists(icon))
+    if (QFileInfo::exists(icon)) {
+        text += QStringLiteral("Path=") + StringValue(program.absolutePath()) + QLatin1Char('\n');
         text += QStringLiteral("Icon=") + StringValue(icon) + QLatin1Char('\n');
+    } else if (QFileInfo(ProgramFolders::InstalledDataFolder(program.absolutePath())).isDir()) {
+        // An installed program works in the person's data folder, whatever
+        // the folder it is started in, and its picture is in the icon theme.
+        text += QStringLiteral("Icon=rozaro\n");
+    } else {
+        text += QStringLiteral("Path=") + StringValue(program.absolutePath()) + QLatin1Char('\n');
+    }
     text += QStringLiteral("Terminal=false\n");
     return text.toUtf8();
 }

@@ -116,8 +116,22 @@ std::string ToUtf8(const std::string& cp1253Text)
 } // namespace
 
 Workspace::Workspace(UserInterface& ui, std::string programFolder)
-    : m_ui(ui), m_programFolder(std::move(programFolder))
+    : Workspace(ui, ProgramFolders::Single(QString::fromStdString(programFolder)))
 {
+}
+
+Workspace::Workspace(UserInterface& ui, const ProgramFolders& folders)
+    : m_ui(ui), m_programFolder(folders.working.toStdString()),
+      m_resourceFolder(folders.resources.toStdString()), m_dialogFolder(folders.dialogs.toStdString()),
+      m_installed(folders.installed)
+{
+}
+
+void Workspace::RememberDialogFolder(const std::string& chosenFile)
+{
+    // A portable copy keeps starting in its own folder, as it always did.
+    if (m_installed && !chosenFile.empty())
+        m_dialogFolder = QFileInfo(Path(chosenFile)).absolutePath().toStdString();
 }
 
 Workspace::~Workspace() = default;
@@ -140,12 +154,23 @@ void Workspace::Start()
     // An existing temp/ (left over from an earlier run) is used as it is.
     std::error_code ignored;
     std::filesystem::create_directory(ProgramPath("temp"), ignored);
+    if (m_resourceFolder != m_programFolder) {
+        // The form page is written into the working folder and shows the
+        // pictures it finds beside itself.
+        const char* pictures = "Addon/E7FirstPageFinal.files";
+        std::filesystem::create_directories(ProgramPath(pictures), ignored);
+        std::filesystem::copy(std::filesystem::path(m_resourceFolder) / pictures, ProgramPath(pictures),
+                              std::filesystem::copy_options::overwrite_existing |
+                                  std::filesystem::copy_options::recursive,
+                              ignored);
+    }
 
     FixedFormatDataSet1.SetFileName(ProgramPath("temp/record2"));
     FixedFormatDataSet1.SetSchema(declaration::DetailSchema());
     FixedFormatDataSet3.SetFileName(ProgramPath("temp/record21"));
     FixedFormatDataSet3.SetSchema(declaration::DetailSchema());
-    FixedFormatDataSet2.SetFileName(ProgramPath("Addon/typeofinc.txt"));
+    FixedFormatDataSet2.SetFileName(
+        (std::filesystem::path(m_resourceFolder) / "Addon/typeofinc.txt").string());
     FixedFormatDataSet2.SetSchema(declaration::IncomeTypeSchema());
 
     FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet&) { FixedFormatDataSet1BeforePost(); };
@@ -250,8 +275,9 @@ Workspace::OpenOutcome Workspace::Open()
     if (m_modified && !ResolveUnsavedChanges(Leaving::Replacing))
         return OpenOutcome::Cancelled;
     std::string path;
-    if (!m_ui.ChooseOpenFile(m_programFolder, "*.*", path))
+    if (!m_ui.ChooseOpenFile(m_dialogFolder, "*.*", path))
         return OpenOutcome::Cancelled;
+    RememberDialogFolder(path);
 
     // The whole file is read and judged before the open declaration is
     // touched, so a refused file loses nothing.
@@ -463,8 +489,9 @@ Workspace::SaveOutcome Workspace::SaveAs()
     if (!m_lastSaveOk)
         return SaveOutcome::Refused;
     std::string path;
-    if (!m_ui.ChooseSaveFile(m_programFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
+    if (!m_ui.ChooseSaveFile(m_dialogFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
         return SaveOutcome::Cancelled;
+    RememberDialogFolder(path);
     const QString target = Path(path);
     if (QFileInfo::exists(target) &&
         !m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
@@ -647,8 +674,9 @@ Workspace::ImportOutcome Workspace::ImportFromWorkbook()
     if (StorePendingRow() == StoreOutcome::Refused)
         return ImportOutcome::NotStarted;
     std::string path;
-    if (!m_ui.ChooseOpenFile(m_programFolder, SheetImport::FileFilter, path))
+    if (!m_ui.ChooseOpenFile(m_dialogFolder, SheetImport::FileFilter, path))
         return ImportOutcome::NotStarted;
+    RememberDialogFolder(path);
     return ImportWorkbookFile(path);
 }
 

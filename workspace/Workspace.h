@@ -5,6 +5,7 @@
 #include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/ImportTarget.h"
+#include "workspace/ProgramFolders.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
@@ -27,6 +28,8 @@ class Workspace final : private ImportTarget
 public:
     // `programFolder` is the folder of the running program: temp/ and Addon/ are found there.
     Workspace(UserInterface& ui, std::string programFolder);
+    // Resources and working files in the folders `folders` names.
+    Workspace(UserInterface& ui, const ProgramFolders& folders);
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -45,7 +48,15 @@ public:
     // each step on its own.
     void RemoveWorkFiles();
 
+    // The folder of the working files (temp/, the reports).
     const std::string& ProgramFolder() const { return m_programFolder; }
+    // The folder Addon/ and Help/ are read from.
+    const std::string& ResourceFolder() const { return m_resourceFolder; }
+    // Where the next open or save dialog starts: the program folder of a
+    // portable copy; for an installed program the folder last chosen, at
+    // first the person's documents.
+    const std::string& DialogFolder() const { return m_dialogFolder; }
+    void RememberDialogFolder(const std::string& chosenFile);
     UserInterface& Ui() override { return m_ui; }
 
     // The employer header, as the window's fields hold it (cp1253).
@@ -205,6 +216,9 @@ private:
 
     UserInterface& m_ui;
     std::string m_programFolder;
+    std::string m_resourceFolder;
+    std::string m_dialogFolder;
+    bool m_installed = false;
     StoredRowIndex m_index;
     // temp/record21 no longer holds what temp/record2 holds (after a sort,
     // New or Open), so the next duplicate check must copy it first.

@@ -1,0 +1,221 @@
+// Every standard dialog the program shows speaks Greek: the texts of Qt's own
+// widgets come from the program's Greek catalogue. Each dialog is opened as
+// the program opens it and every visible text is searched for a Latin word.
+#include "FormFixture.h"
+#include "app/PrintForm.h"
+#include "app/QtGreek.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+// Latin words a Greek desktop shows as they are: a file type's name, units.
+const QStringList Allowed{QStringLiteral("PDF"), QStringLiteral("mm"), QStringLiteral("LTR")};
+
+// The Latin words of a text shown to the person, leaving out file patterns
+// ("PDF (*.pdf)") and paths.
+QStringList LatinWords(QString text)
+{
+    text.remove(QLatin1Char('&'));
+    text.remove(QRegularExpression(QStringLiteral("\\([^)]*\\*[^)]*\\)")));
+    text.remove(QRegularExpression(QStringLiteral("\\S*/\\S*")));
+    text.remove(QRegularExpression(QStringLiteral("\\*\\.\\S*")));
+    QStringList words;
+    auto it = QRegularExpression(QStringLiteral("[A-Za-z]{2,}")).globalMatch(text);
+    while (it.hasNext()) {
+        const QString word = it.next().captured();
+        if (!Allowed.contains(word))
+            words << word;
+    }
+    return words;
+}
+
+// Every text of `root` the person can see: labels, buttons, group and tab
+// titles, column headers, the chosen entry of a list and the window title.
+QStringList VisibleTexts(QWidget* root)
+{
+    QStringList texts{root->windowTitle()};
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(root))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            texts << group->title();
+        else if (auto* combo = qobject_cast<QComboBox*>(w); combo && !combo->isEditable())
+            texts << combo->currentText();
+        if (auto* tabs = qobject_cast<QTabBar*>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        if (auto* header = qobject_cast<QHeaderView*>(w); header && header->model())
+            for (int i = 0; i < header->count(); ++i)
+                if (!header->isSectionHidden(i))
+                    texts << header->model()->headerData(i, header->orientation()).toString();
+    }
+    // Without the marks of the keyboard accelerators, as the person reads them.
+    texts.replaceInStrings(QStringLiteral("&"), QString());
+    return texts;
+}
+
+QStringList MenuTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    return texts;
+}
+
+// With ROZARO_DIALOG_SHOTS set to a folder, each dialog is also saved as a
+// picture there, to be looked at as the person sees it.
+void Shoot(QWidget* dialog)
+{
+    static int count = 0;
+    const QString folder = qEnvironmentVariable("ROZARO_DIALOG_SHOTS");
+    if (!folder.isEmpty())
+        dialog->grab().save(QStringLiteral("%1/dialog-%2.png").arg(folder).arg(++count));
+}
+
+// The texts that still carry a Latin word, each with its words.
+QStringList Untranslated(const QStringList& texts)
+{
+    QStringList found;
+    for (const QString& text : texts)
+        if (const QStringList words = LatinWords(text); !words.isEmpty())
+            found << text + QStringLiteral(" → ") + words.join(QLatin1Char(' '));
+    return found;
+}
+
+// Runs `open`, which shows a modal dialog, and reads the dialog's texts while it is up.
+QStringList TextsOfModal(const std::function<void()>& open)
+{
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr)
+            return;
+        texts = VisibleTexts(dialog);
+        Shoot(dialog);
+        // The print dialog keeps its options folded away until asked.
+        for (auto* more : dialog->findChildren<QAbstractButton*>())
+            if (more->isVisible() && more->text().endsWith(QStringLiteral(">>"))) {
+                more->click();
+                QCoreApplication::processEvents();
+                texts << VisibleTexts(dialog);
+                Shoot(dialog);
+            }
+        if (auto* box = qobject_cast<QDialog*>(dialog))
+            box->reject();
+    });
+    open();
+    return texts;
+}
+
+// The main window with its file dialogs read instead of run.
+class DialogReadingForm : public TForm1
+{
+public:
+    using TForm1::TForm1;
+    QStringList texts;
+
+protected:
+    QString RunFileDialog(QFileDialog& dialog) override
+    {
+        dialog.show();
+        QCoreApplication::processEvents();
+        texts << VisibleTexts(&dialog);
+        // The detail view adds the column headers.
+        if (auto* detail = dialog.findChild<QAbstractButton*>(QStringLiteral("detailModeButton")))
+            detail->click();
+        QCoreApplication::processEvents();
+        texts << VisibleTexts(&dialog);
+        Shoot(&dialog);
+        dialog.hide();
+        return {};
+    }
+};
+
+} // namespace
+
+class TestGreekDialogs : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(InstallQtGreek(*QCoreApplication::instance())); }
+
+    void textFinderSeesLatinWordsOnly()
+    {
+        QCOMPARE(LatinWords(QStringLiteral("&Cancel")), QStringList{QStringLiteral("Cancel")});
+        QVERIFY(LatinWords(QStringLiteral("PDF (*.pdf) /tmp/rozaro 12 Αρχεία τύπου:")).isEmpty());
+    }
+
+    void fileDialogsOfTheMainWindow()
+    {
+        ProgramFolder folder;
+        DialogReadingForm form(folder.path());
+        std::string path;
+        form.ChooseOpenFile(folder.path().toStdString(), "*.*", path);
+        form.ChooseSaveFile(folder.path().toStdString(), "123-Rozaro", "", path);
+        QVERIFY(form.texts.contains(QString::fromUtf8("Αναζήτηση σε:")));
+        QVERIFY(form.texts.contains(QString::fromUtf8("Αρχεία τύπου:")));
+        QVERIFY(form.texts.contains(QString::fromUtf8("Όνομα")));
+        QVERIFY(form.texts.contains(QString::fromUtf8("Ημερομηνία τροποποίησης")));
+        QCOMPARE(Untranslated(form.texts), QStringList());
+    }
+
+    void printAndPdfDialogsOfThePrintWindow()
+    {
+        TPrintForm window;
+        QStringList texts = TextsOfModal([&] { window.ChoosePdfFile(QStringLiteral("report.pdf")); });
+        QVERIFY(texts.contains(QString::fromUtf8("Αποθήκευση")));
+        QPrinter printer;
+        const QStringList print = TextsOfModal([&] { window.ChoosePrinter(printer); });
+        QVERIFY(print.contains(QString::fromUtf8("Αντίγραφα:")));
+        QVERIFY(print.contains(QString::fromUtf8("Άκυρο")));
+        QCOMPARE(Untranslated(texts + print), QStringList());
+    }
+
+    void messageBoxesAndContextMenus()
+    {
+        ProgramFolder folder;
+        TForm1 form(folder.path());
+        QStringList texts = TextsOfModal([&] { form.ShowMessage("Μήνυμα"); });
+        QVERIFY(texts.contains(QString::fromUtf8("Εντάξει")));
+
+        QLineEdit* field = form.findChild<QLineEdit*>();
+        QVERIFY(field != nullptr);
+        std::unique_ptr<QMenu> fieldMenu(field->createStandardContextMenu());
+        texts << MenuTexts(fieldMenu.get());
+        QVERIFY(texts.contains(QString::fromUtf8("Επιλογή όλων")));
+
+        TPrintForm window;
+        QTextBrowser* browser = window.findChild<QTextBrowser*>();
+        QVERIFY(browser != nullptr);
+        browser->setHtml(QStringLiteral("<a href=\"x\">x</a>"));
+        std::unique_ptr<QMenu> viewMenu(browser->createStandardContextMenu(QPoint(2, 2)));
+        texts << MenuTexts(viewMenu.get());
+        QCOMPARE(Untranslated(texts), QStringList());
+    }
+};
+
+QTEST_MAIN(TestGreekDialogs)
+#include "tst_greekdialogs.moc"
