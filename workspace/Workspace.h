@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
-#include "workspace/AtomicFile.h"
 #include "workbook/Workbook.h"
+#include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/UserInterface.h"
@@ -188,6 +188,7 @@ private:
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
     void ReplaceWorkingFiles(const declaration::ReadResult& read);
+    void ReopenAfterFailedWrite();
     std::string ProgramPath(const std::string& relative) const;
 
     UserInterface& m_ui;
