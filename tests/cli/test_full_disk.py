@@ -93,13 +93,16 @@ def every_command_onto_a_full_disk_fails_and_keeps_the_old_file(folder):
             return
         target = os.path.join(mount, "declaration.txt")
         old = read(target)
+        pdf = os.path.join(mount, "totals.pdf")
         for args in (("resave", source, target), ("sort", "afm", source, target),
                      ("sort", "alpha", source, target), ("report", "detailed", source, target),
                      ("report", "first-page", source, target),
+                     ("report", "totals", source, pdf),
                      ("import", os.path.join(folder, "rows.csv"), target, *HEADER),
                      ("zip", source, target)):
             status, err = run(*args)
             expect_failed_with_old_file(status, err, target, old, " ".join(args[:2]))
+            expect(os.path.exists(pdf), False, "no PDF")
         if os.path.exists(os.path.join(mount, "E7FirstPageFinal.files")):
             raise AssertionError("an empty pictures folder was left behind")
 
