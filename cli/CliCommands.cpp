@@ -1,9 +1,9 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliSession.h"
+#include "text/Cp1253.h"
 #include "workspace/Reports.h"
 #include "workspace/ZipExport.h"
-#include "text/Cp1253.h"
 
 #include <algorithm>
 #include <span>
@@ -209,6 +209,7 @@ ExitStatus RunImport(CliSession& session, const Arguments& args, std::ostream&)
     case Workspace::ImportOutcome::Imported:
         return session.SaveDeclarationAs(args[1]);
     case Workspace::ImportOutcome::Unreadable:
+    case Workspace::ImportOutcome::NotWritten:
         return ExitFailed;
     default:
         return ExitRefused;

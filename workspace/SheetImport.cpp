@@ -246,6 +246,8 @@ Workspace::ImportOutcome SheetImport::StoreAllRows()
     Commit();
     m_work.Modified = true;
     ShowClosingNote();
+    if (m_writeFailed)
+        return Workspace::ImportOutcome::NotWritten;
     return m_upToDate ? Workspace::ImportOutcome::Imported : Workspace::ImportOutcome::Failed;
 }
 
@@ -263,6 +265,11 @@ void SheetImport::Commit()
     m_work.NewRecordPending = true;
     try {
         m_work.RecomputeTotals();
+    } catch (const EFileError& e) {
+        if (m_upToDate)
+            m_ui.ShowError(e.what());
+        m_upToDate = false;
+        m_writeFailed = true;
     } catch (const std::exception& e) {
         if (m_upToDate)
             m_ui.ShowError(e.what());

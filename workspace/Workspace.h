@@ -154,6 +154,7 @@ public:
         Refused,    // the row checks refused a row: the rows before it stay stored
         Unreadable, // the file could not be read as a workbook
         Failed,     // another error ended it; the rows stored before it stay
+        NotWritten, // the rows are stored but a working file could not be written
     };
     // The menu command: stores the pending row first, lets the person choose
     // the workbook and imports its rows.

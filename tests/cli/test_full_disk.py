@@ -115,6 +115,8 @@ def a_working_folder_on_a_full_disk_is_no_empty_declaration(folder):
             print("     (skipped: mounting a small file system needs root)")
             return
         for command in (("check", source), ("resave", source, os.path.join(folder, "out.txt")),
+                        ("import", os.path.join(folder, "rows.csv"), os.path.join(folder, "out.txt"), *HEADER),
+                        ("report", "totals", source, os.path.join(folder, "out.txt")),
                         ("sort", "afm", source, os.path.join(folder, "out.txt"))):
             status, err = run(*command, env={"TMPDIR": mount})
             expect(status, 2, " ".join(command[:1]))
