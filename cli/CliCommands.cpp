@@ -211,6 +211,7 @@ ExitStatus RunImport(CliSession& session, const Arguments& args, std::ostream&)
     case Workspace::ImportOutcome::Imported:
         return session.SaveDeclarationAs(args[1]);
     case Workspace::ImportOutcome::Unreadable:
+    case Workspace::ImportOutcome::NotWritten:
         return ExitFailed;
     default:
         return ExitRefused;

@@ -14,6 +14,7 @@ enum class ImportOutcome {
     Refused,    // the row checks refused a row: the rows before it stay stored
     Unreadable, // the file could not be read as a workbook
     Failed,     // another error ended it; the rows stored before it stay
+    NotWritten, // the rows are stored but a working file could not be written
 };
 
 // What an import of sheet rows needs of the declaration it adds them to; the

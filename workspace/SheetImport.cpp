@@ -247,6 +247,8 @@ ImportOutcome SheetImport::StoreAllRows()
     Commit();
     m_work.SetModified(true);
     ShowClosingNote();
+    if (m_writeFailed)
+        return ImportOutcome::NotWritten;
     return m_upToDate ? ImportOutcome::Imported : ImportOutcome::Failed;
 }
 
@@ -264,6 +266,11 @@ void SheetImport::Commit()
     m_work.SetNewRecordPending(true);
     try {
         m_work.RecomputeTotals();
+    } catch (const EFileError& e) {
+        if (m_upToDate)
+            m_ui.ShowError(e.what());
+        m_upToDate = false;
+        m_writeFailed = true;
     } catch (const std::exception& e) {
         if (m_upToDate)
             m_ui.ShowError(e.what());

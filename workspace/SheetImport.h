@@ -45,6 +45,7 @@ private:
     int m_wrongAfms = 0;
     // False once the totals or the working files could not follow the rows.
     bool m_upToDate = true;
+    bool m_writeFailed = false;
     // Records accepted by the row checks and not yet in the store, in sheet order.
     std::vector<std::string> m_accepted;
 };

@@ -1,4 +1,5 @@
 #include "ScriptedUi.h"
+#include "fileio/AtomicWriter.h"
 #include "workspace/DesktopShortcut.h"
 
 #include <QDir>
@@ -8,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -72,7 +76,40 @@ TEST(DesktopShortcut, FailureSaysSoAndSuccessSaysNothing)
                             QStringLiteral("/opt/rozaro/rozaro"));
     DesktopShortcut::Create(ui, root.filePath(QStringLiteral("Desktop")),
                             QStringLiteral("/opt/rozaro/rozaro"));
+    // The usual words, then the folder and why on the next line.
     EXPECT_EQ(ui.Said(),
-              std::vector<std::string>{"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"});
+              std::vector<std::string>{"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της "
+                                       "συντόμευσης\nΤο αρχείο «" +
+                                       root.filePath(QStringLiteral("blocked")).toStdString() +
+                                       "» δεν μπορεί να γραφτεί. Ο φάκελος του αρχείου δεν υπάρχει."});
     EXPECT_FALSE(ReadShortcut(root.filePath(QStringLiteral("Desktop"))).isEmpty());
+}
+
+// A disk that fails when the entry is synced: the usual words and the reason,
+// and the entry that was there stays as it was, still executable.
+TEST(DesktopShortcut, AFailingDiskKeepsTheEarlierEntry)
+{
+    QTemporaryDir root;
+    const QString desktop = root.filePath(QStringLiteral("Desktop"));
+    ASSERT_TRUE(DesktopShortcut::Write(desktop, QStringLiteral("/opt/old/rozaro")));
+    const QByteArray earlier = ReadShortcut(desktop);
+    AtomicWriter::Calls().Sync = [](int) {
+        errno = ENOSPC;
+        return -1;
+    };
+    ScriptedUi ui;
+    DesktopShortcut::Create(ui, desktop, QStringLiteral("/opt/new/rozaro"));
+    AtomicWriter::Calls() = AtomicWriter::RealCalls();
+    ASSERT_EQ(ui.Said().size(), 1u);
+    EXPECT_NE(ui.Said()[0].find(std::string(DesktopShortcut::FailureMessage) + "\nΤο αρχείο «"),
+              std::string::npos);
+    EXPECT_NE(ui.Said()[0].find("Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο."), std::string::npos);
+    EXPECT_EQ(ReadShortcut(desktop), earlier);
+    EXPECT_EQ(QDir(desktop).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    struct stat info;
+    ASSERT_EQ(
+        ::stat(QDir(desktop).filePath(QString::fromUtf8(DesktopShortcut::FileName)).toLocal8Bit().constData(),
+               &info),
+        0);
+    EXPECT_TRUE(info.st_mode & S_IXUSR);
 }
