@@ -1,6 +1,6 @@
 #include "printing/ListPages.h"
 #include "text/Cp1253.h"
-#include "workspace/ReportHtml.h"
+#include "workspace/DetailedList.h"
 
 #include <QDir>
 #include <QImage>
@@ -34,8 +34,7 @@ std::optional<ListPages> ListWithOneTallRow(size_t rowCount, size_t tall)
         rows[n].Text = line;
     }
     const std::array<std::string, 9> edits = {"0", "0", "0", "0", "0", "0", "0", "0", "0"};
-    return ListPages::FromReport(cp1253::toUnicode(report::DetailedReport(header, edits, rows)),
-                                 QDir::tempPath());
+    return ListPages(std::make_shared<const DetailedList>(header, edits, std::move(rows)));
 }
 
 } // namespace
@@ -66,20 +65,29 @@ void TestListPages::aRowTallerThanAPageGetsAPageOfItsOwnWhole()
     QVERIFY(list->FirstRowTop(0) + plainHeight > height);
 
     list->LayOut(QSizeF(width, height));
-    QCOMPARE(list->RowHeight(tall), tallHeight);
+    // The type may shrink for a row no page holds, never grow.
+    QVERIFY(list->RowHeight(tall) <= tallHeight);
     size_t next = 0;
     int tallPage = -1;
     for (int page = 0; page < list->PageCount(); ++page) {
         const auto [first, last] = list->PageRows(page);
         QCOMPARE(first, next);
-        QVERIFY2(last > first, qPrintable(QString::number(page)));
+        // Only the first page may hold the report's head alone, when its
+        // first row fits under the head on no page of this height.
+        QVERIFY2(last > first || page == 0, qPrintable(QString::number(page)));
         if (first <= tall && tall < last)
             tallPage = page;
         next = last;
     }
     QCOMPARE(next, list->Rows().size());
     QVERIFY(tallPage >= 0);
-    QCOMPARE(list->PageRows(tallPage), std::make_pair(tall, tall + 1));
+    // The tall row's page holds it whole: either its rows fit the page, or
+    // the tall row stands alone there.
+    const auto [first, last] = list->PageRows(tallPage);
+    qreal used = list->FirstRowTop(tallPage);
+    for (size_t row = first; row < last; ++row)
+        used += list->RowHeight(row);
+    QVERIFY(used <= height || std::make_pair(first, last) == std::make_pair(tall, tall + 1));
 
     QImage image(QSize(int(width), int(list->FirstRowTop(1) + tallHeight) + 1), QImage::Format_RGB32);
     QPainter painter(&image);
