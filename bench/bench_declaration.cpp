@@ -1,5 +1,6 @@
 // Writing and reading back a declaration of 100,000 rows, to memory and to a
-// real file, with the peak memory each takes beside its time.
+// real file, with the peak memory each takes beside its time; and refusing
+// files of 1 GB that are no declaration.
 //   build/bench/bench_declaration --benchmark_counters_tabular=true
 #include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
@@ -194,8 +195,74 @@ void BM_ReadFromFile(benchmark::State& state)
     measure(state, once);
 }
 
+// A file of `size` bytes from `rng`, written a chunk at a time; `shape`
+// may change each chunk (its offset in the file given).
+template <typename Shape> void writeNoise(const QString& path, qint64 size, Shape shape)
+{
+    std::mt19937_64 rng(1 << 30);
+    std::string chunk(1 << 20, '\0');
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    for (qint64 at = 0; at < size; at += qint64(chunk.size())) {
+        for (size_t k = 0; k < chunk.size(); k += 8) {
+            const uint64_t v = rng();
+            std::memcpy(chunk.data() + k, &v, 8);
+        }
+        shape(chunk, at);
+        out.write(chunk.data(), qint64(chunk.size()));
+    }
+}
+
+constexpr qint64 kGigabyte = qint64(1) << 30;
+
+void refuse(benchmark::State& state, const QString& path, declaration::ReadStatus expected)
+{
+    auto once = [&] {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        if (declaration::ReadDeclaration(file).status != expected)
+            state.SkipWithError("not refused as expected");
+    };
+    const double peak = peakBytesOf(once);
+    for (auto _ : state)
+        once();
+    state.counters["file_MB"] = double(kGigabyte) / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+}
+
+// Open of 1 GB of random bytes: refused on its first bytes, whatever follows.
+void BM_RefuseRandomGigabyte(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("random.bin"));
+    writeNoise(path, kGigabyte, [](std::string& chunk, qint64 at) {
+        if (at == 0)
+            chunk[0] = 'P';
+    });
+    refuse(state, path, declaration::ReadStatus::NotADeclaration);
+}
+
+// The worst case: a declaration header followed by 1 GB without a line
+// break; the whole first line is read (a zero byte in it refuses the file),
+// in the same small buffer.
+void BM_RefuseHeaderThenGigabyteLine(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("one-line.bin"));
+    writeNoise(path, kGigabyte, [](std::string& chunk, qint64 at) {
+        for (char& c : chunk)
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        if (at == 0)
+            chunk.replace(0, 5, "0JL10");
+    });
+    refuse(state, path, declaration::ReadStatus::ReadFailed);
+}
+
 } // namespace
 
+BENCHMARK(BM_RefuseRandomGigabyte)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseHeaderThenGigabyteLine)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_WriteToBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteToSaveFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadFromBuffer)->Unit(benchmark::kMillisecond);

@@ -117,8 +117,15 @@ bool ReportKindValid(const Arguments& args)
 ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& out)
 {
     const std::string output = args.size() > 2 ? args[2] : std::string();
-    const ExitStatus opened =
-        output.empty() ? session.OpenDeclaration(args[1]) : OpenForSave(session, args[1], output);
+    if (!output.empty()) {
+        // Asked before the long open, as a batch would rather fail at once.
+        ExitStatus writable = session.CheckOutput(output, args[1]);
+        if (writable == ExitOk)
+            writable = session.ConfirmReplace(output);
+        if (writable != ExitOk)
+            return writable;
+    }
+    const ExitStatus opened = session.OpenDeclaration(args[1]);
     if (opened != ExitOk)
         return opened;
     Reports reports(session.Work());
@@ -199,7 +206,7 @@ bool SetHeader(CliSession& session, const Arguments& values)
 
 ExitStatus RunImport(CliSession& session, const Arguments& args, std::ostream&)
 {
-    const ExitStatus writable = session.CheckOutput(args[1]);
+    const ExitStatus writable = session.CheckOutput(args[1], args[0]);
     if (writable != ExitOk)
         return writable;
     Workspace& work = session.Work();
@@ -241,7 +248,8 @@ std::span<const CliCommand> Commands()
          "Ανοίγει το ΑΡΧΕΙΟ και γράφει την εκτύπωση που γράφει και το πρόγραμμα: τις\n"
          "αναλυτικές αμοιβές (detailed), τα σύνολα (totals) ή την πρώτη σελίδα του\n"
          "εντύπου (first-page). Χωρίς ΕΞΟΔΟ το HTML γράφεται στην τυπική έξοδο· μια ΕΞΟΔΟΣ\n"
-         "που τελειώνει σε .pdf παίρνει το τυπωμένο έγγραφο σε σελίδες A4.\n",
+         "που τελειώνει σε .pdf παίρνει το τυπωμένο έγγραφο σε σελίδες A4. Μια υπάρχουσα\n"
+         "ΕΞΟΔΟΣ αντικαθίσταται μόνο με --yes· η ΕΞΟΔΟΣ δεν μπορεί να είναι το ΑΡΧΕΙΟ.\n",
          2, 1, ReportKindValid, RunReport},
         {"zip", "ΑΡΧΕΙΟ [ΣΥΜΠΙΕΣΜΕΝΟ]", "συμπιέζει ένα αρχείο σε αρχείο zip",
          "Γράφει το αρχείο zip που γράφει η «Δημιουργία συμπιεσμένου αρχείου (zip)»: ένα\n"
@@ -257,7 +265,7 @@ std::span<const CliCommand> Commands()
          "πρώτου φύλλου του ΒΙΒΛΙΟΥ (.xls, .xlsx, .ods ή .csv με ;) όπως η «Εισαγωγή\n"
          "στοιχείων από Excel» και αποθηκεύει ως ΝΕΟ, όπως η «Αποθήκευση ως...». Μια\n"
          "εισαγωγή που διακόπτεται δεν αποθηκεύεται. Ένα υπάρχον ΝΕΟ αντικαθίσταται\n"
-         "μόνο με --yes.\n",
+         "μόνο με --yes· το ΝΕΟ δεν μπορεί να είναι το ΒΙΒΛΙΟ.\n",
          2, 0, nullptr, RunImport, kImportOptions},
     };
     return commands;
@@ -273,9 +281,12 @@ const CliCommand* FindCommand(std::string_view name)
 
 // --- the command line -----------------------------------------------------
 
-constexpr std::string_view kOptionsHelp = "Επιλογές:\n"
-                                          "  -y, --yes   απαντά «Ναι» σε κάθε ερώτηση (χωρίς αυτήν: «Όχι»)\n"
-                                          "  -h, --help  αυτή η βοήθεια\n";
+constexpr std::string_view kOptionsHelp =
+    "Επιλογές:\n"
+    "  -y, --yes   απαντά «Ναι» σε κάθε ερώτηση (χωρίς αυτήν: «Όχι»)· ένα\n"
+    "              αρχείο εξόδου που υπάρχει ήδη αντικαθίσταται μόνο με αυτήν,\n"
+    "              σε κάθε εντολή\n"
+    "  -h, --help  αυτή η βοήθεια\n";
 
 void WriteCommandUsage(const CliCommand& command, std::ostream& stream)
 {
@@ -305,8 +316,11 @@ void WriteToolHelp(std::ostream& stream)
     }
     stream << '\n'
            << kOptionsHelp
-           << "\nΚωδικός εξόδου: 0 επιτυχία, 1 απόρριψη της δήλωσης ή μιας γραμμής,\n"
-              "2 λάθος χρήση ή αρχείο που δεν διαβάζεται ή δεν γράφεται.\n";
+           << "\nΚωδικός εξόδου: 0 επιτυχία, 1 απόρριψη της δήλωσης ή μιας γραμμής ή απάντηση\n"
+              "«Όχι» (όπως σε ένα υπάρχον αρχείο εξόδου χωρίς --yes), 2 λάθος χρήση, αρχείο\n"
+              "που δεν διαβάζεται ή δεν γράφεται, ή αρχείο εξόδου ίδιο με αρχείο εισόδου.\n"
+              "Με Ctrl+C, SIGTERM ή SIGHUP ο προσωρινός φάκελος εργασίας σβήνεται και ένα\n"
+              "αρχείο εξόδου μένει όπως ήταν.\n";
 }
 
 void WriteCommandHelp(const CliCommand& command, std::ostream& stream)

@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include "cli/InterruptCleanup.h"
 #include "dataset/DataSetErrors.h"
 #include "printing/ReportDocument.h"
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <system_error>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -59,17 +61,33 @@ std::string UnwritableReason(const std::string& path)
     return {};
 }
 
+// Whether both paths name one file: the same device and inode, whatever the
+// links and spellings on the way. A path that names nothing is no file.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first;
+    struct stat second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 } // namespace
 
 CliSession::CliSession(std::ostream& err, bool answerYes, const std::string& addonFolder)
     : m_ui(err, answerYes), m_addonFolder(addonFolder)
 {
+    if (m_folder.isValid())
+        interruptcleanup::SetFolder(m_folder.path().toStdString());
 }
 
 CliSession::~CliSession()
 {
     if (m_workspace)
         Guarded([this] { m_workspace->Shutdown(); });
+    // The folder itself goes with m_folder; a signal from here on finds
+    // nothing of this run to remove.
+    m_folder.remove();
+    interruptcleanup::SetFolder({});
 }
 
 bool CliSession::Guarded(const std::function<void()>& step)
@@ -141,13 +159,29 @@ Workspace::ImportOutcome CliSession::ImportWorkbook(const std::string& path)
     return outcome;
 }
 
-ExitStatus CliSession::CheckOutput(const std::string& path)
+ExitStatus CliSession::CheckOutput(const std::string& path, const std::string& input)
 {
+    if (!input.empty() && SameFile(path, input)) {
+        m_ui.WriteLine("Το αρχείο " + path + " είναι το ίδιο με το αρχείο εισόδου " + input +
+                       " και δεν μπορεί να γραφτεί από πάνω του· δώστε άλλο όνομα εξόδου");
+        return ExitFailed;
+    }
     if (const std::string reason = UnwritableReason(path); !reason.empty()) {
         m_ui.WriteLine("Το αρχείο " + path + " " + reason);
         return ExitFailed;
     }
     return ExitOk;
+}
+
+ExitStatus CliSession::ConfirmReplace(const std::string& path)
+{
+    std::error_code error;
+    if (!fs::exists(fs::path(path), error))
+        return ExitOk;
+    const std::string name = fs::path(path).filename().string();
+    return m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + name + ";")
+               ? ExitOk
+               : ExitRefused;
 }
 
 ExitStatus CliSession::SaveDeclarationAs(const std::string& path)

@@ -40,8 +40,14 @@ public:
     // also for a file that is missing or no file.
     Workspace::ImportOutcome ImportWorkbook(const std::string& path);
 
-    // ExitFailed (with a message) when no declaration can be written to `path`.
-    ExitStatus CheckOutput(const std::string& path);
+    // ExitFailed (with a message) when nothing can be written to `path`, or
+    // when `path` is the file `input` names (also through a link or another
+    // spelling): writing there would destroy what the command reads.
+    ExitStatus CheckOutput(const std::string& path, const std::string& input = {});
+
+    // For an output the command writes without the save's own question: when
+    // `path` exists, asks the save's question; ExitRefused unless answered yes.
+    ExitStatus ConfirmReplace(const std::string& path);
 
     // Save as to `path`, with the program's checks and questions. ExitOk when
     // the file was written; ExitRefused when a check or a question stopped it;

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 #include "cli/ExitStatus.h"
 #include "workspace/ProgramFolders.h"
+#include "cli/InterruptCleanup.h"
 
 #include <QGuiApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     // A reader that closes the pipe early (`rozaro-cli check ... | head -1`)
     // must not kill the run before its private folder is removed.
     std::signal(SIGPIPE, SIG_IGN);
+    interruptcleanup::Install();
     // Reports are laid out and printed to PDF with Qt's text engine, which
     // needs a platform; the console front never shows a window, so it takes
     // the one that needs no display unless the caller chose another.

@@ -3,6 +3,7 @@
 #include "dataset/DataSetErrors.h"
 #include "text/AmountText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -189,6 +190,18 @@ std::string Record3(std::string_view workingLine)
     return r;
 }
 
+std::optional<DetailField> FirstUnholdableAmount(std::string_view fileLine)
+{
+    std::string text;
+    for (DetailField field : kAmountFields) {
+        const FieldLayout& f = kDetailLayout[field];
+        const std::string_view raw = slice(fileLine, size_t(f.offset), size_t(f.width));
+        if (raw.size() == size_t(f.width) && amount::FromFileForm(raw, text) && text.size() > raw.size())
+            return field;
+    }
+    return std::nullopt;
+}
+
 bool Record3ToWorking(std::string_view fileLine, std::string& out)
 {
     std::string r(fileLine);
@@ -319,6 +332,7 @@ const char* ReadStatusMessage(ReadStatus status)
         return "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο";
     case ReadStatus::BadRecordKind:
     case ReadStatus::ReadFailed:
+    case ReadStatus::AmountTooLarge:
         return "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου";
     }
     return "";
@@ -331,47 +345,108 @@ bool ReadStatusBeeps(ReadStatus status)
 
 namespace {
 
-// The whole device as bytes; false when the device reports an error.
-bool readAll(QIODevice& in, std::string& data)
+// Reads a device line by line through one buffer of fixed size, so that a
+// file of any size and content is judged in the same small memory: of each
+// line only its first bytes are kept (a record is never longer), with its
+// whole length and whether a zero byte was among its bytes. A line ends at
+// CR LF, a lone CR or a lone LF; the last line counts without a break, and a
+// break at the very end adds no empty line.
+class LineReader
 {
-    constexpr qint64 chunk = 1 << 20;
-    data.clear();
-    if (!in.isSequential()) {
-        const qint64 remaining = in.size() - in.pos();
-        if (remaining > 0)
-            data.reserve(static_cast<size_t>(remaining) + 1);
-    }
-    for (;;) {
-        const size_t used = data.size();
-        const qint64 want = data.capacity() > used + 1 ? qint64(data.capacity() - used) : chunk;
-        data.resize(used + static_cast<size_t>(want));
-        const qint64 got = in.read(data.data() + used, want);
-        if (got < 0)
-            return false;
-        data.resize(used + static_cast<size_t>(got));
-        if (got == 0)
-            return true;
-    }
-}
+public:
+    explicit LineReader(QIODevice& in) : m_in(in), m_chunk(kChunk) {}
 
-// Calls `take(line)` for every line of `data`: a line ends at CR LF, a lone
-// CR or a lone LF; the last line counts without a break, and a break at the
-// very end adds no empty line. Stops when `take` returns false.
-template <typename Take> void forEachLine(std::string_view data, Take take)
-{
-    size_t start = 0;
-    const size_t n = data.size();
-    while (start < n) {
-        size_t end = start;
-        while (end < n && data[end] != '\r' && data[end] != '\n')
-            ++end;
-        if (!take(data.substr(start, end - start)))
-            return;
-        if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n')
-            ++end;
-        start = end + 1;
+    // The first `n` bytes of the device (fewer when it is shorter), read
+    // before any line is taken, so that a file can be refused on its first
+    // bytes without a search for the end of its first line.
+    std::string_view Ahead(size_t n)
+    {
+        while (m_end - m_pos < n && !m_atEnd) {
+            const qint64 got = m_in.read(m_chunk.data() + m_end, qint64(m_chunk.size() - m_end));
+            if (got <= 0)
+                m_atEnd = true;
+            m_failed = got < 0;
+            m_end += got > 0 ? size_t(got) : 0;
+        }
+        return std::string_view(m_chunk.data() + m_pos, std::min(n, m_end - m_pos));
     }
-}
+
+    // Takes the next line; false at the end of the device or when it fails.
+    bool Next()
+    {
+        m_line.clear();
+        m_length = 0;
+        m_zero = false;
+        bool taken = false;
+        for (;;) {
+            if (m_pos == m_end && !fill())
+                return taken && !m_failed;
+            if (m_skipLf) {
+                m_skipLf = false;
+                if (m_chunk[m_pos] == '\n') {
+                    ++m_pos;
+                    continue;
+                }
+            }
+            const char* begin = m_chunk.data() + m_pos;
+            const char* end = m_chunk.data() + m_end;
+            const char* brk = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+            take(std::string_view(begin, size_t(brk - begin)));
+            taken = true;
+            if (brk == end) {
+                m_pos = m_end;
+                continue;
+            }
+            m_pos += size_t(brk - begin) + 1;
+            m_skipLf = *brk == '\r';
+            return true;
+        }
+    }
+
+    // The line's first bytes: all of it when it is no longer than a record and one byte.
+    std::string_view Text() const { return m_line; }
+    size_t Length() const { return m_length; }
+    bool HoldsZeroByte() const { return m_zero; }
+    bool Failed() const { return m_failed; }
+
+private:
+    static constexpr size_t kChunk = 64 * 1024;
+    static constexpr size_t kKept = RecordWidth + 1;
+
+    bool fill()
+    {
+        m_pos = m_end = 0;
+        if (m_atEnd)
+            return false;
+        const qint64 got = m_in.read(m_chunk.data(), qint64(m_chunk.size()));
+        if (got <= 0) {
+            m_atEnd = true;
+            m_failed = got < 0;
+            return false;
+        }
+        m_end = size_t(got);
+        return true;
+    }
+
+    void take(std::string_view part)
+    {
+        m_length += part.size();
+        if (m_line.size() < kKept)
+            m_line.append(part.substr(0, kKept - m_line.size()));
+        m_zero = m_zero || std::memchr(part.data(), 0, part.size()) != nullptr;
+    }
+
+    QIODevice& m_in;
+    std::vector<char> m_chunk;
+    size_t m_pos = 0;
+    size_t m_end = 0;
+    bool m_atEnd = false;
+    bool m_failed = false;
+    bool m_skipLf = false;
+    std::string m_line;
+    size_t m_length = 0;
+    bool m_zero = false;
+};
 
 bool isDeclarationHeader(std::string_view line)
 {
@@ -388,58 +463,70 @@ bool isDeclarationHeader(std::string_view line)
     return true;
 }
 
+// The rows a file of `size` bytes will give, allocated once; capped, so that
+// a long file that is no declaration past its first line costs nothing.
+size_t detailRowsHint(const QIODevice& in)
+{
+    constexpr qint64 cap = 200000;
+    return in.isSequential() ? 0 : size_t(std::min(in.size() / (RecordWidth + 2) + 1, cap));
+}
+
 } // namespace
 
 ReadResult ReadDeclaration(QIODevice& in)
 {
     ReadResult result;
-    std::string data;
-    if (!readAll(in, data)) {
-        result.status = ReadStatus::ReadFailed;
+    LineReader reader(in);
+    // A workbook, an archive or anything else picked by mistake is refused on
+    // its first bytes, before the rest of it is read.
+    if (!isDeclarationHeader(reader.Ahead(5))) {
+        result.status = reader.Failed() ? ReadStatus::ReadFailed : ReadStatus::NotADeclaration;
         return result;
     }
-    result.detailLines.reserve(data.size() / (RecordWidth + 2) + 1);
+    result.detailLines.reserve(detailRowsHint(in));
 
     // The working store stops reading at a zero byte, so the rows after it
     // would vanish without a word; a line that holds one refuses the file,
     // once the checks every line must pass have passed for it.
-    auto holdsZeroByte = [](std::string_view line) { return std::memchr(line.data(), 0, line.size()); };
     int lineNo = 0;
-    forEachLine(data, [&](std::string_view line) {
+    while (result.status == ReadStatus::Ok && reader.Next()) {
         ++lineNo;
+        const std::string_view line = reader.Text();
         if (lineNo == 1) {
-            // A workbook or an archive picked by mistake is no declaration,
-            // whatever zero bytes it holds.
-            if (!isDeclarationHeader(line))
-                result.status = ReadStatus::NotADeclaration;
-            else if (holdsZeroByte(line))
+            if (reader.HoldsZeroByte())
                 result.status = ReadStatus::ReadFailed;
-            return result.status == ReadStatus::Ok;
+            continue;
         }
         if (!line.empty() && line[0] != '1' && line[0] != '2' && line[0] != '3')
             result.status = ReadStatus::BadRecordKind;
-        else if (line.size() != RecordWidth)
+        else if (reader.Length() != RecordWidth)
             result.status = ReadStatus::BadLineLength;
-        else if (holdsZeroByte(line))
+        else if (reader.HoldsZeroByte())
             result.status = ReadStatus::ReadFailed;
         else if (line[0] == '1')
             result.employerLines.emplace_back(line);
         else if (line[0] == '3') {
             std::string working;
-            if (!Record3ToWorking(line, working))
+            if (const auto field = FirstUnholdableAmount(line)) {
+                result.status = ReadStatus::AmountTooLarge;
+                result.failedRow = static_cast<int>(result.detailLines.size()) + 1;
+                result.failedAfm = std::string(DetailFieldText(line, AFM));
+                result.failedField = *field;
+                const FieldLayout& f = kDetailLayout[*field];
+                amount::FromFileForm(line.substr(size_t(f.offset), size_t(f.width)), result.failedAmount);
+            } else if (!Record3ToWorking(line, working))
                 result.status = ReadStatus::ReadFailed;
             else
                 result.detailLines.push_back(std::move(working));
         }
-        return result.status == ReadStatus::Ok;
-    });
-
-    if (lineNo == 0)
-        result.status = ReadStatus::NotADeclaration;
+    }
+    if (result.status == ReadStatus::Ok && reader.Failed())
+        result.status = ReadStatus::ReadFailed;
     if (result.status != ReadStatus::Ok) {
         result.failedLine = lineNo;
         result.employerLines.clear();
         result.detailLines.clear();
+        result.detailLines.shrink_to_fit();
     }
     return result;
 }

@@ -92,6 +92,11 @@ std::string Record3(std::string_view workingLine);
 // such as 9999999999 in the 10-wide gross pay give 99999999,99): putting it in
 // would shift every later field, so the line cannot be held as a working row.
 bool Record3ToWorking(std::string_view fileLine, std::string& out);
+// The first amount field of a record 3 line whose value the working row cannot
+// hold: full-width cents with a last digit other than 0 (ten nines in the
+// 10-wide gross pay read 99999999,99, one character wider than the field), or
+// a sign before all the digits the field has room for.
+std::optional<DetailField> FirstUnholdableAmount(std::string_view fileLine);
 
 // The first amount field of a working detail line that cannot be written into
 // its declaration-file field: its cents are wider than the field (or the text
@@ -116,9 +121,10 @@ enum class ReadStatus {
     BadRecordKind, // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"
     BadLineLength, // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι
                    // λανθασμένο"
-    ReadFailed // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου": the device
-               // failed, the file holds a zero byte, or a record 3 amount
-               // does not fit its working field
+    ReadFailed, // "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου": the device
+                // failed or the file holds a zero byte
+    AmountTooLarge // the same message, then the row and the field (failedRow,
+                   // failedAfm, failedField) whose amount the program cannot hold
 };
 // The message for a refusal (UTF-8), and whether a beep goes before it.
 const char* ReadStatusMessage(ReadStatus status);
@@ -129,10 +135,15 @@ struct ReadResult
     ReadStatus status = ReadStatus::Ok;
     std::vector<std::string> employerLines; // every record 1, unchanged
     std::vector<std::string> detailLines;   // every record 3, in working form, in file order
-    int failedLine = 0; // 1-based line of a refusal; 0 when accepted or refused before any line
+    int failedLine = 0;               // 1-based line of a refusal; 0 when accepted or refused before any line
+    int failedRow = 0;                // AmountTooLarge: the 1-based detail row, as the grid would number it
+    std::string failedAfm;            // ... its tax number (cp1253)
+    DetailField failedField = AkaInc; // ... its field
+    std::string failedAmount;         // ... and the amount read there, in working form
 };
-// Reads and checks a whole declaration from `in` without touching anything else.
-// A refused file gives no lines at all.
+// Reads and checks a whole declaration from `in` without touching anything else,
+// line by line in a fixed buffer: a file whose first bytes are no declaration
+// header is refused before the rest is read. A refused file gives no lines at all.
 ReadResult ReadDeclaration(QIODevice& in);
 
 // Loading the employer record from the first line of the working file

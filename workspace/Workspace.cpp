@@ -118,6 +118,27 @@ std::string ToUtf8(const std::string& cp1253Text)
     return cp1253::toUnicode(cp1253Text).toStdString();
 }
 
+// The title the grid shows over the column of `field`.
+std::string ColumnTitle(declaration::DetailField field)
+{
+    for (const gridcolumns::Column& column : gridcolumns::Columns())
+        if (column.field == field && column.title != nullptr)
+            return column.title;
+    return declaration::DetailLayout()[field].name;
+}
+
+// The message of a refused file; an amount the rows cannot hold is named by
+// its row and column on a line of its own, so the person can find it in the file.
+std::string ReadRefusalMessage(const declaration::ReadResult& read)
+{
+    std::string message = declaration::ReadStatusMessage(read.status);
+    if (read.status == declaration::ReadStatus::AmountTooLarge)
+        message += "\nΓραμμή " + std::to_string(read.failedRow) + " των αναλυτικών αμοιβών (ΑΦΜ " +
+                   ToUtf8(read.failedAfm) + "), στήλη «" + ColumnTitle(read.failedField) + "»: το ποσό " +
+                   read.failedAmount + " δεν χωράει στο πεδίο.";
+    return message;
+}
+
 } // namespace
 
 Workspace::Workspace(UserInterface& ui, std::string programFolder)
@@ -297,7 +318,7 @@ Workspace::OpenOutcome Workspace::Open()
     if (read.status != declaration::ReadStatus::Ok) {
         if (declaration::ReadStatusBeeps(read.status))
             m_ui.Beep();
-        m_ui.ShowMessage(declaration::ReadStatusMessage(read.status));
+        m_ui.ShowMessage(ReadRefusalMessage(read));
         return OpenOutcome::Refused;
     }
 

@@ -5,9 +5,24 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <deque>
 #include <string>
 #include <vector>
+
+// Runs `onModal` at the first turn of the event loop inside `act` (the loop of
+// the modal window that `act` opens) and never after `act` has returned: the
+// timer is this call's own, so a window that did not come cannot leave it
+// behind to fire later, into the next call's window, with references to
+// locals that are gone.
+template <typename OnModal, typename Act> void DuringModal(OnModal&& onModal, Act&& act)
+{
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, onModal);
+    timer.start(0);
+    act();
+}
 
 // A program folder of its own for each window under test, with the
 // income-kind list the window opens at start.

@@ -219,12 +219,13 @@ void TestAuxWindows::auxiliaryEntriesWorkInTheStartState()
 
     // The about box is modal and made for this opening only.
     QPointer<TAboutBox> opened;
-    QTimer::singleShot(0, this, [&] {
-        opened = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
-        if (opened)
-            opened->accept();
-    });
-    action("N12")->trigger();
+    DuringModal(
+        [&] {
+            opened = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+            if (opened)
+                opened->accept();
+        },
+        [&] { action("N12")->trigger(); });
     QVERIFY(opened.isNull());
     QVERIFY(form.errors.empty() && form.messages.empty());
 

@@ -37,25 +37,26 @@ struct Shown
 template <typename Open> Shown whileShown(Open open)
 {
     Shown shown;
-    QTimer::singleShot(0, [&shown] {
-        auto* window = qobject_cast<TPrintForm*>(QApplication::activeModalWidget());
-        if (window == nullptr) {
-            return;
-        }
-        shown.caption = window->windowTitle();
-        shown.hint = window->findChild<QLabel*>(QStringLiteral("Label1"))->isVisible();
-        // The detailed list shows as its pages, in the viewer's place.
-        auto* list = window->findChild<ListView*>(QStringLiteral("ListPages"));
-        auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
-        shown.list = list->isVisible();
-        shown.text = shown.list ? list->PlainText() : browser->toPlainText();
-        shown.pages = list->PageCount();
-        if (shown.list == browser->isVisible())
-            shown.text.clear();
-        shown.size = window->size();
-        window->close();
-    });
-    open();
+    DuringModal(
+        [&shown] {
+            auto* window = qobject_cast<TPrintForm*>(QApplication::activeModalWidget());
+            if (window == nullptr) {
+                return;
+            }
+            shown.caption = window->windowTitle();
+            shown.hint = window->findChild<QLabel*>(QStringLiteral("Label1"))->isVisible();
+            // The detailed list shows as its pages, in the viewer's place.
+            auto* list = window->findChild<ListView*>(QStringLiteral("ListPages"));
+            auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("WebBrowser1"));
+            shown.list = list->isVisible();
+            shown.text = shown.list ? list->PlainText() : browser->toPlainText();
+            shown.pages = list->PageCount();
+            if (shown.list == browser->isVisible())
+                shown.text.clear();
+            shown.size = window->size();
+            window->close();
+        },
+        open);
     return shown;
 }
 
@@ -63,13 +64,14 @@ template <typename Open> Shown whileShown(Open open)
 template <typename Act> QString messageOf(Act act)
 {
     QString text;
-    QTimer::singleShot(0, [&text] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            text = box->text();
-            box->accept();
-        }
-    });
-    act();
+    DuringModal(
+        [&text] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->accept();
+            }
+        },
+        act);
     return text;
 }
 

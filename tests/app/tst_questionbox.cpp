@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -31,21 +33,23 @@ QStringList buttonTexts(QMessageBox* box)
     return texts;
 }
 
-// Acts on the box as soon as it is open, the way a person would.
-void whenBoxOpens(const std::function<void(QMessageBox*)>& act)
+// Acts on the box as soon as it is open, the way a person would. The caller
+// holds the watch for as long as its locals live: a box that never came must
+// not leave it running into the next test, acting there with dead references.
+[[nodiscard]] std::unique_ptr<QTimer> whenBoxOpens(const std::function<void(QMessageBox*)>& act)
 {
-    auto* timer = new QTimer;
+    auto timer = std::make_unique<QTimer>();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    QObject::connect(timer.get(), &QTimer::timeout, [watch = timer.get(), act] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible()) {
             return;
         }
-        timer->stop();
-        timer->deleteLater();
+        watch->stop();
         act(box);
     });
     timer->start();
+    return timer;
 }
 
 QString utf8(const char* text)
@@ -78,7 +82,7 @@ private Q_SLOTS:
 void TestQuestionBox::threeCaptionsOnTwoButtonsUseTheFirstTwo()
 {
     QStringList seen;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         seen = buttonTexts(box);
         box->button(QMessageBox::No)->click();
     });
@@ -93,7 +97,7 @@ void TestQuestionBox::twoCaptionsOnThreeButtonsLeaveTheThirdStandard()
 {
     QStringList seen;
     QString standardCancel;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         seen = buttonTexts(box);
         QMessageBox probe;
         standardCancel = probe.addButton(QMessageBox::Cancel)->text();
@@ -122,7 +126,7 @@ void TestQuestionBox::buttonsStandLeftToRightWhateverTheDesktopPrefers()
 {
     QApplication::setStyle(new ReversedButtonsStyle);
     QStringList seen;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         seen = buttonTexts(box);
         box->button(QMessageBox::Cancel)->click();
     });
@@ -146,7 +150,8 @@ void TestQuestionBox::eachButtonGivesItsAnswer()
 {
     QFETCH(int, button);
     QFETCH(int, answer);
-    whenBoxOpens([&](QMessageBox* box) { box->button(QMessageBox::StandardButton(button))->click(); });
+    const auto answering =
+        whenBoxOpens([&](QMessageBox* box) { box->button(QMessageBox::StandardButton(button))->click(); });
     QuestionBox box(utf8(TForm1::ApplicationTitle), "?", YesNoCancel, {"Ναι", "Όχι", "Άκυρο"});
     QCOMPARE(int(box.Ask()), answer);
     // The numeric results of the standard dialog.
@@ -169,7 +174,7 @@ void TestQuestionBox::escapeAndCloseAnswerCancel()
 {
     QFETCH(int, buttons);
     QFETCH(bool, escape);
-    whenBoxOpens([escape](QMessageBox* box) {
+    const auto answering = whenBoxOpens([escape](QMessageBox* box) {
         if (escape) {
             QTest::keyClick(box, Qt::Key_Escape);
         } else {
@@ -186,7 +191,7 @@ void TestQuestionBox::boxIsCaptionedWithTheTitleAndShowsNoIcon()
     QMessageBox::Icon icon = QMessageBox::Critical;
     QString text;
     QStringList buttonIcons;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         title = box->windowTitle();
         icon = box->icon();
         text = box->text();
@@ -217,7 +222,7 @@ void TestQuestionBox::mainWindowAsksThroughTheBox()
     TForm1 form(folder.path());
     QStringList seen;
     QWidget* parent = nullptr;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         seen = buttonTexts(box);
         parent = box->parentWidget();
         QTest::keyClick(box, Qt::Key_Escape);
@@ -241,19 +246,21 @@ void TestQuestionBox::mainWindowIsActiveAgainWhenABoxCloses()
     auto leaveNoWindowActive = [&](const std::function<void(QMessageBox*)>& close) {
         elsewhere.show();
         QApplication::setActiveWindow(&elsewhere);
-        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
-        whenBoxOpens([&elsewhere, close](QMessageBox* box) {
+        return whenBoxOpens([&elsewhere, close](QMessageBox* box) {
             elsewhere.hide();
             QApplication::setActiveWindow(nullptr);
             close(box);
         });
     };
 
-    leaveNoWindowActive([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    const auto escaping = leaveNoWindowActive([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
     form.AskWithCaptions("Είστε σίγουρος;", YesNo, {"Ναι", "Όχι"});
     QTRY_COMPARE(QApplication::activeWindow(), &form);
 
-    leaveNoWindowActive([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    const auto confirming =
+        leaveNoWindowActive([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
     form.ShowMessage("Λάθος ΑΦΜ Υπόχρεου");
     QTRY_COMPARE(QApplication::activeWindow(), &form);
 }
@@ -277,7 +284,7 @@ void TestQuestionBox::reportsAreBoxesWithOneOkButton()
     QString text;
     int shownIcon = -1;
     QList<QAbstractButton*> buttons;
-    whenBoxOpens([&](QMessageBox* box) {
+    const auto answering = whenBoxOpens([&](QMessageBox* box) {
         title = box->windowTitle();
         text = box->text();
         shownIcon = box->icon();

@@ -94,16 +94,17 @@ protected:
 bool withFindDialog(CommandsForm& form, const std::function<void(TFind&)>& inside)
 {
     bool shown = false;
-    QTimer::singleShot(0, &form, [&] {
-        if (auto* find = qobject_cast<TFind*>(QApplication::activeModalWidget())) {
-            shown = true;
-            inside(*find);
-            if (find->isVisible()) {
-                find->reject();
+    DuringModal(
+        [&] {
+            if (auto* find = qobject_cast<TFind*>(QApplication::activeModalWidget())) {
+                shown = true;
+                inside(*find);
+                if (find->isVisible()) {
+                    find->reject();
+                }
             }
-        }
-    });
-    form.findChild<QAction*>(QStringLiteral("N18"))->trigger();
+        },
+        [&] { form.findChild<QAction*>(QStringLiteral("N18"))->trigger(); });
     return shown;
 }
 

@@ -3,8 +3,12 @@
 
 Usage: python3 test_cli.py BIN_DIR
 """
+import datetime
+import glob
 import os
+import signal
 import subprocess
+import time
 
 from clitest import CLI, case, expect, finish, read, write
 from declarations import (AMOUNTS, BODY_AFM, HEADER_OPTIONS, LEVIES, OPEN_PROBLEM, afm_with_check_digit, cents,
@@ -413,6 +417,76 @@ def import_that_stops_writes_nothing(folder):
     expect(run("import", source, target, "--year", "2025")[0], 2, "missing options")
     expect(run("import", os.path.join(folder, "none.csv"), target, *HEADER_OPTIONS)[0], 2, "missing workbook")
     expect(os.path.exists(target), False, "no file written")
+
+
+# --- outputs and inputs -------------------------------------------------------
+
+@case
+def an_output_that_is_an_input_is_refused(folder):
+    source = write(folder, "in.txt", declaration(VALID_ROWS))
+    original = read(source)
+    sheet = write(folder, "rows.csv", (sheet_line(VALID_ROWS[0]) + "\r\n").encode("cp1253"))
+    os.symlink("in.txt", os.path.join(folder, "link.txt"))
+    os.link(source, os.path.join(folder, "hard.txt"))
+    os.mkdir(os.path.join(folder, "sub"))
+    spellings = [source, os.path.join(folder, "link.txt"), os.path.join(folder, "hard.txt"),
+                 os.path.join(folder, "sub", "..", "in.txt")]
+    for target in spellings:
+        for args in (("report", "detailed", source, target), ("--yes", "report", "totals", source, target)):
+            status, out, err = run(*args)
+            expect((status, out), (2, ""), f"{args}")
+            expect("είναι το ίδιο με το αρχείο εισόδου" in err, True, err)
+    expect(read(source), original, "the declaration stays")
+    status, _, err = run("--yes", "import", sheet, os.path.join(folder, ".", "rows.csv"), *HEADER_OPTIONS)
+    expect(status, 2, "import over its workbook: " + err)
+    expect(read(sheet), (sheet_line(VALID_ROWS[0]) + "\r\n").encode("cp1253"), "the workbook stays")
+
+
+@case
+def every_command_replaces_an_existing_output_only_when_told_yes(folder):
+    source = write(folder, "in.txt", declaration(VALID_ROWS))
+    sheet = write(folder, "rows.csv", (sheet_line(VALID_ROWS[0]) + "\r\n").encode("cp1253"))
+    commands = [("resave", source, "{}"), ("sort", "afm", source, "{}"), ("report", "totals", source, "{}"),
+                ("report", "detailed", source, "{}.pdf"), ("zip", source, "{}.zip"),
+                ("import", sheet, "{}", *HEADER_OPTIONS)]
+    for k, command in enumerate(commands):
+        name = f"out{k}"
+        args = [a.format(os.path.join(folder, name)) if a.startswith("{}") else a for a in command]
+        target = next(a for a in args if os.path.basename(a).startswith(name))
+        write(folder, os.path.basename(target), b"keep me")
+        status, _, err = run(*args)
+        expect((status, messages(err)[-1:]), (1, [replace_question(os.path.basename(target))]), f"{command} no")
+        expect(read(target), b"keep me", f"{command}: the old file stays")
+        status, _, err = run("--yes", *args)
+        expect(status, 0, f"{command} yes: {err}")
+        expect(read(target) != b"keep me", True, f"{command}: replaced")
+    status, out, _ = run("--help")
+    expect("αντικαθίσταται μόνο με αυτήν" in out, True, "the help says so")
+
+
+@case
+def a_signal_removes_the_private_folder_and_leaves_the_target(folder):
+    # Enough rows that the run is still working when the signal comes.
+    rows = [row(afm_with_check_digit("2%07d" % n)) for n in range(60000)]
+    source = write(folder, "big.txt", declaration(rows))
+    target = write(folder, "out.txt", b"keep me")
+    for signal_number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        scratch = os.path.join(folder, "tmp")
+        os.mkdir(scratch)
+        env = dict(os.environ, TMPDIR=scratch, XDG_RUNTIME_DIR=folder)
+        process = subprocess.Popen([CLI, "--yes", "resave", source, target], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The working rows are written once the file has been read.
+        deadline = time.monotonic() + 60
+        while not glob.glob(os.path.join(scratch, "*", "temp", "record2")) and time.monotonic() < deadline:
+            time.sleep(0.002)
+        process.send_signal(signal_number)
+        status = process.wait(timeout=60)
+        expect(status, -signal_number, f"ended by signal {signal_number}")
+        expect(os.listdir(scratch), [], f"private folder gone after {signal_number}")
+        expect(read(target), b"keep me", "the target stays")
+        expect(sorted(os.listdir(folder)), ["big.txt", "out.txt", "tmp"], "nothing left beside the target")
+        os.rmdir(scratch)
 
 
 finish()

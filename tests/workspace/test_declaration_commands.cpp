@@ -266,9 +266,25 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
     WriteFile("bad3.txt", Lines({Record0(), Record1("X", "094014201"),
                                  Record3("090000045", "10", "100", "0", "100"), std::string(169, '3')}));
     WriteFile("empty.txt", "");
+    // Bytes of every value, zero bytes and line breaks among them.
+    std::string noise(1 << 20, '\0');
+    for (size_t k = 0; k < noise.size(); ++k)
+        noise[k] = static_cast<char>((k * 2654435761u) >> 13);
+    noise[0] = 'P';
+    WriteFile("random.bin", noise);
+    // Ten nines of cents in the 10-wide gross pay read 99999999,99: one
+    // character more than the row's field.
+    std::string nines = Record3("123456783", "10", "100", "0", "100");
+    nines.replace(79, 10, "9999999999");
+    WriteFile("nines.txt", Lines({Record0(), Record1("X", "094014201"),
+                                  Record3("090000045", "10", "100", "0", "100"), nines}));
     const std::vector<std::pair<std::string, Said>> cases = {
         {"bad1.txt", {"message: Μη έγκυρο αρχείο"}},
         {"empty.txt", {"message: Μη έγκυρο αρχείο"}},
+        {"random.bin", {"message: Μη έγκυρο αρχείο"}},
+        {"nines.txt",
+         {"beep", kOpenProblem + "\nΓραμμή 2 των αναλυτικών αμοιβών (ΑΦΜ 123456783), στήλη «ΑΚΑΘΑΡΙΣΤΕΣ "
+                                 "ΑΠΟΔΟΧΕΣ (*)»: το ποσό 99999999,99 δεν χωράει στο πεδίο."}},
         {"bad2.txt", {"beep", kOpenProblem}},
         {"bad3.txt", {"beep", kOpenProblem + ". Το μήκος της γραμμής είναι λανθασμένο"}},
     };

@@ -118,6 +118,8 @@ const char* statusName(ReadStatus s)
         return "BadLineLength";
     case ReadStatus::ReadFailed:
         return "ReadFailed";
+    case ReadStatus::AmountTooLarge:
+        return "AmountTooLarge";
     }
     return "?";
 }
@@ -386,9 +388,63 @@ TEST(Reading, ARefusalNamesTheLineAndKeepsNothing)
     EXPECT_TRUE(r.detailLines.empty());
 }
 
+// The reader judges a file through a fixed buffer: a file that is no
+// declaration is refused on its first bytes, a line break split between two
+// reads is one break, and a line of any length is measured, not held.
+TEST(Reading, LineByLineInAFixedBuffer)
+{
+    QByteArray archive(8 << 20, 'x');
+    archive.replace(0, 4, "PK\x03\x04");
+    QBuffer buffer(&archive);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(ReadDeclaration(buffer).status, ReadStatus::NotADeclaration);
+    EXPECT_LE(buffer.pos(), 64 * 1024);
+
+    // The first line is 175 bytes, so the CR of the 380th record is the last
+    // byte of the first 64 KiB and its LF the first of the next.
+    const std::string rec3 = Record3("3");
+    std::string file = "0JL10" + std::string(170, ' ') + "\r\n";
+    for (int i = 0; i < 400; ++i)
+        file += rec3 + "\r\n";
+    ASSERT_EQ(file.substr(65535, 2), "\r\n");
+    ReadResult r = readBack(file);
+    EXPECT_EQ(statusName(r.status), std::string("Ok"));
+    EXPECT_EQ(r.detailLines.size(), 400u);
+
+    r = readBack("0JL10\n" + rec3 + "\n" + std::string(3 << 20, '3') + "\n");
+    EXPECT_EQ(r.status, ReadStatus::BadLineLength);
+    EXPECT_EQ(r.failedLine, 3);
+}
+
+// An amount the working row cannot hold names its row, tax number, field and
+// value; the rows before it are not kept.
+TEST(Reading, AnAmountTooLargeForItsRowIsNamed)
+{
+    std::string big = Record3("3");
+    big.replace(1, 9, "123456783");
+    EXPECT_EQ(FirstUnholdableAmount(big), std::nullopt);
+    big.replace(113, 10, "9999999990"); // net pay 99999999,9 fits its ten characters
+    EXPECT_EQ(FirstUnholdableAmount(big), std::nullopt);
+    big.replace(150, 8, "-9999999"); // levy on tax withheld: -99999,99
+    EXPECT_EQ(FirstUnholdableAmount(big), OGAForouParakr);
+    big.replace(89, 8, "99999999"); // stamp duty: 999999,99
+    EXPECT_EQ(FirstUnholdableAmount(big), Xartosimo);
+
+    const ReadResult r = readBack("0JL10\r\n" + Record3("3") + "\r\n" + big + "\r\n");
+    EXPECT_EQ(r.status, ReadStatus::AmountTooLarge);
+    EXPECT_EQ(r.failedRow, 2);
+    EXPECT_EQ(r.failedLine, 3);
+    EXPECT_EQ(r.failedAfm, "123456783");
+    EXPECT_EQ(r.failedField, Xartosimo);
+    EXPECT_EQ(r.failedAmount, "999999,99");
+    EXPECT_TRUE(r.detailLines.empty());
+}
+
 TEST(Reading, ADeviceErrorRefusesTheFile)
 {
-    const std::string rec3 = Record3(std::string(170, ' '));
+    // Records of their right kind: the file is judged as it is read, so the
+    // device error must be the first fault the reader meets.
+    const std::string rec3 = Record3("3");
     std::string file = "0JL10\r\n";
     for (int i = 0; i < 1000; ++i)
         file += rec3 + "\r\n";

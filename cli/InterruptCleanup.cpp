@@ -1,0 +1,89 @@
+#include "cli/InterruptCleanup.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include <pthread.h>
+#include <unistd.h>
+
+namespace interruptcleanup {
+namespace {
+
+struct Registered
+{
+    std::mutex mutex;
+    std::string folder;
+};
+
+// Never destroyed: the signal thread may still look while the program exits.
+Registered& registered()
+{
+    static auto* instance = new Registered;
+    return *instance;
+}
+
+sigset_t terminationSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
+void removeFolder(const std::string& folder)
+{
+    // The main thread goes on writing into the folder meanwhile, so a file
+    // made after the walk leaves it standing: a few more rounds take it.
+    namespace fs = std::filesystem;
+    for (int round = 0; round < 100; ++round) {
+        std::error_code error;
+        fs::remove_all(folder, error);
+        if (!fs::exists(folder, error))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+[[noreturn]] void waitAndClean(sigset_t set)
+{
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    std::string folder;
+    {
+        const std::lock_guard lock(registered().mutex);
+        folder = registered().folder;
+    }
+    if (!folder.empty())
+        removeFolder(folder);
+    // Ends the way the signal ends a program, so the caller (a shell, a
+    // batch) sees what stopped the run.
+    std::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    _exit(128 + signal);
+}
+
+} // namespace
+
+void Install()
+{
+    const sigset_t set = terminationSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread(waitAndClean, set).detach();
+}
+
+void SetFolder(const std::string& path)
+{
+    const std::lock_guard lock(registered().mutex);
+    registered().folder = path;
+}
+
+} // namespace interruptcleanup

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// An interrupted, terminated or hung-up run (SIGINT, SIGTERM, SIGHUP) removes
+// its private working folder, then ends as the signal would have ended it.
+// Outputs need nothing: every file is written beside its target and renamed
+// over it only when whole, so the target stays as it was.
+//
+// The signals are blocked in every thread and taken by one thread of their
+// own with sigwait, so the removal is ordinary code, not a signal handler.
+namespace interruptcleanup {
+
+// Call first in main, before any other thread starts: threads take the
+// blocked signals from the thread that starts them.
+void Install();
+
+// The folder to remove when a signal comes (empty: none).
+void SetFolder(const std::string& path);
+
+} // namespace interruptcleanup
