@@ -7,9 +7,9 @@
 
 class UserInterface;
 
-// The detail grid's columns in their order: the field each shows and which
-// characters it takes. How the window shows them (titles, widths) is the
-// window's own.
+// The detail grid's columns in their order: the field each shows, its title
+// (messages name a column by it) and which characters it takes. How wide the
+// window draws them is the window's own.
 namespace gridcolumns {
 
 enum class KeyRule { Any, Digits, Amount, IncomeKind };
@@ -18,6 +18,7 @@ struct Column
 {
     declaration::DetailField field;
     KeyRule keys;
+    const char* title; // UTF-8; null: the field's own name
 };
 
 inline constexpr int AfmColumn = 0;
