@@ -32,57 +32,105 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (u == u'\n' || u == u'\r')
-            throw WorkbookError(
+            throw WorkbookRefusal(
                 QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
         if (u < 0x20 || u == 0x7F)
-            throw WorkbookError(QString::fromUtf8(message::ControlCharacter)
-                                    .arg(CellName(row, column))
-                                    .arg(static_cast<int>(u))
-                                    .toStdString());
+            throw WorkbookRefusal(QString::fromUtf8(message::ControlCharacter)
+                                      .arg(CellName(row, column))
+                                      .arg(static_cast<int>(u))
+                                      .toStdString());
     }
-    if (static_cast<int64_t>(m_entries.size()) >= MaxCells)
-        RefuseSize(std::max(m_rows, row + 1), std::max(m_columns, column + 1));
-    m_rows = std::max(m_rows, row + 1);
-    m_columns = std::max(m_columns, column + 1);
-    m_entries.push_back({static_cast<int32_t>(row), static_cast<int32_t>(column), std::move(text)});
+    Slot(row, column) = std::move(text);
+    m_any = true;
+}
+
+QString& CellGrid::Slot(int64_t row, int64_t column)
+{
+    const int64_t rows = std::max(m_rows, row + 1);
+    const int64_t columns = std::max(m_columns, column + 1);
+    if (rows * columns > MaxCells)
+        RefuseSize(rows, columns);
+    if (columns > m_columns) {
+        // Each row moves to its wider place, the last row first, so that no
+        // cell is overwritten before it has moved.
+        m_cells.resize(static_cast<size_t>(m_rows * columns));
+        for (int64_t r = m_rows - 1; r > 0; --r)
+            for (int64_t c = m_columns - 1; c >= 0; --c) {
+                QString& from = m_cells[static_cast<size_t>(r * m_columns + c)];
+                m_cells[static_cast<size_t>(r * columns + c)] = std::move(from);
+                from = QString();
+            }
+        m_columns = columns;
+    }
+    if (rows > m_rows) {
+        m_cells.resize(static_cast<size_t>(rows * m_columns));
+        m_rows = rows;
+    }
+    return m_cells[static_cast<size_t>(row * m_columns + column)];
 }
 
 void CellGrid::PutNumber(int64_t row, int64_t column, double value)
 {
-    Put(row, column, NumberText(value));
+    constexpr qsizetype cacheLimit = 1 << 16;
+    auto found = m_numbers.constFind(value);
+    if (found == m_numbers.constEnd()) {
+        if (m_numbers.size() >= cacheLimit)
+            return Put(row, column, NumberText(value));
+        found = m_numbers.insert(value, NumberText(value));
+    }
+    Put(row, column, *found);
+}
+
+void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
+{
+    if (!result.isEmpty()) {
+        m_calculated = true;
+    } else if (m_emptyFormulaRow < 0) {
+        m_emptyFormulaRow = row;
+        m_emptyFormulaColumn = column;
+    }
+}
+
+void CellGrid::RefuseUncalculated(int64_t row, int64_t column)
+{
+    throw WorkbookRefusal(
+        QString::fromUtf8(message::NoFormulaValue).arg(CellName(row, column)).toStdString());
+}
+
+void CellGrid::RefuseDate(int64_t row, int64_t column)
+{
+    throw WorkbookRefusal(QString::fromUtf8(message::DateCell).arg(CellName(row, column)).toStdString());
 }
 
 void CellGrid::RefuseError(int64_t row, int64_t column, const QString& errorText)
 {
-    throw WorkbookError(
+    throw WorkbookRefusal(
         QString::fromUtf8(message::ErrorCell).arg(CellName(row, column), errorText).toStdString());
 }
 
 void CellGrid::RefuseSize(int64_t rows, int64_t columns)
 {
-    throw WorkbookError(QString::fromUtf8(message::TooLarge)
-                            .arg(rows)
-                            .arg(columns)
-                            .arg(CellName(rows - 1, columns - 1))
-                            .toStdString());
+    throw WorkbookRefusal(QString::fromUtf8(message::TooLarge)
+                              .arg(rows)
+                              .arg(columns)
+                              .arg(CellName(rows - 1, columns - 1))
+                              .toStdString());
 }
 
 Sheet CellGrid::TakeSheet()
 {
-    if (m_entries.empty())
-        throw WorkbookError(message::EmptySheet);
-    if (m_rows * m_columns > MaxCells)
-        RefuseSize(m_rows, m_columns);
+    if (!m_calculated && m_emptyFormulaRow >= 0)
+        RefuseUncalculated(m_emptyFormulaRow, m_emptyFormulaColumn);
+    if (!m_any)
+        throw WorkbookRefusal(message::EmptySheet);
     Sheet sheet;
     sheet.SetColumns(static_cast<int>(m_columns));
-    std::vector<QString>& cells = sheet.Cells();
-    cells.resize(static_cast<size_t>(m_rows * m_columns));
-    for (Entry& e : m_entries)
-        cells[static_cast<size_t>(e.row) * static_cast<size_t>(m_columns) + static_cast<size_t>(e.column)] =
-            std::move(e.text);
-    m_entries.clear();
-    m_entries.shrink_to_fit();
+    sheet.Cells() = std::move(m_cells);
+    m_cells = {};
     m_rows = m_columns = 0;
+    m_any = m_calculated = false;
+    m_emptyFormulaRow = m_emptyFormulaColumn = -1;
+    m_numbers.clear();
     return sheet;
 }
 

@@ -14,7 +14,10 @@ class Sheet
 public:
     int Rows() const { return m_columns == 0 ? 0 : static_cast<int>(m_cells.size()) / m_columns; }
     int Columns() const { return m_columns; }
-    const QString& Cell(int row, int column) const { return m_cells[static_cast<size_t>(row) * m_columns + column]; }
+    const QString& Cell(int row, int column) const
+    {
+        return m_cells[static_cast<size_t>(row) * m_columns + column];
+    }
 
     void SetColumns(int columns) { m_columns = columns; }
     std::vector<QString>& Cells() { return m_cells; }
@@ -29,6 +32,15 @@ class WorkbookError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A workbook read to the end whose first sheet holds what cannot become a row's text: a date, a formula
+// without a calculated value, an error, a line break, nothing at all, too many cells. The person can mend
+// it in a spreadsheet program; the message names the cell where there is one.
+class WorkbookRefusal : public WorkbookError
+{
+public:
+    using WorkbookError::WorkbookError;
 };
 
 // Reads the first worksheet of the workbook at `path`, choosing the reader by the file's content (and its
