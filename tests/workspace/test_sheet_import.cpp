@@ -235,7 +235,7 @@ TEST(ImportMatchesRowByRow, WhenEveryRowIsStored)
 {
     ExpectSameAsRowByRow({GoodSheetRow(Afm("11111111"), "ΑΛΦΑ ΠΟΛΥ ΜΑΚΡΥ ΕΠΩΝΥΜΟ ΠΕΡΑ ΑΠΟ ΤΟ ΠΛΑΤΟΣ"),
                           Set(Set(GoodSheetRow("1234567890"), 10, "1234,5"), 14, "1034,5"),
-                          GoodSheetRow("12345678  "), // stored as eight digits and a blank
+                          GoodSheetRow("12345678  "),                  // stored as eight digits and a blank
                           Set(GoodSheetRow(Afm("11111111")), 9, "15"), // same number, another kind
                           Set(Set(Set(GoodSheetRow("094014201"), 18, " 12"), 17, "ΥΠ1"), 6, "ΟΔΟΣ–€")});
 }
@@ -373,8 +373,11 @@ TEST_F(SheetImportTest, WhatCannotBeReadEndsWithTheOpeningProblemAndImportsNothi
                                          wrong + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
     }
     ui.Forget();
+    // The reader's own reason follows the general message on its own line.
     EXPECT_EQ(ImportFile("notes.csv", std::string("\"open quote;")), Outcome::Unreadable);
-    EXPECT_EQ(ui.Said(), (Strings{kFailure}));
+    EXPECT_EQ(ui.Said(),
+              (Strings{kFailure +
+                       std::string("\nΈνα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν.")}));
     EXPECT_TRUE(Rows().Lines().empty());
     EXPECT_FALSE(ws->Importing);
 }
