@@ -53,9 +53,10 @@ void WriteXlsx(const std::string& path, int rows)
     std::map<std::string, int> index;
     std::string strings;
     int stringCount = 0;
-    std::string sheet =
-        R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-        R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)";
+    std::string sheet = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                        R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+                        "<dimension ref=\"A1:T" +
+                        std::to_string(rows) + "\"/><sheetData>";
     int r = 0;
     for (const auto& row : PayrollRows(rows)) {
         ++r;

@@ -29,7 +29,8 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
         throw WorkbookError(QString::fromUtf8(message::Damaged)
                                 .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
                                 .toStdString());
-    for (QChar c : text) {
+    // Read through a view: walking the QString itself would copy a text shared with other cells.
+    for (QChar c : QStringView(text)) {
         const char16_t u = c.unicode();
         if (u == u'\n' || u == u'\r')
             throw WorkbookRefusal(
@@ -40,11 +41,23 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
                                       .arg(static_cast<int>(u))
                                       .toStdString());
     }
-    Slot(row, column) = std::move(text);
+    uint32_t index = 0;
+    if (!text.isEmpty()) {
+        const QChar* characters = text.constData();
+        const auto known = m_known.constFind(characters);
+        if (known != m_known.constEnd()) {
+            index = *known;
+        } else {
+            index = static_cast<uint32_t>(m_texts.size());
+            m_known.insert(characters, index);
+            m_texts.push_back(std::move(text));
+        }
+    }
+    Slot(row, column) = index;
     m_any = true;
 }
 
-QString& CellGrid::Slot(int64_t row, int64_t column)
+uint32_t& CellGrid::Slot(int64_t row, int64_t column)
 {
     const int64_t rows = std::max(m_rows, row + 1);
     const int64_t columns = std::max(m_columns, column + 1);
@@ -56,17 +69,27 @@ QString& CellGrid::Slot(int64_t row, int64_t column)
         m_cells.resize(static_cast<size_t>(m_rows * columns));
         for (int64_t r = m_rows - 1; r > 0; --r)
             for (int64_t c = m_columns - 1; c >= 0; --c) {
-                QString& from = m_cells[static_cast<size_t>(r * m_columns + c)];
-                m_cells[static_cast<size_t>(r * columns + c)] = std::move(from);
-                from = QString();
+                uint32_t& from = m_cells[static_cast<size_t>(r * m_columns + c)];
+                m_cells[static_cast<size_t>(r * columns + c)] = from;
+                from = 0;
             }
         m_columns = columns;
     }
     if (rows > m_rows) {
-        m_cells.resize(static_cast<size_t>(rows * m_columns));
+        // Grown by half at a time: while it grows the old and the new room are both held.
+        const size_t needed = static_cast<size_t>(rows * m_columns);
+        if (needed > m_cells.capacity())
+            m_cells.reserve(std::max(needed, m_cells.capacity() + m_cells.capacity() / 2));
+        m_cells.resize(needed);
         m_rows = rows;
     }
     return m_cells[static_cast<size_t>(row * m_columns + column)];
+}
+
+void CellGrid::Expect(int64_t rows, int64_t columns)
+{
+    if (rows > 0 && columns > 0 && rows <= RowLimit && columns <= ColumnLimit && rows * columns <= MaxCells)
+        m_cells.reserve(static_cast<size_t>(rows * columns));
 }
 
 void CellGrid::PutNumber(int64_t row, int64_t column, double value)
@@ -125,8 +148,10 @@ Sheet CellGrid::TakeSheet()
         throw WorkbookRefusal(message::EmptySheet);
     Sheet sheet;
     sheet.SetColumns(static_cast<int>(m_columns));
-    sheet.Cells() = std::move(m_cells);
+    sheet.SetTexts(std::move(m_cells), std::move(m_texts));
     m_cells = {};
+    m_texts = {QString()};
+    m_known.clear();
     m_rows = m_columns = 0;
     m_any = m_calculated = false;
     m_emptyFormulaRow = m_emptyFormulaColumn = -1;

@@ -13,7 +13,7 @@ namespace workbook {
 // block from A1 to the last cell that holds a value. Cells that only carry a
 // format never reach it, so formatted blank rows and columns at the end of a
 // sheet do not widen the block. The cells stand row by row as the sheet will
-// hold them, so the block is never held twice.
+// hold them, so the block is never held twice, and each text is held once.
 class CellGrid
 {
 public:
@@ -42,6 +42,11 @@ public:
     // A block of `rows` by `columns` is too large to read.
     [[noreturn]] static void RefuseSize(int64_t rows, int64_t columns);
 
+    // Sets aside room for a block of `rows` by `columns`, as the sheet says
+    // it will be, so that the cells are never moved while they arrive. The
+    // block still ends at its last cell that holds a value.
+    void Expect(int64_t rows, int64_t columns);
+
     // The block; an empty first sheet is refused.
     Sheet TakeSheet();
 
@@ -51,9 +56,13 @@ public:
 private:
     // Makes room for the cell, widening every row already held when it lies
     // beyond the widest so far.
-    QString& Slot(int64_t row, int64_t column);
+    uint32_t& Slot(int64_t row, int64_t column);
 
-    std::vector<QString> m_cells; // m_rows rows of m_columns cells
+    std::vector<uint32_t> m_cells; // m_rows rows of m_columns cells, each the number of its text
+    // Every text once, the empty text first; a text shared by many cells (a
+    // shared string, a repeated amount) is known by where its characters lie.
+    std::vector<QString> m_texts{QString()};
+    QHash<const QChar*, uint32_t> m_known;
     int64_t m_rows = 0;
     int64_t m_columns = 0;
     bool m_any = false;

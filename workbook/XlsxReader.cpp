@@ -299,6 +299,8 @@ public:
     {
         if (!m_inData) {
             m_inData = name == "sheetData";
+            if (name == "dimension")
+                ExpectBlock(attributes.Raw("ref"));
             return;
         }
         if (m_inCell) {
@@ -363,6 +365,25 @@ private:
         m_type = attributes.Raw("t");
         const int style = ToInt(attributes.Raw("s"), 0);
         m_date = style >= 0 && static_cast<size_t>(style) < m_dateFormats.size() && m_dateFormats[style];
+    }
+
+    // The sheet's own word on its used block ("A1:T100000"), a hint only.
+    void ExpectBlock(std::string_view range)
+    {
+        const size_t colon = range.find(':');
+        if (colon == std::string_view::npos)
+            return;
+        int64_t rows = 0;
+        int64_t columns = 0;
+        std::string_view last = range.substr(colon + 1);
+        for (; !last.empty() && last.front() >= 'A' && last.front() <= 'Z' && columns <= 16'384;
+             last.remove_prefix(1))
+            columns = columns * 26 + (last.front() - 'A' + 1);
+        for (; !last.empty() && last.front() >= '0' && last.front() <= '9' && rows <= 1'048'576;
+             last.remove_prefix(1))
+            rows = rows * 10 + (last.front() - '0');
+        if (last.empty())
+            m_grid.Expect(rows, columns);
     }
 
     // "B7": column 1, row 6. The row is the cell's own even when its <row> says otherwise.
