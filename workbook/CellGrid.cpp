@@ -25,10 +25,18 @@ QString CellGrid::CellName(int64_t row, int64_t column)
 
 void CellGrid::Put(int64_t row, int64_t column, QString text)
 {
-    if (row < 0 || column < 0 || row >= RowLimit || column >= ColumnLimit)
-        throw WorkbookError(QString::fromUtf8(message::Damaged)
-                                .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
-                                .toStdString());
+    uint32_t index = 0;
+    if (!text.isEmpty()) {
+        // A text shared by many cells is checked at the first of them.
+        const auto known = m_known.constFind(text.constData());
+        index = known != m_known.constEnd() ? *known : Intern(row, column, std::move(text));
+    }
+    Slot(row, column) = index;
+    m_any = true;
+}
+
+uint32_t CellGrid::Intern(int64_t row, int64_t column, QString text)
+{
     // Read through a view: walking the QString itself would copy a text shared with other cells.
     for (QChar c : QStringView(text)) {
         const char16_t u = c.unicode();
@@ -41,24 +49,18 @@ void CellGrid::Put(int64_t row, int64_t column, QString text)
                                       .arg(static_cast<int>(u))
                                       .toStdString());
     }
-    uint32_t index = 0;
-    if (!text.isEmpty()) {
-        const QChar* characters = text.constData();
-        const auto known = m_known.constFind(characters);
-        if (known != m_known.constEnd()) {
-            index = *known;
-        } else {
-            index = static_cast<uint32_t>(m_texts.size());
-            m_known.insert(characters, index);
-            m_texts.push_back(std::move(text));
-        }
-    }
-    Slot(row, column) = index;
-    m_any = true;
+    const auto index = static_cast<uint32_t>(m_texts.size());
+    m_known.insert(text.constData(), index);
+    m_texts.push_back(std::move(text));
+    return index;
 }
 
 uint32_t& CellGrid::Slot(int64_t row, int64_t column)
 {
+    if (row < 0 || column < 0 || row >= RowLimit || column >= ColumnLimit)
+        throw WorkbookError(QString::fromUtf8(message::Damaged)
+                                .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
+                                .toStdString());
     const int64_t rows = std::max(m_rows, row + 1);
     const int64_t columns = std::max(m_columns, column + 1);
     if (rows * columns > MaxCells)
@@ -95,13 +97,15 @@ void CellGrid::Expect(int64_t rows, int64_t columns)
 void CellGrid::PutNumber(int64_t row, int64_t column, double value)
 {
     constexpr qsizetype cacheLimit = 1 << 16;
-    auto found = m_numbers.constFind(value);
-    if (found == m_numbers.constEnd()) {
-        if (m_numbers.size() >= cacheLimit)
-            return Put(row, column, NumberText(value));
-        found = m_numbers.insert(value, NumberText(value));
+    const auto found = m_numbers.constFind(value);
+    if (found != m_numbers.constEnd()) {
+        Slot(row, column) = *found;
+        m_any = true;
+        return;
     }
-    Put(row, column, *found);
+    Put(row, column, NumberText(value));
+    if (m_numbers.size() < cacheLimit)
+        m_numbers.insert(value, m_cells[static_cast<size_t>(row * m_columns + column)]);
 }
 
 void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)

@@ -57,6 +57,8 @@ private:
     // Makes room for the cell, widening every row already held when it lies
     // beyond the widest so far.
     uint32_t& Slot(int64_t row, int64_t column);
+    // Adds a text not held yet, refusing one that no field can hold.
+    uint32_t Intern(int64_t row, int64_t column, QString text);
 
     std::vector<uint32_t> m_cells; // m_rows rows of m_columns cells, each the number of its text
     // Every text once, the empty text first; a text shared by many cells (a
@@ -70,7 +72,7 @@ private:
     int64_t m_emptyFormulaRow = -1;
     int64_t m_emptyFormulaColumn = -1;
     // Amounts repeat down a payroll sheet: one text serves every cell of a value.
-    QHash<double, QString> m_numbers;
+    QHash<double, uint32_t> m_numbers; // the number of its text
 };
 
 } // namespace workbook
