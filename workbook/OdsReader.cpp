@@ -7,6 +7,7 @@
 #include "workbook/WorkbookData.h"
 #include "workbook/ZipPackage.h"
 
+#include <QHash>
 #include <QXmlStreamReader>
 
 #include <optional>
@@ -137,7 +138,7 @@ private:
         if (type == u"float" || type == u"percentage" || type == u"currency") {
             if (formula && !has("value"))
                 CellGrid::RefuseUncalculated(m_row, column);
-            value = NumberText(Attribute(attributes, OfficeNs, u"value").toDouble());
+            value = Number(Attribute(attributes, OfficeNs, u"value").toDouble());
         } else if (type == u"date" || type == u"time") {
             CellGrid::RefuseDate(m_row, column);
         } else if (type == u"boolean") {
@@ -236,7 +237,19 @@ private:
         return ok && n > 0 ? n : 1;
     }
 
+    // One text for each amount however many cells hold it, so that the grid holds it once.
+    QString Number(double value)
+    {
+        if (const auto found = m_numbers.constFind(value); found != m_numbers.constEnd())
+            return *found;
+        QString text = NumberText(value);
+        if (m_numbers.size() < (1 << 16))
+            m_numbers.insert(value, text);
+        return text;
+    }
+
     QXmlStreamReader m_xml;
+    QHash<double, QString> m_numbers;
     CellGrid m_grid;
     int64_t m_row = 0;
 };

@@ -116,6 +116,8 @@ std::string ZipPackage::Find(std::string_view name) const
 bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content) const
 {
     content.clear();
+    if (const Member* member = Lookup(name))
+        content.reserve(member->size); // a size beyond reason is refused as the package is opened
     return Stream(name,
                   [&](std::string_view piece) { content.insert(content.end(), piece.begin(), piece.end()); });
 }
