@@ -7,6 +7,7 @@
 #include "workbook/WorkbookData.h"
 #include "workbook/ZipPackage.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QXmlStreamReader>
 
@@ -36,9 +37,14 @@ QStringView Attribute(const QXmlStreamAttributes& attributes, const QString& ns,
 class OdsReader
 {
 public:
+    // The XML reader takes the content through a device, a block at a time:
+    // given the bytes at once, it would turn all of them into UTF-16 first.
     explicit OdsReader(std::string_view content)
-        : m_xml(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size())))
+        : m_bytes(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size()))),
+          m_device(&m_bytes)
     {
+        m_device.open(QIODevice::ReadOnly);
+        m_xml.setDevice(&m_device);
     }
 
     Sheet Read()
@@ -248,6 +254,8 @@ private:
         return text;
     }
 
+    QByteArray m_bytes;
+    QBuffer m_device;
     QXmlStreamReader m_xml;
     QHash<double, QString> m_numbers;
     CellGrid m_grid;
