@@ -53,7 +53,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Rozaro developers <rozaro@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries the programs link (Qt, libgsf, liborcus, zlib ...) are found
+# The libraries the programs link (Qt, libgsf, zlib ...) are found
 # by dpkg-shlibdeps; the font the windows are drawn with is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")

@@ -25,64 +25,141 @@ QString CellGrid::CellName(int64_t row, int64_t column)
 
 void CellGrid::Put(int64_t row, int64_t column, QString text)
 {
+    uint32_t index = 0;
+    if (!text.isEmpty()) {
+        // A text shared by many cells is checked at the first of them.
+        const auto known = m_known.constFind(text.constData());
+        index = known != m_known.constEnd() ? *known : Intern(row, column, std::move(text));
+    }
+    Slot(row, column) = index;
+    m_any = true;
+}
+
+uint32_t CellGrid::Intern(int64_t row, int64_t column, QString text)
+{
+    // Read through a view: walking the QString itself would copy a text shared with other cells.
+    for (QChar c : QStringView(text)) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r')
+            throw WorkbookRefusal(
+                QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
+        if (u < 0x20 || u == 0x7F)
+            throw WorkbookRefusal(QString::fromUtf8(message::ControlCharacter)
+                                      .arg(CellName(row, column))
+                                      .arg(static_cast<int>(u))
+                                      .toStdString());
+    }
+    const auto index = static_cast<uint32_t>(m_texts.size());
+    m_known.insert(text.constData(), index);
+    m_texts.push_back(std::move(text));
+    return index;
+}
+
+uint32_t& CellGrid::Slot(int64_t row, int64_t column)
+{
     if (row < 0 || column < 0 || row >= RowLimit || column >= ColumnLimit)
         throw WorkbookError(QString::fromUtf8(message::Damaged)
                                 .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
                                 .toStdString());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\n' || u == u'\r')
-            throw WorkbookError(
-                QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
-        if (u < 0x20 || u == 0x7F)
-            throw WorkbookError(QString::fromUtf8(message::ControlCharacter)
-                                    .arg(CellName(row, column))
-                                    .arg(static_cast<int>(u))
-                                    .toStdString());
+    const int64_t rows = std::max(m_rows, row + 1);
+    const int64_t columns = std::max(m_columns, column + 1);
+    if (rows * columns > MaxCells)
+        RefuseSize(rows, columns);
+    if (columns > m_columns) {
+        // Each row moves to its wider place, the last row first, so that no
+        // cell is overwritten before it has moved.
+        m_cells.resize(static_cast<size_t>(m_rows * columns));
+        for (int64_t r = m_rows - 1; r > 0; --r)
+            for (int64_t c = m_columns - 1; c >= 0; --c) {
+                uint32_t& from = m_cells[static_cast<size_t>(r * m_columns + c)];
+                m_cells[static_cast<size_t>(r * columns + c)] = from;
+                from = 0;
+            }
+        m_columns = columns;
     }
-    if (static_cast<int64_t>(m_entries.size()) >= MaxCells)
-        RefuseSize(std::max(m_rows, row + 1), std::max(m_columns, column + 1));
-    m_rows = std::max(m_rows, row + 1);
-    m_columns = std::max(m_columns, column + 1);
-    m_entries.push_back({static_cast<int32_t>(row), static_cast<int32_t>(column), std::move(text)});
+    if (rows > m_rows) {
+        // Grown by half at a time: while it grows the old and the new room are both held.
+        const size_t needed = static_cast<size_t>(rows * m_columns);
+        if (needed > m_cells.capacity())
+            m_cells.reserve(std::max(needed, m_cells.capacity() + m_cells.capacity() / 2));
+        m_cells.resize(needed);
+        m_rows = rows;
+    }
+    return m_cells[static_cast<size_t>(row * m_columns + column)];
+}
+
+void CellGrid::Expect(int64_t rows, int64_t columns)
+{
+    if (rows > 0 && columns > 0 && rows <= RowLimit && columns <= ColumnLimit && rows * columns <= MaxCells)
+        m_cells.reserve(static_cast<size_t>(rows * columns));
 }
 
 void CellGrid::PutNumber(int64_t row, int64_t column, double value)
 {
+    constexpr qsizetype cacheLimit = 1 << 16;
+    const auto found = m_numbers.constFind(value);
+    if (found != m_numbers.constEnd()) {
+        Slot(row, column) = *found;
+        m_any = true;
+        return;
+    }
     Put(row, column, NumberText(value));
+    if (m_numbers.size() < cacheLimit)
+        m_numbers.insert(value, m_cells[static_cast<size_t>(row * m_columns + column)]);
+}
+
+void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
+{
+    if (!result.isEmpty()) {
+        m_calculated = true;
+    } else if (m_emptyFormulaRow < 0) {
+        m_emptyFormulaRow = row;
+        m_emptyFormulaColumn = column;
+    }
+}
+
+void CellGrid::RefuseUncalculated(int64_t row, int64_t column)
+{
+    throw WorkbookRefusal(
+        QString::fromUtf8(message::NoFormulaValue).arg(CellName(row, column)).toStdString());
+}
+
+void CellGrid::RefuseDate(int64_t row, int64_t column)
+{
+    throw WorkbookRefusal(QString::fromUtf8(message::DateCell).arg(CellName(row, column)).toStdString());
 }
 
 void CellGrid::RefuseError(int64_t row, int64_t column, const QString& errorText)
 {
-    throw WorkbookError(
+    throw WorkbookRefusal(
         QString::fromUtf8(message::ErrorCell).arg(CellName(row, column), errorText).toStdString());
 }
 
 void CellGrid::RefuseSize(int64_t rows, int64_t columns)
 {
-    throw WorkbookError(QString::fromUtf8(message::TooLarge)
-                            .arg(rows)
-                            .arg(columns)
-                            .arg(CellName(rows - 1, columns - 1))
-                            .toStdString());
+    throw WorkbookRefusal(QString::fromUtf8(message::TooLarge)
+                              .arg(rows)
+                              .arg(columns)
+                              .arg(CellName(rows - 1, columns - 1))
+                              .toStdString());
 }
 
 Sheet CellGrid::TakeSheet()
 {
-    if (m_entries.empty())
-        throw WorkbookError(message::EmptySheet);
-    if (m_rows * m_columns > MaxCells)
-        RefuseSize(m_rows, m_columns);
+    if (!m_calculated && m_emptyFormulaRow >= 0)
+        RefuseUncalculated(m_emptyFormulaRow, m_emptyFormulaColumn);
+    if (!m_any)
+        throw WorkbookRefusal(message::EmptySheet);
     Sheet sheet;
     sheet.SetColumns(static_cast<int>(m_columns));
-    std::vector<QString>& cells = sheet.Cells();
-    cells.resize(static_cast<size_t>(m_rows * m_columns));
-    for (Entry& e : m_entries)
-        cells[static_cast<size_t>(e.row) * static_cast<size_t>(m_columns) + static_cast<size_t>(e.column)] =
-            std::move(e.text);
-    m_entries.clear();
-    m_entries.shrink_to_fit();
+    sheet.SetTexts(std::move(m_cells), std::move(m_texts));
+    m_cells = {};
+    m_texts = {QString()};
+    m_known.clear();
     m_rows = m_columns = 0;
+    m_any = m_calculated = false;
+    m_emptyFormulaRow = m_emptyFormulaColumn = -1;
+    m_numbers.clear();
     return sheet;
 }
 

@@ -2,6 +2,7 @@
 
 #include "workbook/Workbook.h"
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -11,7 +12,8 @@ namespace workbook {
 // Gathers the cells a reader meets, in any order, and lays them out as the
 // block from A1 to the last cell that holds a value. Cells that only carry a
 // format never reach it, so formatted blank rows and columns at the end of a
-// sheet do not widen the block.
+// sheet do not widen the block. The cells stand row by row as the sheet will
+// hold them, so the block is never held twice, and each text is held once.
 class CellGrid
 {
 public:
@@ -22,14 +24,28 @@ public:
     // `row` and `column` count from 0. A later value for the same cell
     // replaces the earlier one. Throws WorkbookError for a text that cannot
     // stand in one field of a declaration row (a line break or another control
-    // character) and for a position beyond what any block may hold.
+    // character) and for a block beyond what any sheet may hold.
     void Put(int64_t row, int64_t column, QString text);
     void PutNumber(int64_t row, int64_t column, double value);
     // A cell whose value is an error (#DIV/0!, #N/A ...): it has no text.
     [[noreturn]] static void RefuseError(int64_t row, int64_t column, const QString& errorText);
+    // A formula cell the writer never calculated: it has no value to read.
+    [[noreturn]] static void RefuseUncalculated(int64_t row, int64_t column);
+    // Notes a formula cell and its saved result, read as the cell's text.
+    // Empty text is also what a writer that never calculates leaves in every
+    // formula cell, so it reads as empty only in a sheet where some formula
+    // has a calculated value; TakeSheet refuses the first one otherwise.
+    void NoteFormula(int64_t row, int64_t column, const QString& result);
+    // A date or time: no field of a declaration row holds one.
+    [[noreturn]] static void RefuseDate(int64_t row, int64_t column);
 
     // A block of `rows` by `columns` is too large to read.
     [[noreturn]] static void RefuseSize(int64_t rows, int64_t columns);
+
+    // Sets aside room for a block of `rows` by `columns`, as the sheet says
+    // it will be, so that the cells are never moved while they arrive. The
+    // block still ends at its last cell that holds a value.
+    void Expect(int64_t rows, int64_t columns);
 
     // The block; an empty first sheet is refused.
     Sheet TakeSheet();
@@ -38,15 +54,25 @@ public:
     static QString CellName(int64_t row, int64_t column);
 
 private:
-    struct Entry
-    {
-        int32_t row;
-        int32_t column;
-        QString text;
-    };
-    std::vector<Entry> m_entries;
+    // Makes room for the cell, widening every row already held when it lies
+    // beyond the widest so far.
+    uint32_t& Slot(int64_t row, int64_t column);
+    // Adds a text not held yet, refusing one that no field can hold.
+    uint32_t Intern(int64_t row, int64_t column, QString text);
+
+    std::vector<uint32_t> m_cells; // m_rows rows of m_columns cells, each the number of its text
+    // Every text once, the empty text first; a text shared by many cells (a
+    // shared string, a repeated amount) is known by where its characters lie.
+    std::vector<QString> m_texts{QString()};
+    QHash<const QChar*, uint32_t> m_known;
     int64_t m_rows = 0;
     int64_t m_columns = 0;
+    bool m_any = false;
+    bool m_calculated = false; // some formula has a value that is not empty text
+    int64_t m_emptyFormulaRow = -1;
+    int64_t m_emptyFormulaColumn = -1;
+    // Amounts repeat down a payroll sheet: one text serves every cell of a value.
+    QHash<double, uint32_t> m_numbers; // the number of its text
 };
 
 } // namespace workbook

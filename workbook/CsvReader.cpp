@@ -1,4 +1,6 @@
 #include "workbook/CsvReader.h"
+#include "workbook/Messages.h"
+#include <QFileInfo>
 
 #include <QFile>
 #include <QStringDecoder>
@@ -29,7 +31,7 @@ QString DecodeText(const QByteArray& bytes)
     QString text = utf8.decode(body);
     if (bom) {
         if (utf8.hasError())
-            throw WorkbookError("the text is marked as UTF-8 but is not");
+            throw WorkbookError("Το αρχείο .csv δηλώνεται γραμμένο σε UTF-8 αλλά δεν είναι.");
         return text;
     }
     const bool ascii = std::all_of(body.begin(), body.end(), [](char c) { return (c & 0x80) == 0; });
@@ -37,7 +39,7 @@ QString DecodeText(const QByteArray& bytes)
         return text;
     QStringDecoder greek("windows-1253");
     if (!greek.isValid())
-        throw WorkbookError("the Windows Greek code page is not available");
+        throw WorkbookError("Η ελληνική κωδικοσελίδα των Windows δεν είναι διαθέσιμη στο σύστημα.");
     return greek.decode(body);
 }
 
@@ -81,7 +83,7 @@ private:
             for (;;) {
                 const qsizetype quote = m_text.indexOf(QLatin1Char('"'), at);
                 if (quote < 0)
-                    throw WorkbookError("a quoted cell is not closed");
+                    throw WorkbookError("Ένα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν.");
                 m_cell.append(QStringView(m_text).mid(at, quote - at));
                 at = quote + 1;
                 if (at < size && m_text[at] == QLatin1Char('"')) {
@@ -105,7 +107,8 @@ private:
     void EndCell()
     {
         if (m_row.size() >= kMaxColumns)
-            throw WorkbookError("a row has more cells than a worksheet holds");
+            throw WorkbookRefusal(
+                "Μια γραμμή του αρχείου .csv έχει περισσότερα κελιά από όσα χωρά ένα φύλλο εργασίας.");
         m_row.push_back(std::move(m_cell));
         m_cell = QString();
     }
@@ -116,7 +119,8 @@ private:
             m_row.pop_back();
         m_cells += m_row.size();
         if (m_rows.size() >= kMaxRows || m_cells > kMaxCells)
-            throw WorkbookError("the file holds more rows or cells than a worksheet can");
+            throw WorkbookRefusal(
+                "Το αρχείο .csv έχει περισσότερες γραμμές ή κελιά από όσα χωρά ένα φύλλο εργασίας.");
         m_rows.push_back(std::move(m_row));
         m_row.clear();
     }
@@ -134,19 +138,22 @@ Sheet ReadCsv(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw WorkbookError("cannot open " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     if (file.size() > kMaxFileBytes)
-        throw WorkbookError("the file is too large for a worksheet");
+        throw WorkbookError(
+            QString::fromUtf8(message::FileTooLarge).arg(QFileInfo(path).fileName()).toStdString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw WorkbookError("cannot read " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw WorkbookError(
+            QString::fromUtf8(message::CannotOpen).arg(QFileInfo(path).fileName()).toStdString());
     return ReadCsvBytes(bytes);
 }
 
 Sheet ReadCsvBytes(const QByteArray& bytes)
 {
     if (bytes.size() > kMaxFileBytes)
-        throw WorkbookError("the file is too large for a worksheet");
+        throw WorkbookError(message::OutOfMemory);
     std::vector<std::vector<QString>> rows = CsvParser(DecodeText(bytes)).Parse();
 
     // The used block runs from the first cell to the last row and the last

@@ -7,8 +7,8 @@
 #include "workbook/WorkbookData.h"
 #include "workbook/ZipPackage.h"
 
-#include <QDateTime>
-#include <QRegularExpression>
+#include <QBuffer>
+#include <QHash>
 #include <QXmlStreamReader>
 
 #include <optional>
@@ -34,39 +34,17 @@ QStringView Attribute(const QXmlStreamAttributes& attributes, const QString& ns,
     throw WorkbookError(message::NotOds);
 }
 
-// A date as the number of days since 30 December 1899, the time of day as its
-// fraction, as the other formats store it.
-double DateNumber(QStringView text)
-{
-    const QDateTime moment = QDateTime::fromString(text.toString(), Qt::ISODateWithMs);
-    if (moment.isValid()) {
-        const QTime time = moment.time();
-        return static_cast<double>(QDate(1899, 12, 30).daysTo(moment.date())) +
-               time.msecsSinceStartOfDay() / 86400000.0;
-    }
-    const QDate date = QDate::fromString(text.toString(), Qt::ISODate);
-    return date.isValid() ? static_cast<double>(QDate(1899, 12, 30).daysTo(date)) : 0.0;
-}
-
-// A duration "PT12H30M05S" as a fraction of a day.
-double TimeNumber(QStringView text)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^-?P(?:(\\d+)D)?T?(?:(\\d+)H)?(?:(\\d+)M)?(?:(\\d+(?:\\.\\d*)?)S)?$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return 0.0;
-    const double seconds = match.captured(1).toDouble() * 86400.0 + match.captured(2).toDouble() * 3600.0 +
-                           match.captured(3).toDouble() * 60.0 + match.captured(4).toDouble();
-    return (text.startsWith(u'-') ? -seconds : seconds) / 86400.0;
-}
-
 class OdsReader
 {
 public:
+    // The XML reader takes the content through a device, a block at a time:
+    // given the bytes at once, it would turn all of them into UTF-16 first.
     explicit OdsReader(std::string_view content)
-        : m_xml(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size())))
+        : m_bytes(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size()))),
+          m_device(&m_bytes)
     {
+        m_device.open(QIODevice::ReadOnly);
+        m_xml.setDevice(&m_device);
     }
 
     Sheet Read()
@@ -158,24 +136,36 @@ private:
         const QXmlStreamAttributes attributes = m_xml.attributes();
         const QStringView type = Attribute(attributes, OfficeNs, u"value-type");
         const bool error = Attribute(attributes, CalcExtNs, u"value-type") == u"error";
+        const bool formula = attributes.hasAttribute(TableNs, QStringLiteral("formula"));
+        auto has = [&](const char* name) {
+            return attributes.hasAttribute(OfficeNs, QString::fromLatin1(name));
+        };
         std::optional<QString> value;
-        if (type == u"float" || type == u"percentage" || type == u"currency")
-            value = NumberText(Attribute(attributes, OfficeNs, u"value").toDouble());
-        else if (type == u"date")
-            value = NumberText(DateNumber(Attribute(attributes, OfficeNs, u"date-value")));
-        else if (type == u"time")
-            value = NumberText(TimeNumber(Attribute(attributes, OfficeNs, u"time-value")));
-        else if (type == u"boolean")
+        if (type == u"float" || type == u"percentage" || type == u"currency") {
+            if (formula && !has("value"))
+                CellGrid::RefuseUncalculated(m_row, column);
+            value = Number(Attribute(attributes, OfficeNs, u"value").toDouble());
+        } else if (type == u"date" || type == u"time") {
+            CellGrid::RefuseDate(m_row, column);
+        } else if (type == u"boolean") {
             value = Attribute(attributes, OfficeNs, u"boolean-value") == u"true" ? QStringLiteral("True")
                                                                                  : QStringLiteral("False");
-        else if (type == u"string" && attributes.hasAttribute(OfficeNs, QStringLiteral("string-value")))
+        } else if (type == u"string" && has("string-value")) {
             value = Attribute(attributes, OfficeNs, u"string-value").toString();
+        }
 
         const QString shown = ReadParagraphs();
         if (error)
             CellGrid::RefuseError(m_row, column, shown);
         if (!value && !type.isEmpty())
             value = shown;
+        // A formula without a value type gives empty text, or was never
+        // calculated: the grid tells the two apart by the other formulas.
+        if (formula) {
+            if (!value)
+                value = QString();
+            m_grid.NoteFormula(m_row, column, *value);
+        }
         return value;
     }
 
@@ -253,7 +243,21 @@ private:
         return ok && n > 0 ? n : 1;
     }
 
+    // One text for each amount however many cells hold it, so that the grid holds it once.
+    QString Number(double value)
+    {
+        if (const auto found = m_numbers.constFind(value); found != m_numbers.constEnd())
+            return *found;
+        QString text = NumberText(value);
+        if (m_numbers.size() < (1 << 16))
+            m_numbers.insert(value, text);
+        return text;
+    }
+
+    QByteArray m_bytes;
+    QBuffer m_device;
     QXmlStreamReader m_xml;
+    QHash<double, QString> m_numbers;
     CellGrid m_grid;
     int64_t m_row = 0;
 };

@@ -3,6 +3,7 @@
 #include "text/AmountText.h"
 #include "workbook/Messages.h"
 #include "workbook/WorkbookData.h"
+#include "workbook/ZipPackage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,8 @@ namespace {
 
 // Larger files are not payroll sheets; reading one would only exhaust memory.
 constexpr qint64 MaxFileSize = 512LL * 1024 * 1024;
+
+constexpr std::string_view OdsType = "application/vnd.oasis.opendocument.spreadsheet";
 
 std::string_view View(const QByteArray& bytes)
 {
@@ -36,18 +39,30 @@ Format DetectFormat(std::string_view data)
     if (data.starts_with(compoundFile))
         return Format::Xls;
     if (data.starts_with(zipEntry)) {
-        // An OpenDocument package stores its media type uncompressed as its
-        // first member, so that it can be recognised from the first bytes.
-        if (data.size() >= 84 && data.substr(30, 8) == "mimetype" &&
-            data.substr(38, 46) == "application/vnd.oasis.opendocument.spreadsheet")
-            return Format::Ods;
+        // An OpenDocument package names its media type in its member
+        // "mimetype", which should come first but need not.
+        try {
+            const ZipPackage package(data, message::NotXlsx);
+            std::vector<unsigned char> type;
+            if (package.Read("mimetype", type) &&
+                std::string_view(reinterpret_cast<const char*>(type.data()), type.size())
+                    .starts_with(OdsType))
+                return Format::Ods;
+            std::vector<unsigned char> manifest;
+            if (package.Read("META-INF/manifest.xml", manifest) &&
+                std::string_view(reinterpret_cast<const char*>(manifest.data()), manifest.size())
+                        .find(OdsType) != std::string_view::npos)
+                return Format::Ods;
+        } catch (const WorkbookError&) {
+            // Left to the .xlsx reader to refuse.
+        }
         return Format::Xlsx;
     }
     return Format::Unknown;
 }
 
 std::optional<Sheet> ReadByContent(std::string_view data)
-{
+try {
     switch (DetectFormat(data)) {
     case Format::Xls:
         return ReadXlsData(data);
@@ -59,6 +74,8 @@ std::optional<Sheet> ReadByContent(std::string_view data)
         break;
     }
     return std::nullopt;
+} catch (const std::bad_alloc&) {
+    throw WorkbookError(message::OutOfMemory);
 }
 
 QByteArray ReadWholeFile(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -12,16 +13,35 @@ namespace workbook {
 class Sheet
 {
 public:
-    int Rows() const { return m_columns == 0 ? 0 : static_cast<int>(m_cells.size()) / m_columns; }
+    int Rows() const
+    {
+        return m_columns == 0
+                   ? 0
+                   : static_cast<int>((m_index.empty() ? m_cells.size() : m_index.size()) / m_columns);
+    }
     int Columns() const { return m_columns; }
-    const QString& Cell(int row, int column) const { return m_cells[static_cast<size_t>(row) * m_columns + column]; }
+    const QString& Cell(int row, int column) const
+    {
+        const size_t at = static_cast<size_t>(row) * m_columns + column;
+        return m_index.empty() ? m_cells[at] : m_texts[m_index[at]];
+    }
 
     void SetColumns(int columns) { m_columns = columns; }
+    // The cells one by one, row after row.
     std::vector<QString>& Cells() { return m_cells; }
+    // The cells as numbers of their texts in `texts`, row after row: a sheet
+    // of many rows holds each text once however many cells show it.
+    void SetTexts(std::vector<uint32_t> index, std::vector<QString> texts)
+    {
+        m_index = std::move(index);
+        m_texts = std::move(texts);
+    }
 
 private:
     int m_columns = 0;
     std::vector<QString> m_cells;
+    std::vector<uint32_t> m_index;
+    std::vector<QString> m_texts;
 };
 
 // A file that cannot be read as a workbook of its kind: truncated, corrupted, encrypted, not a workbook.
@@ -29,6 +49,15 @@ class WorkbookError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A workbook read to the end whose first sheet holds what cannot become a row's text: a date, a formula
+// without a calculated value, an error, a line break, nothing at all, too many cells. The person can mend
+// it in a spreadsheet program; the message names the cell where there is one.
+class WorkbookRefusal : public WorkbookError
+{
+public:
+    using WorkbookError::WorkbookError;
 };
 
 // Reads the first worksheet of the workbook at `path`, choosing the reader by the file's content (and its

@@ -4,6 +4,7 @@
 // a formula cell gives the result the spreadsheet saved with it.
 #include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
+#include "workbook/NumberFormat.h"
 #include "workbook/WorkbookData.h"
 
 #include "text/Cp1253.h"
@@ -28,6 +29,8 @@ enum RecordType : uint16_t {
     FormulaRecord = 0x0006,
     EofRecord = 0x000A,
     FilePassRecord = 0x002F,
+    FormatRecord = 0x041E,
+    XfRecord = 0x00E0,
     ContinueRecord = 0x003C,
     CodePageRecord = 0x0042,
     BoundSheetRecord = 0x0085,
@@ -39,6 +42,9 @@ enum RecordType : uint16_t {
     LabelRecord = 0x0204,
     BoolErrRecord = 0x0205,
     StringRecord = 0x0207,
+    ArrayRecord = 0x0221,
+    TableRecord = 0x0236,
+    SharedFormulaRecord = 0x04BC,
     RkRecord = 0x027E,
     BofRecord = 0x0809,
 };
@@ -355,6 +361,23 @@ private:
             case SstRecord:
                 ReadSharedStrings(in);
                 break;
+            case FormatRecord: {
+                const int id = in.U16();
+                const QString code =
+                    m_version == Biff8 ? in.UnicodeString() : FromCodePage(in.ByteString(true));
+                m_formats.emplace_back(id, code.toStdString());
+                break;
+            }
+            case XfRecord: {
+                in.U16(); // font
+                const int id = in.U16();
+                std::string_view code;
+                for (const auto& [formatId, text] : m_formats)
+                    if (formatId == id)
+                        code = text;
+                m_dateFormats.push_back(IsDateFormat(id, code));
+                break;
+            }
             default:
                 break;
             }
@@ -392,25 +415,31 @@ private:
             const Record record = records.Next();
             if (record.type == BofRecord)
                 ++depth;
-            else if (record.type == EofRecord)
-                --depth;
-            else if (depth == 1)
+            else if (record.type == EofRecord) {
+                if (--depth == 0 && m_pendingString)
+                    CellGrid::RefuseUncalculated(m_pendingRow, m_pendingColumn);
+            } else if (depth == 1)
                 ReadCell(record);
         }
     }
 
     void ReadCell(const Record& record)
     {
+        // The text result of a formula follows it at once, after the formula
+        // it shares at most; without it the formula has no value.
+        if (m_pendingString && record.type != StringRecord && record.type != SharedFormulaRecord &&
+            record.type != ArrayRecord && record.type != TableRecord)
+            CellGrid::RefuseUncalculated(m_pendingRow, m_pendingColumn);
         Cursor in(record);
         switch (record.type) {
         case NumberRecord: {
-            const auto [row, column] = Position(in);
-            m_grid.PutNumber(row, column, in.F64());
+            const auto [row, column, format] = Position(in);
+            PutNumber(row, column, format, in.F64());
             break;
         }
         case RkRecord: {
-            const auto [row, column] = Position(in);
-            m_grid.PutNumber(row, column, RkValue(in.U32()));
+            const auto [row, column, format] = Position(in);
+            PutNumber(row, column, format, RkValue(in.U32()));
             break;
         }
         case MulRkRecord: {
@@ -420,13 +449,13 @@ private:
             const size_t length = record.parts.front().size();
             const size_t cells = length >= 6 ? (length - 6) / 6 : 0;
             for (size_t i = 0; i < cells; ++i) {
-                in.U16();
-                m_grid.PutNumber(row, first + static_cast<int>(i), RkValue(in.U32()));
+                const int format = in.U16();
+                PutNumber(row, first + static_cast<int>(i), format, RkValue(in.U32()));
             }
             break;
         }
         case LabelSstRecord: {
-            const auto [row, column] = Position(in);
+            const auto [row, column, format] = Position(in);
             const uint32_t index = in.U32();
             if (index >= m_strings.size())
                 throw WorkbookError(QString::fromUtf8(message::MissingString)
@@ -437,12 +466,12 @@ private:
         }
         case LabelRecord:
         case RStringRecord: {
-            const auto [row, column] = Position(in);
+            const auto [row, column, format] = Position(in);
             m_grid.Put(row, column, Text(in));
             break;
         }
         case BoolErrRecord: {
-            const auto [row, column] = Position(in);
+            const auto [row, column, format] = Position(in);
             const uint8_t value = in.U8();
             if (in.U8() != 0)
                 CellGrid::RefuseError(row, column, ErrorText(value));
@@ -455,7 +484,7 @@ private:
         case StringRecord:
             if (m_pendingString) {
                 m_pendingString = false;
-                m_grid.Put(m_pendingRow, m_pendingColumn, Text(in));
+                PutFormulaResult(m_pendingRow, m_pendingColumn, Text(in));
             }
             break;
         default:
@@ -468,7 +497,7 @@ private:
     // error or empty text.
     void ReadFormula(Cursor& in)
     {
-        const auto [row, column] = Position(in);
+        const auto [row, column, format] = Position(in);
         uint8_t result[8];
         for (uint8_t& b : result)
             b = in.U8();
@@ -476,7 +505,8 @@ private:
         if (result[6] != 0xFF || result[7] != 0xFF) {
             double value;
             std::memcpy(&value, result, sizeof value);
-            m_grid.PutNumber(row, column, value);
+            PutNumber(row, column, format, value);
+            m_grid.NoteFormula(row, column, NumberText(value));
             return;
         }
         switch (result[0]) {
@@ -486,24 +516,43 @@ private:
             m_pendingColumn = column;
             break;
         case 1:
-            m_grid.Put(row, column, BooleanText(result[2] != 0));
+            PutFormulaResult(row, column, BooleanText(result[2] != 0));
             break;
         case 2:
             CellGrid::RefuseError(row, column, ErrorText(result[2]));
         case 3:
-            m_grid.Put(row, column, QString());
+            PutFormulaResult(row, column, QString());
             break;
         default:
             Damaged("ένας τύπος έχει αποτέλεσμα άγνωστου είδους");
         }
     }
 
-    static std::pair<int, int> Position(Cursor& in)
+    struct Place
+    {
+        int row;
+        int column;
+        int format;
+    };
+    static Place Position(Cursor& in)
     {
         const int row = in.U16();
         const int column = in.U16();
-        in.U16(); // the cell's format
-        return {row, column};
+        return {row, column, in.U16()};
+    }
+
+    // A number in a cell formatted as a date or time is a date.
+    void PutNumber(int row, int column, int format, double value)
+    {
+        if (format >= 0 && static_cast<size_t>(format) < m_dateFormats.size() && m_dateFormats[format])
+            CellGrid::RefuseDate(row, column);
+        m_grid.PutNumber(row, column, value);
+    }
+
+    void PutFormulaResult(int row, int column, QString text)
+    {
+        m_grid.NoteFormula(row, column, text);
+        m_grid.Put(row, column, std::move(text));
     }
 
     QString Text(Cursor& in)
@@ -531,6 +580,8 @@ private:
     uint16_t m_codePage = 1252;
     size_t m_sheetOffset = 0;
     std::vector<QString> m_strings;
+    std::vector<std::pair<int, std::string>> m_formats; // the workbook's own number formats
+    std::vector<bool> m_dateFormats;                    // by cell format
     CellGrid m_grid;
     bool m_pendingString = false;
     int m_pendingRow = 0;

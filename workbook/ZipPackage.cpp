@@ -3,18 +3,20 @@
 #include "workbook/Messages.h"
 #include "workbook/Workbook.h"
 
-#include <QByteArray>
-#include <QXmlStreamReader>
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
 
 namespace workbook {
 
 namespace {
 
-// No member of a payroll workbook comes near this; the zip reader would set
-// aside the size a member claims before inflating it.
-constexpr uint64_t MaxMemberSize = 256ULL * 1024 * 1024;
+// No member of a payroll workbook comes near this; a larger claim is a zip
+// bomb or a damaged size.
+constexpr uint64_t MaxMemberSize = 512ULL * 1024 * 1024;
+constexpr size_t ChunkSize = 256 * 1024;
 
 uint32_t Le32(std::string_view data, size_t at)
 {
@@ -29,91 +31,155 @@ uint16_t Le16(std::string_view data, size_t at)
     return static_cast<uint16_t>(static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8);
 }
 
-// Refuses a package one of whose members claims more than MaxMemberSize
-// bytes (a zip bomb, or a damaged size) before anything is inflated. A
-// central directory that cannot be walked is left to the zip reader to refuse.
-void CheckMemberSizes(std::string_view data)
+bool SameName(std::string_view a, std::string_view b)
 {
-    constexpr size_t endRecordSize = 22;
-    if (data.size() < endRecordSize)
-        return;
-    size_t end = data.size() - endRecordSize;
-    const size_t lowest = data.size() > 65535 + endRecordSize ? data.size() - 65535 - endRecordSize : 0;
-    while (Le32(data, end) != 0x06054b50) {
-        if (end == lowest)
-            return;
-        --end;
-    }
-    const size_t entries = Le16(data, end + 10);
-    size_t at = Le32(data, end + 16);
-    for (size_t i = 0; i < entries; ++i) {
-        if (at > data.size() || data.size() - at < 46 || Le32(data, at) != 0x02014b50)
-            return;
-        // Both sizes, here and in the member's own header, which is the one
-        // the zip reader goes by. 0xFFFFFFFF marks a 64-bit size: larger still.
-        bool tooLarge = Le32(data, at + 20) > MaxMemberSize || Le32(data, at + 24) > MaxMemberSize;
-        const size_t local = Le32(data, at + 42);
-        if (local < data.size() && data.size() - local >= 30 && Le32(data, local) == 0x04034b50)
-            tooLarge =
-                tooLarge || Le32(data, local + 18) > MaxMemberSize || Le32(data, local + 22) > MaxMemberSize;
-        if (tooLarge)
-            throw WorkbookError(message::OutOfMemory);
-        at += 46 + static_cast<size_t>(Le16(data, at + 28)) + Le16(data, at + 30) + Le16(data, at + 32);
-    }
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 } // namespace
 
-ZipPackage::ZipPackage(std::string_view data, const char* notThisKind) : m_notThisKind(notThisKind)
+void ZipPackage::Refuse() const
 {
-    CheckMemberSizes(data);
-    GuardZipErrors(m_notThisKind, [&] {
-        m_stream = std::make_unique<orcus::zip_archive_stream_blob>(
-            reinterpret_cast<const uint8_t*>(data.data()), data.size());
-        m_archive = std::make_unique<orcus::zip_archive>(m_stream.get());
-        m_archive->load();
-        return 0;
-    });
+    throw WorkbookError(m_notThisKind);
 }
 
-ZipPackage::~ZipPackage() = default;
+// The central directory at the end of the archive names every member with its
+// sizes; the members' own headers are only used to find where the data begins,
+// since a writer that streams sets their sizes after the data.
+ZipPackage::ZipPackage(std::string_view data, const char* notThisKind)
+    : m_data(data), m_notThisKind(notThisKind)
+{
+    constexpr size_t endRecordSize = 22;
+    if (data.size() < endRecordSize)
+        Refuse();
+    size_t end = data.size() - endRecordSize;
+    const size_t lowest = data.size() > 65535 + endRecordSize ? data.size() - 65535 - endRecordSize : 0;
+    while (Le32(data, end) != 0x06054b50) {
+        if (end == lowest)
+            Refuse();
+        --end;
+    }
+    const size_t entries = Le16(data, end + 10);
+    size_t at = Le32(data, end + 16);
+    m_members.reserve(entries);
+    for (size_t i = 0; i < entries; ++i) {
+        if (at > data.size() || data.size() - at < 46 || Le32(data, at) != 0x02014b50)
+            Refuse();
+        Member member;
+        member.flags = Le16(data, at + 8);
+        member.method = Le16(data, at + 10);
+        member.crc = Le32(data, at + 16);
+        member.packedSize = Le32(data, at + 20);
+        member.size = Le32(data, at + 24);
+        member.localHeader = Le32(data, at + 42);
+        const size_t nameLength = Le16(data, at + 28);
+        const size_t next = at + 46 + nameLength + Le16(data, at + 30) + Le16(data, at + 32);
+        if (next > data.size())
+            Refuse();
+        member.name.assign(data.substr(at + 46, nameLength));
+        // 0xFFFFFFFF marks a size of 64 bits: larger than any workbook still.
+        if (member.size > MaxMemberSize || member.packedSize > MaxMemberSize)
+            throw WorkbookError(message::OutOfMemory);
+        m_members.push_back(std::move(member));
+        at = next;
+    }
+}
 
 std::vector<std::string> ZipPackage::Names() const
 {
-    return GuardZipErrors(m_notThisKind, [&] {
-        std::vector<std::string> names;
-        for (size_t i = 0; i < m_archive->get_file_entry_count(); ++i)
-            names.emplace_back(m_archive->get_file_entry_name(i));
-        return names;
-    });
+    std::vector<std::string> names;
+    for (const Member& member : m_members)
+        names.push_back(member.name);
+    return names;
+}
+
+const ZipPackage::Member* ZipPackage::Lookup(std::string_view name) const
+{
+    for (const Member& member : m_members)
+        if (member.name == name)
+            return &member;
+    for (const Member& member : m_members)
+        if (SameName(member.name, name))
+            return &member;
+    return nullptr;
+}
+
+std::string ZipPackage::Find(std::string_view name) const
+{
+    const Member* member = Lookup(name);
+    return member ? member->name : std::string();
 }
 
 bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content) const
 {
     content.clear();
-    if (!GuardZipErrors(m_notThisKind, [&] { return m_archive->read_file_entry(name, content); }))
-        return false;
-    // The zip reader ends the bytes with a zero for the parsers of its own library.
-    if (!content.empty() && content.back() == 0)
-        content.pop_back();
-    return true;
+    if (const Member* member = Lookup(name))
+        content.reserve(member->size); // a size beyond reason is refused as the package is opened
+    return Stream(name,
+                  [&](std::string_view piece) { content.insert(content.end(), piece.begin(), piece.end()); });
 }
 
-void ZipPackage::CheckXmlMembers() const
+bool ZipPackage::Stream(std::string_view name, const std::function<void(std::string_view)>& sink) const
 {
-    std::vector<unsigned char> content;
-    for (const std::string& name : Names()) {
-        if (!name.ends_with(".xml") && !name.ends_with(".rels"))
-            continue;
-        if (!Read(name, content))
-            throw WorkbookError(m_notThisKind);
-        QXmlStreamReader xml(QByteArray::fromRawData(reinterpret_cast<const char*>(content.data()),
-                                                     static_cast<qsizetype>(content.size())));
-        while (!xml.atEnd())
-            xml.readNext();
-        if (xml.hasError())
-            throw WorkbookError(m_notThisKind);
+    const Member* member = Lookup(name);
+    if (!member)
+        return false;
+    const size_t local = member->localHeader;
+    if (local > m_data.size() || m_data.size() - local < 30 || Le32(m_data, local) != 0x04034b50)
+        Refuse();
+    // An encrypted member cannot be read without its password.
+    if (member->flags & 0x0001)
+        throw WorkbookError(message::Encrypted);
+    const size_t start = local + 30 + Le16(m_data, local + 26) + Le16(m_data, local + 28);
+    if (start > m_data.size() || m_data.size() - start < member->packedSize)
+        Refuse();
+    const std::string_view packed = m_data.substr(start, member->packedSize);
+
+    uLong crc = crc32(0, nullptr, 0);
+    if (member->method == 0) {
+        if (member->packedSize != member->size)
+            Refuse();
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(packed.data()), static_cast<uInt>(packed.size()));
+        if (crc != member->crc)
+            Refuse();
+        sink(packed);
+        return true;
     }
+    if (member->method != 8)
+        Refuse();
+
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        throw WorkbookError(message::OutOfMemory);
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> done(&z, inflateEnd);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    z.avail_in = static_cast<uInt>(packed.size());
+    std::unique_ptr<char[]> buffer(new char[ChunkSize]);
+    uint64_t total = 0;
+    while (true) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer.get());
+        z.avail_out = ChunkSize;
+        const int status = inflate(&z, Z_NO_FLUSH);
+        if (status != Z_OK && status != Z_STREAM_END)
+            Refuse();
+        const size_t produced = ChunkSize - z.avail_out;
+        total += produced;
+        if (total > member->size)
+            Refuse();
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(produced));
+        if (produced > 0)
+            sink(std::string_view(buffer.get(), produced));
+        if (status == Z_STREAM_END)
+            break;
+        if (produced == 0 && z.avail_in == 0)
+            Refuse(); // the data ends before the member does
+    }
+    if (total != member->size || crc != member->crc)
+        Refuse();
+    return true;
 }
 
 } // namespace workbook

@@ -3,54 +3,48 @@
 #include "workbook/Messages.h"
 #include "workbook/Workbook.h"
 
-#include <memory>
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace orcus {
-class zip_archive;
-class zip_archive_stream_blob;
-} // namespace orcus
-
 namespace workbook {
 
-// Runs `work`, turning the errors of the zip and spreadsheet parsers into the
-// refusal of the package with `notThisKind`.
-template <typename Work> auto GuardZipErrors(const char* notThisKind, Work work)
-{
-    try {
-        return work();
-    } catch (const WorkbookError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw WorkbookError(message::OutOfMemory);
-    } catch (const std::exception&) {
-        throw WorkbookError(notThisKind);
-    }
-}
-
-// The members of a zip package (.xlsx, .ods) in memory. Every failure of the
-// zip reader becomes a WorkbookError with `notThisKind`.
+// The members of a zip package (.xlsx, .ods) in memory, inflated as they are
+// read. Every fault of the archive becomes a WorkbookError with `notThisKind`.
 class ZipPackage
 {
 public:
     ZipPackage(std::string_view data, const char* notThisKind);
-    ~ZipPackage();
 
     std::vector<std::string> Names() const;
+    // The name under which the package holds `name`, compared without regard
+    // to case as package part names are; empty when it holds none.
+    std::string Find(std::string_view name) const;
     // The member's bytes; false when the package has no such member.
     bool Read(std::string_view name, std::vector<unsigned char>& content) const;
-
-    // Refuses the package when one of its XML members is not well-formed: the
-    // spreadsheet parser is not made for damaged XML and may stop the program.
-    void CheckXmlMembers() const;
+    // The member's bytes piece by piece as they are inflated, so that a large
+    // sheet is never held whole; false when the package has no such member.
+    bool Stream(std::string_view name, const std::function<void(std::string_view)>& sink) const;
 
 private:
+    struct Member
+    {
+        std::string name;
+        uint16_t flags = 0;
+        uint16_t method = 0;
+        uint32_t crc = 0;
+        uint64_t packedSize = 0;
+        uint64_t size = 0;
+        uint64_t localHeader = 0;
+    };
+    const Member* Lookup(std::string_view name) const;
+    [[noreturn]] void Refuse() const;
+
+    std::string_view m_data;
     const char* m_notThisKind;
-    std::unique_ptr<orcus::zip_archive_stream_blob> m_stream;
-    std::unique_ptr<orcus::zip_archive> m_archive;
+    std::vector<Member> m_members;
 };
 
 } // namespace workbook

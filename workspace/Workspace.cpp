@@ -725,11 +725,14 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
     workbook::Sheet sheet;
     try {
         sheet = workbook::ReadFirstSheet(Path(path));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // Not a workbook, or one its reader cannot take (truncated, corrupted,
-        // encrypted, too large).
-        m_ui.ShowMessage(SheetImport::FailureMessage);
-        return ImportOutcome::Unreadable;
+        // encrypted), or one whose first sheet holds what no row can (a date,
+        // a formula never calculated): the reader's reason follows the
+        // general message, so the person knows what to mend.
+        m_ui.ShowMessage(std::string(SheetImport::FailureMessage) + "\n" + e.what());
+        return dynamic_cast<const workbook::WorkbookRefusal*>(&e) ? ImportOutcome::Stopped
+                                                                  : ImportOutcome::Unreadable;
     }
     return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
 }

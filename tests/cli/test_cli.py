@@ -7,6 +7,7 @@ import datetime
 import glob
 import os
 import signal
+import zipfile
 import subprocess
 import time
 
@@ -405,13 +406,28 @@ def import_that_stops_writes_nothing(folder):
         (first + sheet_line(VALID_ROWS[1]), 1, "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή "
                                        "διακόπηκε"),
         ("a;b;c", 1, OPEN_PROBLEM),  # narrower than the 20 columns of a row
-        ('a;"b', 2, OPEN_PROBLEM),  # no sheet at all
+        # No sheet at all: the general message, then the reader's reason on its own line.
+        ('a;"b', 2, "Ένα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν."),
     ]
     for sheet, wanted_status, wanted_message in cases:
         source = write(folder, "rows.csv", sheet.encode("cp1253"))
         status, _, err = run("import", source, target, *HEADER_OPTIONS)
         expect((status, messages(err)[-1]), (wanted_status, wanted_message), sheet)
         expect(os.path.exists(target), False, "no file written")
+    # A workbook refused for what its first sheet holds ends with 1 and names the cell.
+    source = os.path.join(folder, "dated.xlsx")
+    with zipfile.ZipFile(source, "w") as package:
+        package.writestr("_rels/.rels", '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                         '<Relationship Id="r1" Type="http://x/officeDocument" Target="/xl/workbook.xml"/></Relationships>')
+        package.writestr("xl/workbook.xml", '<workbook xmlns:r="urn:r"><sheets><sheet name="A" r:id="s"/></sheets></workbook>')
+        package.writestr("xl/_rels/workbook.xml.rels", '<Relationships><Relationship Id="s" Type="http://x/worksheet"'
+                         ' Target="worksheets/a.xml"/></Relationships>')
+        package.writestr("xl/worksheets/a.xml", '<worksheet><sheetData><row r="1"><c r="A1"><v>1</v></c>'
+                         '<c r="B1" t="d"><v>2024-03-01</v></c></row></sheetData></worksheet>')
+    status, _, err = run("import", source, target, *HEADER_OPTIONS)
+    expect((status, messages(err)[-2]), (1, OPEN_PROBLEM), "date cell")
+    expect("Το κελί B1 του πρώτου φύλλου έχει ημερομηνία" in messages(err)[-1], True, "date cell named")
+    expect(os.path.exists(target), False, "no file written")
     # A header value the declaration cannot hold, a missing option, a missing workbook.
     expect(run("import", source, target, *HEADER_OPTIONS, "--postcode", "1055A")[0], 2, "postcode")
     expect(run("import", source, target, "--year", "2025")[0], 2, "missing options")

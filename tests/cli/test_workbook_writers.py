@@ -20,43 +20,9 @@ IMPORTED = ["numbers", "text", "leading-zeros", "decimals", "formulas", "text-fo
             "trailing-columns", "second-sheet", "merged", "wide"]
 READ_AND_CHECKED = IMPORTED + ["foreign-letter"]
 
-# Files the readers of the main line misread, in two lists: files that must import (or reach the
-# import's own checks) but are refused or read with cells emptied, and files that must be refused
-# naming the cell but are read, or refused without the reason. Each listed file is reported as an
-# expected fault; one that is handled correctly fails the test until it is taken off its list, so the
-# lists shrink with every mended reader and nothing on them goes unnoticed.
-MISREAD = {
-    # Text cells of type "str" without a formula read as empty.
-    **{f"{sheet}/sheetjs.xlsx": "str text read as empty" for sheet in READ_AND_CHECKED},
-    # Inline strings read as empty.
-    **{f"{sheet}/gnumeric.xlsx": "inline string read as empty" for sheet in (
-        "numbers", "text", "leading-zeros", "decimals", "formulas", "trailing-columns", "wide", "foreign-letter")},
-    # A text formula whose result is a shared string.
-    "text-formulas/gnumeric.xlsx": "shared-string formula result refused",
-    # The sheet named by an absolute part name in the workbook's relationships.
-    **{f"{sheet}/openpyxl.xlsx": "absolute relationship target refused" for sheet in READ_AND_CHECKED
-       if sheet not in ("formulas", "text-formulas")},
-    # The media type not the package's first member: taken for an .xlsx.
-    **{f"{sheet}/sheetjs.ods": "mimetype not first refused" for sheet in READ_AND_CHECKED},
-}
-NOT_REFUSED = {
-    # Formulas without a calculated value read as empty text.
-    **{name: "formula without value read as empty" for name in (
-        "formulas/xlwt.xls", "formulas/odfpy-no-value.ods", "text-formulas/xlwt.xls",
-        "text-formulas/odfpy-no-value.ods", "handmade/formula-empty-value.xlsx", "handmade/formula-no-value.xlsx",
-        "handmade/text-formula-no-value.xlsx", "handmade/text-formula-empty-string.xlsx")},
-    # Date cells read as their serial number.
-    **{f"date/{writer}": "date read as a number" for writer in (
-        "xlwt.xls", "odfpy.ods", "gnumeric.xls", "gnumeric.xlsx", "gnumeric.ods", "libreoffice.xls",
-        "libreoffice.xlsx", "libreoffice.ods", "sheetjs.xls", "sheetjs.xlsx")},
-    **{f"handmade/{name}": "date read as a number" for name in (
-        "date-type.xlsx", "date-builtin-format.xlsx", "date-own-format.xlsx")},
-    # Refused, but with the generic text alone: the reader's reason and its cell are not shown.
-    **{name: "refused without the reason" for name in (
-        "formulas/openpyxl.xlsx", "text-formulas/openpyxl.xlsx", "date/openpyxl.xlsx", "date/sheetjs.ods",
-        "handmade/error-value.xlsx")},
-}
-KNOWN_FAULTS = {**MISREAD, **NOT_REFUSED}
+# Files a reader is known to misread, by name, with what goes wrong: reported as expected faults
+# while listed; one that is handled correctly fails the test until it is taken off the list.
+KNOWN_FAULTS = {}
 
 def stored_cents(amount):
     """An amount text of the sheet ("1234,5", "1234,50", "1234") as whole cents."""

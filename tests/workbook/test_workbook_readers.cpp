@@ -152,7 +152,7 @@ TEST(WorkbookReaders, BadWorkbooksAreRefusedWithAClearMessage)
         {"password.xls", "προστατεύεται με κωδικό πρόσβασης"},
         {"error-cell.xls", "Το κελί C2 του πρώτου φύλλου έχει σφάλμα (#DIV/0!)"},
         {"error-cell.ods", "Το κελί C2 του πρώτου φύλλου έχει σφάλμα (#DIV/0!)"},
-        {"error-cell.xlsx", "Το κελί C2 του πρώτου φύλλου έχει σφάλμα (χωρίς αποθηκευμένο αποτέλεσμα)"},
+        {"error-cell.xlsx", "Το κελί C2 του πρώτου φύλλου έχει σφάλμα (#DIV/0!)"},
         {"line-break.xls", "Το κελί B2 του πρώτου φύλλου έχει κείμενο σε περισσότερες από μία γραμμές"},
         {"line-break.xlsx", "Το κελί B2 του πρώτου φύλλου έχει κείμενο σε περισσότερες από μία γραμμές"},
         {"line-break.ods", "Το κελί B2 του πρώτου φύλλου έχει κείμενο σε περισσότερες από μία γραμμές"},
@@ -365,8 +365,8 @@ TEST(WorkbookReaders, OdsContentOfEveryKind)
   <table:table-cell office:value-type="string"><office:annotation><text:p>σχόλιο</text:p></office:annotation><text:p>  α   β<text:s text:c="2"/>γ</text:p></table:table-cell>
  </table:table-row>
  <table:table-row-group><table:table-row>
-  <table:table-cell office:value-type="date" office:date-value="2024-01-31"/>
-  <table:table-cell office:value-type="time" office:time-value="PT12H00M00S"/>
+  <table:table-cell table:formula="of:=1+1" office:value-type="float" office:value="2"/>
+  <table:table-cell table:formula="of:=&quot;&quot;"/>
   <table:table-cell office:value-type="boolean" office:boolean-value="false"/>
   <table:table-cell office:value-type="percentage" office:value="0.25"/>
  </table:table-row></table:table-row-group>
@@ -374,7 +374,24 @@ TEST(WorkbookReaders, OdsContentOfEveryKind)
 </office:spreadsheet></office:body></office:document-content>)";
     EXPECT_EQ(RowsOf(ReadOdsContent(View(content))),
               (QStringList{QStringLiteral("7|7|ΣΥΓΧΩΝ||α β  γ"), QStringLiteral("7|7|ΣΥΓΧΩΝ||α β  γ"),
-                           QStringLiteral("45322|0,5|False|0,25|")}));
+                           QStringLiteral("2||False|0,25|")}));
+
+    // Dates and times, a formula whose number was never saved, and empty
+    // formula results in a sheet where no formula was calculated.
+    const std::pair<QByteArray, const char*> refusals[] = {
+        {R"(office:value-type="date" office:date-value="2024-01-31")",
+         "A3 του πρώτου φύλλου έχει ημερομηνία"},
+        {R"(office:value-type="time" office:time-value="PT12H00M00S")",
+         "A3 του πρώτου φύλλου έχει ημερομηνία"},
+        {R"(table:formula="of:=1+1" office:value-type="float")", "A3 του πρώτου φύλλου έχει τύπο χωρίς"},
+        {R"(table:formula="of:=1+1")", "A3 του πρώτου φύλλου έχει τύπο χωρίς"},
+    };
+    for (const auto& [cell, message] : refusals) {
+        QByteArray changed = content;
+        changed.replace(R"(table:formula="of:=1+1" office:value-type="float" office:value="2")", cell);
+        EXPECT_NE(ErrorOf([&] { return ReadOdsContent(View(changed)); }).find(message), std::string::npos)
+            << cell.constData();
+    }
 
     QByteArray twoLines = content;
     twoLines.replace("<text:p>B</text:p>", "");

@@ -373,8 +373,11 @@ TEST_F(SheetImportTest, WhatCannotBeReadEndsWithTheOpeningProblemAndImportsNothi
                                          wrong + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
     }
     ui.Forget();
+    // The reader's own reason follows the general message on its own line.
     EXPECT_EQ(ImportFile("notes.csv", std::string("\"open quote;")), Outcome::Unreadable);
-    EXPECT_EQ(ui.Said(), (Strings{kFailure}));
+    EXPECT_EQ(ui.Said(),
+              (Strings{kFailure +
+                       std::string("\nΈνα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν.")}));
     EXPECT_TRUE(Rows().Lines().empty());
     EXPECT_FALSE(ws->Importing());
 }

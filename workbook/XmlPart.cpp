@@ -1,0 +1,152 @@
+// The XML of the packages is read by libxml2's push parser: it takes a
+// member piece by piece as the member is inflated, checks it is well-formed
+// and never loads anything from outside (no entity declarations are kept,
+// so no entity can expand).
+#include "workbook/XmlPart.h"
+
+#include <libxml/parser.h>
+
+#include <exception>
+#include <memory>
+#include <mutex>
+
+namespace workbook {
+
+std::string_view XmlAttributes::Raw(std::string_view localName) const
+{
+    for (int i = 0; i < m_count; ++i) {
+        const unsigned char** a = m_values + 5 * i;
+        if (localName == reinterpret_cast<const char*>(a[0]))
+            return {reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])};
+    }
+    return {};
+}
+
+std::string XmlAttributes::Value(std::string_view localName) const
+{
+    // The parser leaves an ampersand as the reference "&#38;" in attribute values.
+    std::string_view raw = Raw(localName);
+    std::string value;
+    for (size_t at = raw.find("&#38;"); at != std::string_view::npos; at = raw.find("&#38;")) {
+        value.append(raw.substr(0, at)).push_back('&');
+        raw.remove_prefix(at + 5);
+    }
+    return value.append(raw);
+}
+
+namespace {
+
+struct Session
+{
+    XmlPart& part;
+    xmlParserCtxtPtr context = nullptr;
+    std::exception_ptr failure;
+
+    template <typename Work> void Guard(Work work)
+    {
+        if (failure)
+            return;
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+            xmlStopParser(context);
+        }
+    }
+};
+
+Session& Of(void* context)
+{
+    return *static_cast<Session*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+}
+
+void OnStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, int, const xmlChar**,
+             int attributeCount, int, const xmlChar** attributes)
+{
+    Session& s = Of(context);
+    s.Guard([&] {
+        s.part.Start(reinterpret_cast<const char*>(name), XmlAttributes(attributes, attributeCount));
+    });
+}
+
+void OnEnd(void* context, const xmlChar* name, const xmlChar*, const xmlChar*)
+{
+    Session& s = Of(context);
+    s.Guard([&] { s.part.End(reinterpret_cast<const char*>(name)); });
+}
+
+void OnText(void* context, const xmlChar* text, int length)
+{
+    Session& s = Of(context);
+    s.Guard([&] { s.part.Text({reinterpret_cast<const char*>(text), static_cast<size_t>(length)}); });
+}
+
+void OnError(void*, const xmlError*) {}
+
+class Parser
+{
+public:
+    Parser(XmlPart& part, const char* notThisKind) : m_session{part, nullptr, {}}, m_notThisKind(notThisKind)
+    {
+        static std::once_flag initialised;
+        std::call_once(initialised, [] { xmlInitParser(); });
+        xmlSAXHandler sax{};
+        sax.initialized = XML_SAX2_MAGIC;
+        sax.startElementNs = OnStart;
+        sax.endElementNs = OnEnd;
+        sax.characters = OnText;
+        sax.cdataBlock = OnText;
+        sax.serror = reinterpret_cast<xmlStructuredErrorFunc>(OnError);
+        m_context.reset(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
+        if (!m_context)
+            throw std::bad_alloc();
+        // The callbacks receive the parser; the session rides along with it.
+        m_context->_private = &m_session;
+        m_session.context = m_context.get();
+        xmlCtxtUseOptions(m_context.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    }
+
+    void Feed(std::string_view piece, bool last)
+    {
+        // The parser takes an int count: a large piece goes in slices.
+        do {
+            const size_t slice = std::min<size_t>(piece.size(), 1 << 24);
+            const int status = xmlParseChunk(m_context.get(), piece.data(), static_cast<int>(slice),
+                                             last && slice == piece.size() ? 1 : 0);
+            if (m_session.failure)
+                std::rethrow_exception(m_session.failure);
+            if (status != 0 || !m_context->wellFormed)
+                throw WorkbookError(m_notThisKind);
+            piece.remove_prefix(slice);
+        } while (!piece.empty());
+    }
+
+private:
+    struct Free
+    {
+        void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+    };
+    Session m_session;
+    const char* m_notThisKind;
+    std::unique_ptr<xmlParserCtxt, Free> m_context;
+};
+
+} // namespace
+
+bool ParseXmlMember(const ZipPackage& package, const std::string& name, XmlPart& part,
+                    const char* notThisKind)
+{
+    Parser parser(part, notThisKind);
+    if (!package.Stream(name, [&](std::string_view piece) { parser.Feed(piece, false); }))
+        return false;
+    parser.Feed({}, true);
+    return true;
+}
+
+void ParseXml(std::string_view xml, XmlPart& part, const char* notThisKind)
+{
+    Parser parser(part, notThisKind);
+    parser.Feed(xml, true);
+}
+
+} // namespace workbook
