@@ -2,6 +2,7 @@
 #include "app/Form1Layout.h"
 
 #include "app/ControlNames.h"
+#include "app/DetailGridColumns.h"
 #include "grid/DBNavigator.h"
 #include "grid/DataSetTableModel.h"
 #include "grid/MultiLineGrid.h"
@@ -23,11 +24,7 @@ using namespace form1;
 
 void TForm1::BuildGrid(QWidget* client)
 {
-    std::vector<TGridColumn> columns;
-    for (const gridcolumns::Column& column : gridcolumns::Columns()) {
-        columns.push_back({declaration::DetailLayout()[column.field].name,
-                           column.title != nullptr ? utf8(column.title) : QString(), column.width});
-    }
+    std::vector<TGridColumn> columns = DetailGridColumns();
     m_grid = new TMultiLineGrid(client);
     NameControl(m_grid, "dbGrid1", utf8("Αναλυτικές αμοιβές"));
     m_rowsModel = new TDataSetTableModel(m_workspace->FixedFormatDataSet1, std::move(columns), m_grid);

@@ -94,12 +94,6 @@ void TFixedFormatDataSet::SetTrimSpace(bool value)
     m_trimSpace = value;
 }
 
-void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines)
-{
-    CheckInactive();
-    m_schema = std::move(lines);
-}
-
 void TFixedFormatDataSet::SetFiltered(bool value)
 {
     if (!Active()) {

@@ -82,6 +82,13 @@ public:
         int32_t Id = 0;
     };
 
+    // A field as the schema defines it, before any file is read.
+    struct TFieldDef
+    {
+        std::string Name;
+        int Size = 0;
+    };
+
     explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
     virtual ~TFixedFormatDataSet();
     TFixedFormatDataSet(const TFixedFormatDataSet&) = delete;
@@ -132,6 +139,10 @@ public:
     TField& Fields(int index);
     TField& FieldByName(std::string_view name);
     TField* FindField(std::string_view name);
+    // The schema's field definitions, known while the store is closed too; a
+    // bare name has the width an empty file gives it. Null for a name the
+    // schema lacks (case is ignored, as for fields).
+    const TFieldDef* FindFieldDef(std::string_view name) const;
 
     void Insert();
     void Append();
@@ -268,6 +279,7 @@ private:
     bool m_trimSpace = true;
     bool m_filtered = false;
     std::vector<std::string> m_schema;
+    std::vector<TFieldDef> m_fieldDefs; // the schema read with the default width
 
     TDataSetState m_state = TDataSetState::dsInactive;
     std::vector<TLine> m_lines;

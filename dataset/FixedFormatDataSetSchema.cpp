@@ -30,11 +30,7 @@ std::optional<int> ParseWidth(std::string_view text)
     return width;
 }
 
-struct TFieldDef
-{
-    std::string Name;
-    int Size;
-};
+using TFieldDef = TFixedFormatDataSet::TFieldDef;
 
 // One definition per non-blank schema line: "Name=Width", or a bare name that
 // takes the default width; no schema at all is one field "Line".
@@ -69,6 +65,22 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 } // namespace
 
 // ---------------------------------------------------------------- layout
+
+void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines)
+{
+    CheckInactive();
+    m_schema = std::move(lines);
+    m_fieldDefs = ParseSchema(m_schema, kDefaultWidth);
+}
+
+const TFixedFormatDataSet::TFieldDef* TFixedFormatDataSet::FindFieldDef(std::string_view name) const
+{
+    for (const TFieldDef& def : m_fieldDefs) {
+        if (EqualsIgnoringCase(def.Name, name))
+            return &def;
+    }
+    return nullptr;
+}
 
 void TFixedFormatDataSet::BuildFields(size_t longestLine)
 {

@@ -3,8 +3,6 @@
 #include "text/Cp1253.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 
 TDataSetTableModel::TDataSetTableModel(TFixedFormatDataSet& store, std::vector<TGridColumn> columns,
                                        QObject* parent)
@@ -48,20 +46,11 @@ TField* TDataSetTableModel::FieldOfColumn(int column) const
 
 int TDataSetTableModel::FieldSize(int column) const
 {
-    const std::string& wanted = Column(column).field;
-    for (const std::string& line : m_store.Schema()) {
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos || equals != wanted.size()) {
-            continue;
-        }
-        const bool same = std::equal(wanted.begin(), wanted.end(), line.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        });
-        if (same) {
-            return std::atoi(line.c_str() + equals + 1);
-        }
+    if (const TField* field = FieldOfColumn(column)) {
+        return field->Size();
     }
-    return 0;
+    const TFixedFormatDataSet::TFieldDef* def = m_store.FindFieldDef(Column(column).field);
+    return def != nullptr ? def->Size : 0;
 }
 
 int TDataSetTableModel::CurrentRow() const

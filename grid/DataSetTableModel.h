@@ -39,7 +39,7 @@ public:
     const TGridColumn& Column(int column) const { return m_columns.at(static_cast<size_t>(column)); }
     // The field a column shows, or null while the store is closed.
     TField* FieldOfColumn(int column) const;
-    // The width in characters of a column's field, from the store's schema
+    // The width in characters of a column's field, as the store lays it out
     // (known before the store opens); 0 when the schema lacks the field.
     int FieldSize(int column) const;
 

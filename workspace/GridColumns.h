@@ -7,9 +7,9 @@
 
 class UserInterface;
 
-// The detail grid's columns in their order: the field each shows, its title
-// (null: the field's own name), its width in pixels (0: as wide as the field
-// needs) and which characters it takes.
+// The detail grid's columns in their order: the field each shows and which
+// characters it takes. How the window shows them (titles, widths) is the
+// window's own.
 namespace gridcolumns {
 
 enum class KeyRule { Any, Digits, Amount, IncomeKind };
@@ -17,8 +17,6 @@ enum class KeyRule { Any, Digits, Amount, IncomeKind };
 struct Column
 {
     declaration::DetailField field;
-    const char* title;
-    int width;
     KeyRule keys;
 };
 

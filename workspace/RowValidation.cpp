@@ -24,6 +24,63 @@ constexpr std::array<DetailField, 11> kZeroFilled = {AkaInc,   Xartosimo,      O
 constexpr std::array<const char*, 14> kIncomeKinds = {"10", "11", "12", "13", "14", "15", "16",
                                                       "20", "21", "22", "23", "24", "25", "30"};
 
+enum class Verdict { Refuse, Ask };
+
+// An amount that exceeds its limit is refused, or asked about, with the message.
+struct LimitRule
+{
+    RowValidation::Limit name; // the entry's own position, checked below
+    RowValidation::Amount amount;
+    RowValidation::Amount limit;
+    Verdict verdict;
+    const char* message;
+};
+
+using enum RowValidation::Amount;
+using L = RowValidation::Limit;
+
+constexpr std::array<LimitRule, static_cast<size_t>(L::Count)> kLimitRules{{
+    {L::DeductionsAboveGross, Deductions, Gross, Verdict::Refuse,
+     "Οι συνολικές κρατήσεις που έχετε δηλώσει είναι μεγαλύτερες από τις Ακαθάριστες αποδοχές. Ελέγξτε "
+     "τα ποσά των διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::StampAboveGross, Stamp, Gross, Verdict::Refuse,
+     "Το ποσό Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. Ελέγξτε το "
+     "ποσό Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::StampLevyAboveGross, StampLevy, Gross, Verdict::Refuse,
+     "Το ποσό ΟΓΑ Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. Ελέγξτε "
+     "το ποσό ΟΓΑ Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::WithheldAboveGross, Withheld, Gross, Verdict::Refuse,
+     "Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. Ελέγξτε το ποσό Φόρου "
+     "καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::DueAboveGross, Due, Gross, Verdict::Refuse,
+     "Ο Αναλογούντας Φόρος που έχετε δηλώσει είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. Ελέγξτε "
+     "το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::WithheldAboveDue, Withheld, Due, Verdict::Ask,
+     "Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τον Αναλογούντα Φόρο. Είστε βέβαιος ότι θέλετε να "
+     "συνεχίσετε με την αποθήκευση;"},
+    {L::WithheldAboveShareOfNet, Withheld, ShareOfNet, Verdict::Ask,
+     "Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι "
+     "θέλετε να συνεχίσετε με την αποθήκευση;"},
+    {L::DueAboveShareOfNet, Due, ShareOfNet, Verdict::Ask,
+     "Ο Φόρος που Αναλογεί είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι θέλετε να "
+     "συνεχίσετε με την αποθήκευση;"},
+    {L::WithheldLevyAboveGross, WithheldLevy, Gross, Verdict::Refuse,
+     "Το ποσό \"ΟΓΑ Φόρου που παρ/κε\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. "
+     "Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές"},
+    {L::DueLevyAboveGross, DueLevy, Gross, Verdict::Refuse,
+     "Το ποσό \"ΟΓΑ Φόρου που αναλογεί\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. "
+     "Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές"},
+}};
+
+constexpr bool InOrder()
+{
+    for (size_t i = 0; i < kLimitRules.size(); ++i)
+        if (static_cast<size_t>(kLimitRules[i].name) != i)
+            return false;
+    return true;
+}
+static_assert(InOrder(), "each limit rule stands at its own name's position");
+
 } // namespace
 
 RowValidation::RowValidation(UserInterface& ui, DetailRow& row, bool& rowAccepted, Settings settings)
@@ -45,18 +102,18 @@ void RowValidation::Run()
     RequireAmountsFitFile();
     ReadGrossAndDeductions();
     RequireNetAgrees();
-    RefuseDeductionsAboveGross();
-    RefuseStampAboveGross();
-    RefuseStampLevyAboveGross();
+    Check(Limit::DeductionsAboveGross);
+    Check(Limit::StampAboveGross);
+    Check(Limit::StampLevyAboveGross);
     ReadTaxes();
-    RefuseWithheldAboveGross();
-    RefuseDueAboveGross();
-    AskIfWithheldAboveDue();
-    AskIfWithheldAboveShareOfNet();
-    AskIfDueAboveShareOfNet();
+    Check(Limit::WithheldAboveGross);
+    Check(Limit::DueAboveGross);
+    Check(Limit::WithheldAboveDue);
+    Check(Limit::WithheldAboveShareOfNet);
+    Check(Limit::DueAboveShareOfNet);
     ReadTaxLevies();
-    RefuseWithheldLevyAboveGross();
-    RefuseDueLevyAboveGross();
+    Check(Limit::WithheldLevyAboveGross);
+    Check(Limit::DueLevyAboveGross);
     Accept();
 }
 
@@ -177,12 +234,12 @@ void RowValidation::RequireAmountsFitFile()
 
 void RowValidation::ReadGrossAndDeductions()
 {
-    m_gross = ReadOrZero(AkaInc);
-    m_stamp = ReadOrZero(Xartosimo);
-    m_stampLevy = ReadOrZero(OGAXart);
-    m_deductions = ReadOrZero(Kratiseis);
-    m_remainder = m_gross - m_deductions;
-    m_net = ReadOrZero(Kathares);
+    m_amounts[Gross] = ReadOrZero(AkaInc);
+    m_amounts[Stamp] = ReadOrZero(Xartosimo);
+    m_amounts[StampLevy] = ReadOrZero(OGAXart);
+    m_amounts[Deductions] = ReadOrZero(Kratiseis);
+    m_amounts[Net] = ReadOrZero(Kathares);
+    m_amounts[ShareOfNet] = m_amounts[Net] * 40 / 100;
 }
 
 // Compared as 15-digit texts, so binary noise in the subtraction does not count.
@@ -192,92 +249,33 @@ void RowValidation::ReadGrossAndDeductions()
 // a net is still exact to the cent and is not refused.
 void RowValidation::RequireNetAgrees()
 {
-    if (amount::FormatGeneral15(m_remainder) != amount::FormatGeneral15(m_net) &&
-        amount::FormatAmount(m_remainder) != amount::FormatAmount(m_net))
+    const long double remainder = m_amounts[Gross] - m_amounts[Deductions];
+    if (amount::FormatGeneral15(remainder) != amount::FormatGeneral15(m_amounts[Net]) &&
+        amount::FormatAmount(remainder) != amount::FormatAmount(m_amounts[Net]))
         Refuse("Οι Καθαρές αποδοχές δε συμφωνούν με τα υπόλοιπα ποσά που έχετε δηλώσει.Ελέγξτε τα ποσά των "
                "διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές");
 }
 
-void RowValidation::RefuseDeductionsAboveGross()
-{
-    if (m_remainder < 0)
-        Refuse("Οι συνολικές κρατήσεις που έχετε δηλώσει είναι μεγαλύτερες από τις Ακαθάριστες αποδοχές. "
-               "Ελέγξτε τα ποσά των διάφορων κρατήσεων καθώς και τις Ακαθάριστες αποδοχές");
-}
-
-void RowValidation::RefuseStampAboveGross()
-{
-    if (m_stamp > m_gross)
-        Refuse("Το ποσό Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. Ελέγξτε "
-               "το ποσό Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές");
-}
-
-void RowValidation::RefuseStampLevyAboveGross()
-{
-    if (m_stampLevy > m_gross)
-        Refuse("Το ποσό ΟΓΑ Χαρτοσήμου που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες αποδοχές. "
-               "Ελέγξτε το ποσό ΟΓΑ Χαρτοσήμου καθώς και τις Ακαθάριστες αποδοχές");
-}
-
 void RowValidation::ReadTaxes()
 {
-    m_withheld = ReadOrZero(ForosParakr);
-    m_due = ReadOrZero(ForosAnal);
-}
-
-void RowValidation::RefuseWithheldAboveGross()
-{
-    if (m_withheld > m_gross)
-        Refuse("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. Ελέγξτε το ποσό "
-               "Φόρου καθώς και τις Ακαθάριστες αποδοχές");
-}
-
-void RowValidation::RefuseDueAboveGross()
-{
-    if (m_due > m_gross)
-        Refuse("Ο Αναλογούντας Φόρος που έχετε δηλώσει είναι μεγαλύτερος από τις Ακαθάριστες αποδοχές. "
-               "Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
-}
-
-void RowValidation::AskIfWithheldAboveDue()
-{
-    if (m_withheld > m_due)
-        Ask("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος από τον Αναλογούντα Φόρο. Είστε βέβαιος ότι θέλετε "
-            "να συνεχίσετε με την αποθήκευση;");
-}
-
-void RowValidation::AskIfWithheldAboveShareOfNet()
-{
-    if (m_withheld > m_net * 40 / 100)
-        Ask("Ο Φόρος που Παρακρατήθηκε είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι "
-            "θέλετε να συνεχίσετε με την αποθήκευση;");
-}
-
-void RowValidation::AskIfDueAboveShareOfNet()
-{
-    if (m_due > m_net * 40 / 100)
-        Ask("Ο Φόρος που Αναλογεί είναι μεγαλύτερος του 40% των Καθαρών Αποδοχών. Είστε βέβαιος ότι θέλετε "
-            "να συνεχίσετε με την αποθήκευση;");
+    m_amounts[Withheld] = ReadOrZero(ForosParakr);
+    m_amounts[Due] = ReadOrZero(ForosAnal);
 }
 
 void RowValidation::ReadTaxLevies()
 {
-    m_withheldLevy = ReadOrZero(OGAForouParakr);
-    m_dueLevy = ReadOrZero(OGAForouAnal);
+    m_amounts[WithheldLevy] = ReadOrZero(OGAForouParakr);
+    m_amounts[DueLevy] = ReadOrZero(OGAForouAnal);
 }
 
-void RowValidation::RefuseWithheldLevyAboveGross()
+void RowValidation::Check(Limit limit)
 {
-    if (m_withheldLevy > m_gross)
-        Refuse("Το ποσό \"ΟΓΑ Φόρου που παρ/κε\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες "
-               "αποδοχές. Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
-}
-
-void RowValidation::RefuseDueLevyAboveGross()
-{
-    if (m_dueLevy > m_gross)
-        Refuse("Το ποσό \"ΟΓΑ Φόρου που αναλογεί\" που έχετε δηλώσει είναι μεγαλύτερο από τις Ακαθάριστες "
-               "αποδοχές. Ελέγξτε το ποσό Φόρου καθώς και τις Ακαθάριστες αποδοχές");
+    const LimitRule& rule = kLimitRules[static_cast<size_t>(limit)];
+    if (!(m_amounts[rule.amount] > m_amounts[rule.limit]))
+        return;
+    if (rule.verdict == Verdict::Refuse)
+        Refuse(rule.message);
+    Ask(rule.message);
 }
 
 void RowValidation::Accept()

@@ -32,6 +32,35 @@ public:
     // Runs every step in order; returns normally when the row may be stored.
     void Run();
 
+    // The amounts the gate has read, as the limits compare them.
+    enum Amount {
+        Gross,
+        Stamp,
+        StampLevy,
+        Deductions,
+        Net,
+        ShareOfNet,
+        Withheld,
+        Due,
+        WithheldLevy,
+        DueLevy,
+        AmountCount
+    };
+    // The limits on how the amounts relate, each refused or asked about.
+    enum class Limit {
+        DeductionsAboveGross,
+        StampAboveGross,
+        StampLevyAboveGross,
+        WithheldAboveGross,
+        DueAboveGross,
+        WithheldAboveDue,
+        WithheldAboveShareOfNet,
+        DueAboveShareOfNet,
+        WithheldLevyAboveGross,
+        DueLevyAboveGross,
+        Count
+    };
+
 private:
     void StampConstantFields();
     void AskIfEmployerNumber();
@@ -45,18 +74,9 @@ private:
     void RequireAmountsFitFile();
     void ReadGrossAndDeductions();
     void RequireNetAgrees();
-    void RefuseDeductionsAboveGross();
-    void RefuseStampAboveGross();
-    void RefuseStampLevyAboveGross();
     void ReadTaxes();
-    void RefuseWithheldAboveGross();
-    void RefuseDueAboveGross();
-    void AskIfWithheldAboveDue();
-    void AskIfWithheldAboveShareOfNet();
-    void AskIfDueAboveShareOfNet();
     void ReadTaxLevies();
-    void RefuseWithheldLevyAboveGross();
-    void RefuseDueLevyAboveGross();
+    void Check(Limit limit);
     void Accept();
 
     [[noreturn]] void Refuse(const std::string& message);
@@ -70,8 +90,5 @@ private:
 
     // The amount texts as normalisation made them, before the store cuts them to width.
     std::string m_normalised[declaration::DetailFieldCount];
-    long double m_gross = 0, m_stamp = 0, m_stampLevy = 0, m_deductions = 0;
-    long double m_remainder = 0, m_net = 0;
-    long double m_withheld = 0, m_due = 0;
-    long double m_withheldLevy = 0, m_dueLevy = 0;
+    long double m_amounts[AmountCount] = {};
 };

@@ -1,3 +1,4 @@
+#include "app/DetailGridColumns.h"
 #include "grid/DataSetTableModel.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/GridColumns.h"
@@ -27,27 +28,12 @@ std::string detailLine(std::initializer_list<std::pair<DetailField, std::string>
 class DetailRowsModel : public TDataSetTableModel
 {
 public:
-    explicit DetailRowsModel(TFixedFormatDataSet& store) : TDataSetTableModel(store, Columns()) {}
+    explicit DetailRowsModel(TFixedFormatDataSet& store) : TDataSetTableModel(store, DetailGridColumns()) {}
     static int FieldOfColumn(int column)
     {
         return gridcolumns::Columns().at(static_cast<size_t>(column)).field;
     }
-    static int ColumnWidth(int column)
-    {
-        return gridcolumns::Columns().at(static_cast<size_t>(column)).width;
-    }
-
-private:
-    static std::vector<TGridColumn> Columns()
-    {
-        std::vector<TGridColumn> columns;
-        for (const auto& column : gridcolumns::Columns()) {
-            columns.push_back({declaration::DetailLayout()[column.field].name,
-                               column.title != nullptr ? QString::fromUtf8(column.title) : QString(),
-                               column.width});
-        }
-        return columns;
-    }
+    static int ColumnWidth(int column) { return DetailGridColumns().at(static_cast<size_t>(column)).width; }
 };
 
 } // namespace

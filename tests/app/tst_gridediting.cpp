@@ -197,6 +197,7 @@ private Q_SLOTS:
     void columnsFilterTypedAndPastedCharacters();
     void deleteAsksAndOnlyYesDeletes();
     void insertAppendAndTheUntouchedNewRow();
+    void anEditorOpenedAndClosedLeavesTheRowStored();
     void beforePostHookSeesTheTextStillInTheEditor();
     void wheelAndTabPastTheLastColumnMoveBetweenRows();
     void storingANewRowKeepsTheColumn();
@@ -508,6 +509,28 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
     QCOMPARE(s.grid->model()->rowCount(), 2);
     s.form.findChild<QToolButton*>(QStringLiteral("nbLast"))->click();
     QCOMPARE(s.grid->currentIndex().row(), 1);
+}
+
+// Only typing changes a row: an editor opened and closed again, by Enter or by
+// moving on, leaves the stored row as it was, and nothing asks to store it.
+void TestGridEditing::anEditorOpenedAndClosedLeavesTheRowStored()
+{
+    Session s;
+    s.keyTwoRows();
+    QCOMPARE(s.rows.State(), TDataSetState::dsBrowse);
+    for (const int column : {1, 9}) {
+        s.grid->setCurrentIndex(s.grid->model()->index(0, column));
+        key(Qt::Key_Return);
+        QVERIFY(s.grid->EditorOpen());
+        key(column == 1 ? Qt::Key_Return : Qt::Key_Tab);
+        QVERIFY(!s.grid->EditorOpen());
+        QCOMPARE(s.rows.State(), TDataSetState::dsBrowse);
+        QCOMPARE(TIndicatorColumn::MarkOf(*s.grid->Model(), 0), TIndicatorColumn::TMark::Current);
+    }
+    key(Qt::Key_Down);
+    QCOMPARE(s.grid->currentIndex().row(), 1);
+    QVERIFY(s.form.messages.empty());
+    QVERIFY(s.form.questions.empty());
 }
 
 // The row checks read the fields; what is still in the cell editor when the

@@ -104,6 +104,18 @@ TEST(DataSetFieldLookup, NamesMatchWithoutRegardToCase)
     EXPECT_EQ(MessageOf([&] { dataSet.FieldByName("AFM"); }), "FixedFormatDataSet1: Field 'AFM' not found");
 }
 
+// A view sizes its columns before the store is ever opened.
+TEST(DataSetFieldLookup, DefinitionsAreKnownWhileTheStoreIsClosed)
+{
+    TFixedFormatDataSet dataSet;
+    dataSet.SetSchema({" Code = 2", "", "Bare", "Desc=x"});
+    EXPECT_EQ(dataSet.FindFieldDef("code")->Size, 2);
+    EXPECT_EQ(dataSet.FindFieldDef("Bare")->Size, 250);
+    EXPECT_EQ(dataSet.FindFieldDef("DESC")->Size, 250);
+    EXPECT_EQ(dataSet.FindFieldDef("Nosuch"), nullptr);
+    EXPECT_EQ(dataSet.FindField("Code"), nullptr);
+}
+
 TEST(DataSetFieldLookup, FieldReferenceOutlivesCloseSafely)
 {
     TTempFolder folder;

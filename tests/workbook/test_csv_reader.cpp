@@ -64,6 +64,16 @@ TEST_F(CsvReaderTest, ReadsUtf8MarkedOrPlainAndKeepsTextAfterAClosingQuote)
     EXPECT_EQ(Read(";;\r\n;\n"), Grid{});
 }
 
+// A row is read as wide as the widest worksheet, and no wider.
+TEST_F(CsvReaderTest, ARowHoldsAsManyCellsAsAWorksheetRow)
+{
+    const workbook::Sheet widest = workbook::ReadCsv(Write(std::string(16383, ';') + "x\r\n1"));
+    EXPECT_EQ(widest.Columns(), 16384);
+    EXPECT_EQ(widest.Cell(0, 16383), QStringLiteral("x"));
+    EXPECT_EQ(widest.Cell(1, 0), QStringLiteral("1"));
+    EXPECT_THROW(Read(std::string(16384, ';') + "x"), workbook::WorkbookError);
+}
+
 TEST_F(CsvReaderTest, RefusesWhatIsNoSheet)
 {
     EXPECT_THROW(Read("a;\"never closed\r\nb;c"), workbook::WorkbookError);

@@ -198,3 +198,26 @@ TEST(ZipFile, ArchiveFileReplacesAFileAndAFailureLeavesNothingBehind)
     EXPECT_EQ(entries, 2u);
     std::filesystem::remove_all(folder);
 }
+
+// The end record counts members in 16 bits: the largest count is written and
+// counted whole, one more is refused before a byte reaches the stream.
+TEST(ZipFile, MemberCountStopsAtWhatTheEndRecordHolds)
+{
+    TZipFile zip;
+    zip.Clock = [] { return At(2026, 1, 2, 3, 4, 5); };
+    for (int n = 0; n < 65535; ++n)
+        zip.AddEntry("m", 0);
+    const std::string archive = Archive(zip);
+    EXPECT_EQ(archive.substr(archive.size() - 22, 4), "PK\x05\x06");
+    EXPECT_EQ(archive.substr(archive.size() - 14, 4), Le(65535, 2) + Le(65535, 2));
+
+    zip.AddEntry("m", 0);
+    std::ostringstream out;
+    try {
+        zip.WriteArchive(out);
+        FAIL() << "no error";
+    } catch (const EZipError& e) {
+        EXPECT_STREQ(e.what(), "Ένα αρχείο zip δεν μπορεί να έχει περισσότερα από 65535 αρχεία.");
+    }
+    EXPECT_TRUE(out.str().empty());
+}
