@@ -628,6 +628,13 @@ void TestGridEditing::theKeyboardLeavesTheGrid()
     key(Qt::Key_Backtab);
     QCOMPARE(focused(), named("Edit9"));
     QCOMPARE(s.rows.RecordCount(), 2);
+    // From the income-kind box over its cell too.
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 8));
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), named("DBLookupComboBox1"));
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(focused(), named("YearOfData"));
+    QVERIFY(!s.form.LookupEntered());
     // The navigator is the mouse's: no Tab stop before the grid.
     for (const char* button : {"nbFirst", "nbLast", "nbInsert", "nbDelete", "nbPost", "nbCancel"}) {
         QCOMPARE(named(button)->focusPolicy(), Qt::NoFocus);
