@@ -629,6 +629,7 @@ void TestGridEditing::theKeyboardLeavesTheGrid()
     QCOMPARE(focused(), named("Edit9"));
     QCOMPARE(s.rows.RecordCount(), 2);
     // From the income-kind box over its cell too.
+    s.grid->setFocus();
     s.grid->setCurrentIndex(s.grid->model()->index(0, 8));
     type(QStringLiteral("1"));
     QCOMPARE(focused(), named("DBLookupComboBox1"));
