@@ -30,8 +30,6 @@ public:
     // Gives the lock back before the switches are replaced, and takes it
     // again with the new ones.
     void Replace(const std::function<void()>& replaceSwitches);
-    // Whether the program holds the lock now.
-    bool Held() const { return m_held; }
 
     // While one of these lives, a file, print or PDF dialog is open and every
     // scope gives the lock back.
