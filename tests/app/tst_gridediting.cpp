@@ -627,7 +627,6 @@ void TestGridEditing::theKeyboardLeavesTheGrid()
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 0));
     key(Qt::Key_Backtab);
     QCOMPARE(focused(), named("Edit9"));
-    QCOMPARE(s.rows.RecordCount(), 2);
     // From the income-kind box over its cell too.
     s.grid->setFocus();
     s.grid->setCurrentIndex(s.grid->model()->index(0, 8));
@@ -684,15 +683,8 @@ void TestGridEditing::cellEditorsTakeNoMoreThanTheFieldHolds()
     QCOMPARE(editor->text(), u("Α1234567Β"));
     QCOMPARE(editor->cursorPosition(), 8);
     QCOMPARE(s.form.beeps, 4);
-    // Amounts keep their filter and have their width too.
     key(Qt::Key_Tab);
     QCOMPARE(s.rows.FieldByName("Name").AsString(), cp1253::fromUnicode(u("Α1234567Β")));
-    s.grid->setCurrentIndex(s.grid->model()->index(0, 9));
-    type(QStringLiteral("12a345678901"));
-    editor = qobject_cast<QLineEdit*>(focused());
-    QVERIFY(editor != nullptr);
-    QCOMPARE(editor->text(), QStringLiteral("1234567890"));
-    QCOMPARE(s.form.beeps, 6);
 }
 
 QTEST_MAIN(TestGridEditing)
