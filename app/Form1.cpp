@@ -2,6 +2,7 @@
 #include "app/Form1Layout.h"
 
 #include "app/AboutBox.h"
+#include "app/CapsLockScope.h"
 #include "app/Find.h"
 #include "app/MenuEntryAccessible.h"
 #include "app/UserManual.h"
@@ -36,6 +37,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
 {
     initResources();
     MenuEntryAccessible::Install();
+    m_capsLock = std::make_unique<CapsLockScope>([this]() -> TKeyLed& { return *m_keyLed; });
     const ProgramFolders folders =
         programFolder.isEmpty() ? ProgramFolders::ForRunningProgram() : ProgramFolders::Single(programFolder);
     m_workspace = std::make_unique<Workspace>(*this, folders);
@@ -92,9 +94,14 @@ TForm1::~TForm1()
     m_grid = nullptr;
 }
 
+void TForm1::SetKeyLed(std::unique_ptr<TKeyLed> keyLed)
+{
+    m_capsLock->Replace([&] { m_keyLed = std::move(keyLed); });
+}
+
 void TForm1::FormCreate()
 {
-    m_keyLed->SetCapsLock(true);
+    m_capsLock->Follow();
 
     m_startPanel->setGeometry(QRect(QPoint(), OuterSize()));
     LayoutStartPanel(OuterSize());
@@ -220,12 +227,20 @@ void TForm1::HeaderKindClick(bool naturalPerson)
 
 void TForm1::Button1Click()
 {
-    RunCommand([this] { m_workspace->SortByAfm(); });
+    RunCommand([this] {
+        if (m_workspace->SortByAfm()) {
+            ShowGridFromAfm();
+        }
+    });
 }
 
 void TForm1::Button2Click()
 {
-    RunCommand([this] { m_workspace->SortAlphabetically(); });
+    RunCommand([this] {
+        if (m_workspace->SortAlphabetically()) {
+            ShowGridFromAfm();
+        }
+    });
 }
 
 // Find: the pending row is stored first, and a row the checks refuse keeps
@@ -241,7 +256,10 @@ void TForm1::N18Click()
     if (found.Cancelled) {
         return;
     }
-    m_workspace->FindRow(found.ByAfm, cp1253::fromUnicode(found.Text), found.PartialKey);
+    if (m_workspace->FindRow(found.ByAfm, cp1253::fromUnicode(found.Text), found.PartialKey) ==
+        Workspace::FindResult::Found) {
+        ShowGridFromAfm();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -257,7 +275,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         return;
     }
     RunCommand([this] { m_workspace->Shutdown(); });
-    m_keyLed->SetCapsLock(false);
+    m_capsLock->Finish();
     // The manual is a window of its own; left open it would keep the program running.
     m_userManual->close();
     m_closed = true;

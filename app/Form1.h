@@ -24,6 +24,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+class CapsLockScope;
 class TFind;
 struct HeaderSlot;
 class TDataSetTableModel;
@@ -58,7 +59,7 @@ public:
     // The wait window shown during long passes; created after this window.
     void SetWaitWindow(TForm2* waitWindow) { m_waitWindow = waitWindow; }
     // The keyboard's lock keys; a stand-in can take their place.
-    void SetKeyLed(std::unique_ptr<TKeyLed> keyLed) { m_keyLed = std::move(keyLed); }
+    void SetKeyLed(std::unique_ptr<TKeyLed> keyLed);
     // The print window every report is shown in; made on first use if none is given.
     void SetPrintWindow(TPrintForm* printWindow) { m_printWindow = printWindow; }
 
@@ -131,6 +132,7 @@ private:
 
     void Button1Click();
     void Button2Click();
+    void ShowGridFromAfm();
     void N18Click();
     QString ChooseFile(QFileDialog& dialog);
     void BuildMenus();
@@ -168,6 +170,8 @@ private:
 
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<TKeyLed> m_keyLed = std::make_unique<TKeyLed>();
+    // Goes before the switches it gives the lock back with.
+    std::unique_ptr<CapsLockScope> m_capsLock;
     TFind* m_find = nullptr;
     TForm2* m_waitWindow = nullptr;
     std::unique_ptr<TUserManual> m_userManual;

@@ -165,6 +165,18 @@ bool TForm1::GridConfirmDelete()
     return AskWithCaptions("Delete record?", YesButton | NoButton, {"Ναι", "Όχι"}) == Answer::Yes;
 }
 
+// After a sort or a find the person looks for the row by its tax number:
+// the grid shows that column of the current row and has the keyboard.
+void TForm1::ShowGridFromAfm()
+{
+    const int row = m_rowsModel->CurrentRow();
+    if (row >= 0) {
+        m_grid->setCurrentIndex(m_rowsModel->index(row, gridcolumns::AfmColumn));
+    }
+    m_grid->horizontalScrollBar()->setValue(0);
+    m_grid->setFocus(Qt::OtherFocusReason);
+}
+
 bool TForm1::RunStoreOperation(const std::function<void()>& operation)
 {
     bool done = false;

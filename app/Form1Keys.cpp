@@ -158,9 +158,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         } else if (event->type() == QEvent::KeyPress) {
             // The box is last in the keyboard order and the grid first:
             // Tab from the box goes round to the grid.
-            const auto* key = static_cast<QKeyEvent*>(event);
+            auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
                 m_grid->setFocus(Qt::TabFocusReason);
+                if ((key->modifiers() & Qt::ControlModifier) != 0) {
+                    // Ctrl+Tab leaves the grid from its box as from its cells.
+                    m_lookupEntered = false;
+                    QCoreApplication::sendEvent(m_grid, key);
+                }
                 return true;
             }
         }

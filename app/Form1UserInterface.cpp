@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "app/Form1Layout.h"
 
+#include "app/CapsLockScope.h"
 #include "app/Form2.h"
 #include "app/PrintForm.h"
 #include "app/QuestionBox.h"
@@ -88,36 +89,6 @@ QString TForm1::DialogFilter(const std::string& filter)
     return patterns.join(QLatin1Char(' '));
 }
 
-namespace {
-
-// File names here tell capitals from small letters, so a name typed into a
-// file dialog must come out as typed, not in the capitals the program keeps
-// Caps Lock on for: it is off while the dialog is open and back after.
-class CapsLockOff
-{
-public:
-    explicit CapsLockOff(TKeyLed& keyLed) : m_keyLed(keyLed), m_wasOn(keyLed.CapsLock())
-    {
-        if (m_wasOn) {
-            m_keyLed.SetCapsLock(false);
-        }
-    }
-    ~CapsLockOff()
-    {
-        if (m_wasOn) {
-            m_keyLed.SetCapsLock(true);
-        }
-    }
-    CapsLockOff(const CapsLockOff&) = delete;
-    CapsLockOff& operator=(const CapsLockOff&) = delete;
-
-private:
-    TKeyLed& m_keyLed;
-    bool m_wasOn;
-};
-
-} // namespace
-
 QString TForm1::RunFileDialog(QFileDialog& dialog)
 {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -128,7 +99,7 @@ QString TForm1::ChooseFile(QFileDialog& dialog)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     QString chosen;
     {
-        const CapsLockOff capsOff(*m_keyLed);
+        const CapsLockScope::StandardDialog open;
         chosen = RunFileDialog(dialog);
     }
     TakeBackActivation();

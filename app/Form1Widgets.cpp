@@ -201,6 +201,9 @@ void TForm1::BuildRecordTools(QWidget* client)
         button->setIcon(
             QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(b.icon) + QStringLiteral(".png")));
         button->setGeometry(left + NavButtonInset, NavButtonTop, NavButtonWidth, NavButtonHeight);
+        // The mouse's, like a toolbar's: Tab goes from the header to the
+        // grid's rows, and a click leaves the keyboard in the grid.
+        button->setFocusPolicy(Qt::NoFocus);
         navButtons[static_cast<size_t>(&b - buttons)] = button;
         left += NavSlotWidth;
     }
@@ -228,8 +231,8 @@ void TForm1::BuildTotals(QWidget* client)
     m_totalsBar =
         titleBar(m_totalsPanel, "Panel4", "Σύνολα αποδοχών και λοιπών στοιχείων", 0, HeaderBarHeight);
 
-    // The captions of Edit1..Edit9; the boxes stand in the totals' shown
-    // order, which differs from this keyboard order.
+    // The captions of Edit1..Edit9; the boxes stand, and are reached by Tab,
+    // in the totals' shown order.
     static const std::array<const char*, Totals::BoxCount> captions = {
         "Ακαθάριστες\nΑποδοχές",
         "Κρατήσεις",
@@ -315,9 +318,10 @@ void TForm1::SetTabOrder()
         }
         previous = widget;
     }
-    for (QLineEdit* edit : m_edits) {
-        setTabOrder(previous, edit);
-        previous = edit;
+    // The totals in the order they stand on the screen, left to right.
+    for (const size_t index : Totals::ShownOrder) {
+        setTabOrder(previous, m_edits[index]);
+        previous = m_edits[index];
     }
     setTabOrder(previous, m_DBLookupComboBox1);
 }

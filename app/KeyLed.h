@@ -1,8 +1,8 @@
 #pragma once
 
 // The keyboard's lock keys as switches. The program turns Caps Lock on while
-// it runs, because the tax administration expects names in capitals, and
-// off again when it closes. On a platform without a reachable keyboard state
+// it is in front, because the tax administration expects names in capitals
+// (CapsLockScope says when). On a platform without a reachable keyboard state
 // (the offscreen platform of the tests, a Wayland session) reading gives false
 // and writing does nothing.
 class TKeyLed

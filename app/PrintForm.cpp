@@ -1,5 +1,6 @@
 #include "app/PrintForm.h"
 
+#include "app/CapsLockScope.h"
 #include "app/ControlNames.h"
 #include "app/Form1.h"
 #include "app/ListView.h"
@@ -147,7 +148,12 @@ void TPrintForm::Button1Click()
     QPrinter printer(QPrinter::HighResolution);
     ReportDocument::SetUpPage(printer, m_landscape);
     printer.setDocName(windowTitle());
-    if (!ChoosePrinter(printer)) {
+    bool chosen = false;
+    {
+        const CapsLockScope::StandardDialog open;
+        chosen = ChoosePrinter(printer);
+    }
+    if (!chosen) {
         return;
     }
     bool printed = false;
@@ -175,7 +181,12 @@ void TPrintForm::SavePdfClick()
 {
     const QString proposed =
         QDir::home().filePath(QFileInfo(m_path).completeBaseName() + QStringLiteral(".pdf"));
-    QString target = ChoosePdfFile(proposed);
+    QString target;
+    {
+        // A path typed here must come out as typed, not in capitals.
+        const CapsLockScope::StandardDialog open;
+        target = ChoosePdfFile(proposed);
+    }
     if (target.isEmpty()) {
         return;
     }

@@ -1,5 +1,6 @@
 #include "app/UserManual.h"
 
+#include "app/CapsLockScope.h"
 #include "app/ControlNames.h"
 #include "app/Form1.h"
 
@@ -113,7 +114,12 @@ void TUserManual::Button1Click()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
+    bool chosen = false;
+    {
+        const CapsLockScope::StandardDialog open;
+        chosen = dialog.exec() == QDialog::Accepted;
+    }
+    if (!chosen)
         return;
     m_WebBrowser1->print(&printer);
     unsetCursor();

@@ -11,20 +11,33 @@
 namespace {
 
 // Text that reaches the editor without being typed (pasted, dropped) passes
-// the same character filter as typed text, character by character.
-class PastedTextFilter : public QValidator
+// the same character filter as typed text, character by character. And no
+// more of it is taken than the field holds: what would be cut when the row is
+// stored is cut here, with a beep, so the person sees where the field ends.
+// (The editor's own length limit would cut a paste without a sound.)
+class CellTextFilter : public QValidator
 {
 public:
-    PastedTextFilter(TMultiLineGrid* grid, int column, QObject* parent)
-        : QValidator(parent), m_grid(grid), m_column(column)
+    CellTextFilter(TMultiLineGrid* grid, int column, int limit, QObject* parent)
+        : QValidator(parent), m_grid(grid), m_column(column), m_limit(limit)
     {
     }
     State validate(QString& input, int& pos) const override
     {
-        const QString admitted = m_grid->FilterText(m_column, input);
+        QString admitted = m_grid->FilterText(m_column, input);
         if (admitted != input) {
             pos = std::min<int>(pos - static_cast<int>(input.size() - admitted.size()), admitted.size());
             pos = std::max(pos, 0);
+        }
+        if (m_limit > 0 && admitted.size() > m_limit) {
+            // What was just put in ends at the cursor: its end is cut.
+            const int excess = static_cast<int>(admitted.size()) - m_limit;
+            const int from = std::max(0, pos - excess);
+            admitted.remove(from, std::min<int>(excess, pos - from));
+            admitted.truncate(m_limit);
+            pos = std::min<int>(from, admitted.size());
+        }
+        if (admitted != input) {
             input = admitted;
             m_grid->Beep();
         }
@@ -34,6 +47,7 @@ public:
 private:
     TMultiLineGrid* m_grid;
     int m_column;
+    int m_limit;
 };
 
 } // namespace
@@ -47,10 +61,8 @@ QWidget* TGridCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     editor->setFrame(false);
     editor->setTextMargins(0, 0, 0, 0);
     editor->setContentsMargins(0, 0, 0, 0);
-    if (const TField* field = m_grid->Model()->FieldOfColumn(index.column())) {
-        editor->setMaxLength(field->Size());
-    }
-    editor->setValidator(new PastedTextFilter(m_grid, index.column(), editor));
+    editor->setValidator(
+        new CellTextFilter(m_grid, index.column(), m_grid->Model()->FieldSize(index.column()), editor));
     // Deleting or pasting changes the record as much as typing does.
     connect(editor, &QLineEdit::textEdited, m_grid, [grid = m_grid] { grid->BeginEdit(); });
     m_editor = editor;

@@ -22,7 +22,8 @@ TMultiLineGrid::TMultiLineGrid(QWidget* parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                     QAbstractItemView::EditKeyPressed);
-    // Tab and Shift+Tab move between cells and rows, never out of the grid.
+    // Tab and Shift+Tab move between cells and rows; Ctrl+Tab and
+    // Ctrl+Shift+Tab, and Shift+Tab on the first cell, leave the grid.
     setTabKeyNavigation(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -197,7 +198,8 @@ TMultiLineGrid::TKeyKind TMultiLineGrid::KeyKind(const QKeyEvent* key) const
     }
     const QChar ch = text.front();
     // Ctrl with a letter types a control character (Ctrl+V the paste key).
-    if (ch.unicode() < 0x20 && ch.unicode() != 0x08 && (modifiers & (Qt::AltModifier | Qt::MetaModifier)) == 0) {
+    if (ch.unicode() < 0x20 && ch.unicode() != 0x08 &&
+        (modifiers & (Qt::AltModifier | Qt::MetaModifier)) == 0) {
         return TKeyKind::ControlCharacter;
     }
     if ((modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
@@ -264,10 +266,15 @@ void TMultiLineGrid::ProcessKey(QKeyEvent* key)
 
 bool TMultiLineGrid::HandleKey(QKeyEvent* key)
 {
+    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        (modifiers & Qt::ControlModifier) != 0) {
+        LeaveGrid(key->key() == Qt::Key_Tab && (modifiers & Qt::ShiftModifier) == 0);
+        return true;
+    }
     if (m_model == nullptr || !m_model->Store().Active()) {
         return false;
     }
-    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
     switch (KeyKind(key)) {
     case TKeyKind::ControlCharacter:
         // A refused control key does nothing; an admitted one acts as usual.
@@ -364,10 +371,20 @@ void TMultiLineGrid::AppendRow()
     FollowStore();
 }
 
+void TMultiLineGrid::LeaveGrid(bool forward)
+{
+    CloseEditor(true);
+    // The item view's own step would turn this into a move between cells.
+    QAbstractScrollArea::focusNextPrevChild(forward);
+}
+
 void TMultiLineGrid::TabAcross(bool forward)
 {
     const QModelIndex at = currentIndex();
     if (!at.isValid()) {
+        if (!forward) {
+            LeaveGrid(false);
+        }
         return;
     }
     const int lastColumn = m_model->columnCount() - 1;
@@ -386,6 +403,8 @@ void TMultiLineGrid::TabAcross(bool forward)
         }
     } else if (at.row() > 0) {
         setCurrentIndex(m_model->index(at.row() - 1, lastColumn));
+    } else {
+        LeaveGrid(false);
     }
 }
 

@@ -93,6 +93,8 @@ private:
     void MoveStoreTo(int row);
     void AppendRow();
     void TabAcross(bool forward);
+    // Hands the focus to the next or previous control of the window.
+    void LeaveGrid(bool forward);
     void CancelRow();
     void DeleteRow();
     void StartTyping(QKeyEvent* key);

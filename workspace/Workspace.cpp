@@ -220,21 +220,16 @@ void Workspace::Start()
 }
 
 // Asks about unsaved changes; true when the caller may go on and drop them.
-bool Workspace::ResolveUnsavedChanges(Leaving leaving)
+bool Workspace::ResolveUnsavedChanges()
 {
     switch (m_ui.AskWithCaptions(
         kChangesQuestion, UserInterface::YesButton | UserInterface::NoButton | UserInterface::CancelButton,
         {"Ναι", "Όχι", "Άκυρο"})) {
     case UserInterface::Answer::Yes: {
-        const SaveOutcome saved = SaveAs();
-        if (saved == SaveOutcome::Saved)
-            return true;
-        // Closing goes on when the person then chose not to write a file
-        // (cancelled the dialog, kept the existing file). New and Open would
-        // put another declaration in place of the one that "Ναι" asked to
-        // keep, so they stop unless it is on disk.
-        return leaving == Leaving::Closing &&
-               (saved == SaveOutcome::Cancelled || saved == SaveOutcome::Declined);
+        // "Ναι" asked to keep the declaration: closing, New and Open go on
+        // only once it is on disk, never when the save was cancelled, the
+        // existing file kept or the writing failed.
+        return SaveAs() == SaveOutcome::Saved;
     }
     case UserInterface::Answer::No:
         return true;
@@ -246,7 +241,7 @@ bool Workspace::ResolveUnsavedChanges(Leaving leaving)
 
 bool Workspace::CloseQuery()
 {
-    return !m_modified || ResolveUnsavedChanges(Leaving::Closing);
+    return !m_modified || ResolveUnsavedChanges();
 }
 
 void Workspace::Shutdown()
@@ -273,7 +268,7 @@ void Workspace::RemoveWorkFiles()
 
 void Workspace::New()
 {
-    if (m_modified && !ResolveUnsavedChanges(Leaving::Replacing))
+    if (m_modified && !ResolveUnsavedChanges())
         return;
     if (m_ui.AskWithCaptions("Δημιουργία νέου αρχείου;", kYesNoButtons, kYesNo) == UserInterface::Answer::No)
         return;
@@ -298,7 +293,7 @@ void Workspace::StartNewDeclaration()
 
 Workspace::OpenOutcome Workspace::Open()
 {
-    if (m_modified && !ResolveUnsavedChanges(Leaving::Replacing))
+    if (m_modified && !ResolveUnsavedChanges())
         return OpenOutcome::Cancelled;
     std::string path;
     if (!m_ui.ChooseOpenFile(m_dialogFolder, "*.*", path))
@@ -385,6 +380,12 @@ Workspace::StoreOutcome Workspace::StorePendingRow()
     const auto state = FixedFormatDataSet1.State();
     if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert)
         return StoreOutcome::NothingPending;
+    // A new row nobody typed into (Down on the last row) holds nothing to
+    // check: it is dropped, as the grid drops it when the person leaves it.
+    if (state == TDataSetState::dsInsert && !FixedFormatDataSet1.Modified()) {
+        FixedFormatDataSet1.Cancel();
+        return StoreOutcome::NothingPending;
+    }
     m_rowAccepted = true;
     try {
         FixedFormatDataSet1.Post();

@@ -201,8 +201,7 @@ private:
     const StoredRowIndex& StoredRows() override;
     enum class SortKind { ByAfm, Alphabetical };
     bool SortRows(SortKind kind);
-    enum class Leaving { Closing, Replacing };
-    bool ResolveUnsavedChanges(Leaving leaving);
+    bool ResolveUnsavedChanges();
     void RunRowValidation(DetailRow& row, bool newRow, bool& verdict);
     bool IsStoredPair(const std::string& afm, const std::string& typeInc);
     bool HeaderAfmPasses() const;

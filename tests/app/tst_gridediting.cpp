@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -201,6 +203,9 @@ private Q_SLOTS:
     void beforePostHookSeesTheTextStillInTheEditor();
     void wheelAndTabPastTheLastColumnMoveBetweenRows();
     void storingANewRowKeepsTheColumn();
+    void theKeyboardLeavesTheGrid();
+    void sortShowsTheAfmColumnAndDropsAnUntouchedNewRow();
+    void cellEditorsTakeNoMoreThanTheFieldHolds();
 };
 
 void TestGridEditing::captionsWrapAfterTheirDelimiters()
@@ -592,6 +597,94 @@ void TestGridEditing::storingANewRowKeepsTheColumn()
     QCOMPARE(s.rows.RecordCount(), 2);
     QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 3));
     QVERIFY(s.form.messages.empty());
+}
+
+// The keyboard used to be caught in the grid: Tab wrapped row after row and
+// Shift+Tab stopped at the first cell.
+void TestGridEditing::theKeyboardLeavesTheGrid()
+{
+    Session s;
+    s.keyTwoRows();
+    const auto named = [&](const char* name) {
+        return s.form.findChild<QWidget*>(QString::fromLatin1(name));
+    };
+    // Ctrl+Tab from an open editor: its text is in the row, still unstored.
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 2));
+    type(u("ΝΙΚΟΣ"));
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(focused(), named("YearOfData"));
+    QCOMPARE(s.rows.State(), TDataSetState::dsEdit);
+    QCOMPARE(s.rows.FieldByName("Name").AsString(), cp1253::fromUnicode(u("ΝΙΚΟΣ")));
+    // Back: the control before the grid is the last of the totals on screen.
+    s.grid->setFocus();
+    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(focused(), named("Edit9"));
+    s.grid->setFocus();
+    // Shift+Tab moves back within the grid down to its first cell, then out.
+    key(Qt::Key_Backtab);
+    key(Qt::Key_Backtab);
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->currentIndex(), s.grid->model()->index(0, 0));
+    key(Qt::Key_Backtab);
+    QCOMPARE(focused(), named("Edit9"));
+    // From the income-kind box over its cell too.
+    s.grid->setFocus();
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 8));
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), named("DBLookupComboBox1"));
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(focused(), named("YearOfData"));
+    QVERIFY(!s.form.LookupEntered());
+    // The navigator is the mouse's: no Tab stop before the grid.
+    for (const char* button : {"nbFirst", "nbLast", "nbInsert", "nbDelete", "nbPost", "nbCancel"}) {
+        QCOMPARE(named(button)->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+// A new row nobody typed into (Down on the last row) used to stop a sort with
+// the message about the required fields; it is dropped and the sort goes on.
+// After it the grid shows the tax numbers and has the keyboard.
+void TestGridEditing::sortShowsTheAfmColumnAndDropsAnUntouchedNewRow()
+{
+    Session s;
+    s.keyTwoRows();
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    QCOMPARE(s.rows.State(), TDataSetState::dsInsert);
+    s.grid->setCurrentIndex(s.grid->model()->index(2, 18));
+    QVERIFY(s.grid->horizontalScrollBar()->value() > 0);
+    s.form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    QVERIFY(s.form.messages.empty());
+    QCOMPARE(s.rows.RecordCount(), 2);
+    QCOMPARE(s.grid->model()->rowCount(), 2);
+    QCOMPARE(s.stored(0, "AFM"), std::string("100000003"));
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 0);
+    QCOMPARE(s.grid->horizontalScrollBar()->value(), 0);
+}
+
+// The editor used to take any length and the row lost the end silently when
+// stored: typing or pasting past the field's width now beeps and keeps what fits.
+void TestGridEditing::cellEditorsTakeNoMoreThanTheFieldHolds()
+{
+    Session s;
+    s.keyTwoRows();
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 2));
+    type(u("ΚΩΝΣΤΑΝΤΙΝΟΣ"));
+    auto* editor = qobject_cast<QLineEdit*>(focused());
+    QVERIFY(editor != nullptr);
+    QCOMPARE(editor->text(), u("ΚΩΝΣΤΑΝΤΙ"));
+    QCOMPARE(s.form.beeps, 3);
+    // A paste in the middle keeps its beginning and the text after the caret.
+    editor->setText(u("ΑΒ"));
+    editor->setCursorPosition(1);
+    QApplication::clipboard()->setText(QStringLiteral("123456789"));
+    editor->paste();
+    QCOMPARE(editor->text(), u("Α1234567Β"));
+    QCOMPARE(editor->cursorPosition(), 8);
+    QCOMPARE(s.form.beeps, 4);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.rows.FieldByName("Name").AsString(), cp1253::fromUnicode(u("Α1234567Β")));
 }
 
 QTEST_MAIN(TestGridEditing)

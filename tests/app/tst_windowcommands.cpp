@@ -2,6 +2,7 @@
 
 #include "app/Find.h"
 #include "app/KeyLed.h"
+#include "app/PrintForm.h"
 #include "fileio/AtomicWriter.h"
 #include "workspace/Workspace.h"
 
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -50,6 +53,9 @@ public:
         SetKeyLed(std::make_unique<StubKeyLed>(capsLock));
         show();
         QApplication::setActiveWindow(this);
+        if (!QTest::qWaitForWindowActive(this)) {
+            qWarning("window not active");
+        }
         answers = {Answer::Yes};
         findChild<QAction*>(QStringLiteral("New1"))->trigger();
         questions.clear();
@@ -74,7 +80,7 @@ public:
         rows.Post();
     }
 
-    bool capsLock = true;
+    bool capsLock = false; // as the person had it before the program started
     std::deque<QString> fileAnswers;
     std::vector<bool> capsLockDuringDialogs;
 
@@ -134,6 +140,8 @@ private Q_SLOTS:
     void findDialogFiltersItsTextAndKeepsItsState();
     void findStoresThePendingRowFirst();
     void fileDialogsOpenWithCapsLockOff();
+    void capsLockIsOnOnlyWhileTheProgramIsInFront();
+    void closingAfterAnUnfinishedSaveKeepsTheWindowOpen();
     void saveAsNewAndOpenThroughTheFileDialogs();
     void aFailingDiskKeepsTheFileTheRowsAndTheFlag();
 };
@@ -165,13 +173,21 @@ void TestWindowCommands::findMovesToTheFirstMatchAndSaysWhenNothingMatches()
         {true, true, "12345678", 0, "Δεν βρέθηκε ο ΑΦΜ"},
         {true, false, "12345678", 1, nullptr},
     };
+    auto* grid = form.findChild<QTableView*>(QStringLiteral("dbGrid1"));
     for (const Case& c : cases) {
         rows.Last();
         form.messages.clear();
+        grid->setCurrentIndex(grid->model()->index(grid->model()->rowCount() - 1, 18));
         QVERIFY(withFindDialog(
             form, [&](TFind& find) { search(find, c.byAfm, c.wholeWords, QString::fromLatin1(c.key)); }));
         QCOMPARE(rows.CurrentLine(), c.line);
         QCOMPARE(form.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        if (c.message == nullptr) {
+            // A found row is shown from its tax number, with the keyboard in the grid.
+            QCOMPARE(grid->currentIndex(), grid->model()->index(c.line, 0));
+            QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+            QTRY_COMPARE(QApplication::focusWidget(), grid);
+        }
     }
 
     // "Ακύρωση" and Escape leave the row where it was.
@@ -273,15 +289,73 @@ void TestWindowCommands::fileDialogsOpenWithCapsLockOff()
     ProgramFolder folder;
     CommandsForm form(folder.path());
     std::string path;
-    form.capsLock = true;
+    QVERIFY(form.capsLock);
     QVERIFY(!form.ChooseOpenFile(folder.path().toStdString(), "*.*", path));
     QVERIFY(!form.ChooseSaveFile(folder.path().toStdString(), "x", "", path));
     QCOMPARE(form.capsLockDuringDialogs, (std::vector<bool>{false, false}));
     QVERIFY(form.capsLock);
-    // Off before, off after.
+    // Switched off by the person inside the program, it is on again once the
+    // program is in front after the dialog (it used to stay off).
     form.capsLock = false;
     QVERIFY(!form.ChooseOpenFile(folder.path().toStdString(), "*.*", path));
+    QVERIFY(form.capsLock);
+}
+
+// Caps Lock is on while the program is in front and given back as the person
+// had it whenever it is not: another program active, a standard dialog open
+// (the print window's PDF and print dialogs too), the program ended. It used
+// to stay on for every program from start to exit.
+void TestWindowCommands::capsLockIsOnOnlyWhileTheProgramIsInFront()
+{
+    ProgramFolder folder;
+    CommandsForm form(folder.path());
+    QVERIFY(form.capsLock);
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
     QVERIFY(!form.capsLock);
+    // Switched on by the person in another program: still on when given back.
+    form.capsLock = true;
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    QVERIFY(form.capsLock);
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+    QVERIFY(form.capsLock);
+    form.capsLock = false;
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    QVERIFY(form.capsLock);
+
+    TPrintForm print(&form);
+    std::vector<bool> during;
+    print.ChoosePdfFile = [&](const QString&) {
+        during.push_back(form.capsLock);
+        return QString();
+    };
+    print.ChoosePrinter = [&](QPrinter&) {
+        during.push_back(form.capsLock);
+        return false;
+    };
+    print.SavePdfClick();
+    print.Button1Click();
+    QCOMPARE(during, (std::vector<bool>{false, false}));
+    QVERIFY(form.capsLock);
+
+    form.close();
+    QVERIFY(!form.capsLock);
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    QVERIFY(!form.capsLock);
+}
+
+// "Ναι" to the closing question and the save dialog cancelled used to close
+// the window and lose the changes; the window stays open with them.
+void TestWindowCommands::closingAfterAnUnfinishedSaveKeepsTheWindowOpen()
+{
+    ProgramFolder folder;
+    CommandsForm form(folder.path());
+    form.AddRow("090000045", "PAPAS");
+    form.workspace().SetModified(true);
+    form.answers = {UserInterface::Answer::Yes};
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.workspace().FixedFormatDataSet1.RecordCount(), 1);
+    QVERIFY(QFile::exists(folder.filePath(QStringLiteral("temp/record2"))));
 }
 
 void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()

@@ -110,12 +110,16 @@ TEST_F(DeclarationCommandsTest, ClosingAsksOnlyAboutUnsavedChanges)
     ui.Yes();
     EXPECT_FALSE(ws->CloseQuery());
     EXPECT_EQ(ui.Said().back(), kYear);
-    // "Ναι", checks pass, the file dialog cancelled: it closes, nothing written.
+    // "Ναι", checks pass, the file dialog cancelled: it stays open with the
+    // changes (it used to close and lose them), and closes once saved.
     ws->Header.YearOfData = "2025";
     ui.Yes();
     ui.saveChoices.push_back(std::nullopt);
-    EXPECT_TRUE(ws->CloseQuery());
+    EXPECT_FALSE(ws->CloseQuery());
     EXPECT_TRUE(ws->Modified());
+    ui.Yes();
+    ui.saveChoices.push_back(SavePath());
+    EXPECT_TRUE(ws->CloseQuery());
     ui.ExpectScriptUsed();
 
     ws->Shutdown();

@@ -117,6 +117,35 @@ TEST_F(SortFindTest, ARefusedPendingRowStopsSortAndFind)
     EXPECT_EQ(ui.Said(), refusal);
 }
 
+// A new row nobody typed into (Down on the last row) used to stop sort, find
+// and save with the message about the required fields; it is dropped instead.
+TEST_F(SortFindTest, AnUntouchedNewRowIsDroppedBeforeSortFindAndSave)
+{
+    StoreAll({GoodRow("2"), GoodRow("1")});
+    const auto untouchedNewRow = [&] {
+        Rows().Append();
+        ASSERT_EQ(Rows().State(), TDataSetState::dsInsert);
+    };
+    untouchedNewRow();
+    EXPECT_TRUE(ws->SortByAfm());
+    EXPECT_EQ(Column(AFM), (Strings{"1", "2"}));
+    untouchedNewRow();
+    EXPECT_EQ(ws->FindRow(true, "2", false), Workspace::FindResult::Found);
+    untouchedNewRow();
+    ws->Header.AFM = "094014201";
+    ui.saveChoices.push_back(ProgramPath("out.txt"));
+    EXPECT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Saved);
+    for (const auto& line : ui.log)
+        EXPECT_EQ(line.find("Πρέπει να συμπληρώσετε"), std::string::npos) << line;
+    EXPECT_EQ(Rows().RecordCount(), 2);
+    EXPECT_EQ(Rows().State(), TDataSetState::dsBrowse);
+
+    // One typed character makes it a row to check.
+    Rows().Append();
+    Rows().FieldByName("Name").SetAsString("A");
+    EXPECT_EQ(ws->StorePendingRow(), Workspace::StoreOutcome::Refused);
+}
+
 TEST_F(SortFindTest, FindMovesToTheFirstMatchingRow)
 {
     StoreAll({GoodRow("111111111", "10", "PAPADOPOULOS"), GoodRow("222222222", "10", "PAPAS"),
