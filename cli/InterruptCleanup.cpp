@@ -1,5 +1,7 @@
 #include "cli/InterruptCleanup.h"
 
+#include "fileio/AtomicWriter.h"
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -58,6 +60,8 @@ void removeFolder(const std::string& folder)
         const std::lock_guard lock(registered().mutex);
         folder = registered().folder;
     }
+    // A file being written beside its target goes too; the target stays.
+    AtomicWriter::RemoveUnfinished();
     if (!folder.empty())
         removeFolder(folder);
     // Ends the way the signal ends a program, so the caller (a shell, a

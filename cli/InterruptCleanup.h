@@ -4,8 +4,8 @@
 
 // An interrupted, terminated or hung-up run (SIGINT, SIGTERM, SIGHUP) removes
 // its private working folder, then ends as the signal would have ended it.
-// Outputs need nothing: every file is written beside its target and renamed
-// over it only when whole, so the target stays as it was.
+// Every file is written beside its target and renamed over it only when
+// whole, so the target stays as it was; the unfinished new file is removed.
 //
 // The signals are blocked in every thread and taken by one thread of their
 // own with sigwait, so the removal is ordinary code, not a signal handler.

@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,6 +53,31 @@ std::string ResolveLinks(const std::string& path)
     return current.string();
 }
 
+// The new files not yet renamed into place, so that a run ended by a signal
+// can take them away (RemoveUnfinished). Never destroyed: the thread that
+// takes the signal may still look while the program exits.
+struct Unfinished
+{
+    std::mutex mutex;
+    std::set<std::string> paths;
+};
+
+Unfinished& unfinished()
+{
+    static auto* instance = new Unfinished;
+    return *instance;
+}
+
+void Track(const std::string& temporary, bool pending)
+{
+    Unfinished& all = unfinished();
+    const std::lock_guard lock(all.mutex);
+    if (pending)
+        all.paths.insert(temporary);
+    else
+        all.paths.erase(temporary);
+}
+
 std::string FolderOf(const std::string& path)
 {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -91,6 +118,7 @@ AtomicWriter::AtomicWriter(const std::string& path) : m_path(path), m_target(Res
             Fail(error);
         }
     }
+    Track(m_temporary, true);
     m_buffer.reserve(kBufferSize);
 }
 
@@ -104,9 +132,20 @@ void AtomicWriter::Cancel() noexcept
     if (m_fd >= 0)
         Calls().Close(m_fd);
     m_fd = -1;
-    if (!m_temporary.empty())
+    if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
+        Track(m_temporary, false);
+    }
     m_temporary.clear();
+}
+
+void AtomicWriter::RemoveUnfinished() noexcept
+{
+    Unfinished& all = unfinished();
+    const std::lock_guard lock(all.mutex);
+    for (const std::string& path : all.paths)
+        ::unlink(path.c_str());
+    all.paths.clear();
 }
 
 void AtomicWriter::Fail(int error)
@@ -197,6 +236,7 @@ void AtomicWriter::Commit()
         Fail(errno);
     if (calls.Rename(m_temporary.c_str(), m_target.c_str()) != 0)
         Fail(errno);
+    Track(m_temporary, false);
     m_temporary.clear();
     // The new name must reach the disk too, or a crash could bring back the
     // old file. A file system that cannot sync a folder (EINVAL) has nothing

@@ -54,6 +54,10 @@ public:
     // The path as the caller gave it, for messages.
     const std::string& Path() const { return m_path; }
 
+    // Removes the new files of every writer not yet committed or cancelled,
+    // for a run that a signal ends half-way; their targets stay as they were.
+    static void RemoveUnfinished() noexcept;
+
     // The whole content in one step.
     static void WriteWhole(const std::string& path, std::string_view bytes);
 

@@ -226,3 +226,17 @@ TEST(AtomicWriterOnAFullDisk, TheOldFileStaysWhole)
     ::umount(mount.c_str());
     fs::remove(mount);
 }
+
+// A run ended by a signal takes away the new files of the writers still at
+// work; the targets stay as they were, and a later commit of such a writer
+// fails instead of putting anything in place.
+TEST_F(AtomicWriterTest, UnfinishedNewFilesAreRemovedOnRequest)
+{
+    AtomicWriter writer(target.string());
+    writer.Write(std::string(100000, 'x'));
+    AtomicWriter other((folder / "report.htm").string());
+    AtomicWriter::RemoveUnfinished();
+    ExpectOnlyTheOldFile();
+    EXPECT_THROW(writer.Commit(), EFileError);
+    ExpectOnlyTheOldFile();
+}
