@@ -178,6 +178,6 @@ void TPrintForm::SavePdfClick()
     const bool written = ReportDocument::WritePdf(m_path, target, m_landscape, &error);
     QApplication::restoreOverrideCursor();
     if (!written) {
-        ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί: ") + error);
+        ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί.\n") + error);
     }
 }

@@ -3,8 +3,11 @@
 #include "dataset/DataSetErrors.h"
 #include "printing/ReportDocument.h"
 
+#include "fileio/AtomicWriter.h"
+#include "fileio/FileError.h"
+#include "fileio/FileReason.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <filesystem>
 #include <fstream>
@@ -104,9 +107,11 @@ ExitStatus CliSession::OpenDeclaration(const std::string& path, bool* summed)
         return ExitFailed;
     }
     m_ui.SetOpenPath(AbsolutePath(path));
-    // An error that escapes (working files that cannot be written) refuses.
+    // An error that escapes (working files that cannot be written) is a
+    // failure, not a verdict on the declaration.
     auto outcome = Workspace::OpenOutcome::Refused;
-    Guarded([&] { outcome = m_workspace->Open(); });
+    if (!Guarded([&] { outcome = m_workspace->Open(); }))
+        outcome = Workspace::OpenOutcome::Failed;
     m_ui.SetOpenPath({});
     if (summed)
         *summed = outcome == Workspace::OpenOutcome::Opened;
@@ -173,14 +178,32 @@ bool IsPdfName(const std::string& path)
 }
 
 // The pictures the form page names, copied beside a copy of the page unless
-// that folder already has them.
+// that folder already has them. Each picture goes through the atomic writer;
+// on a failure the folder made here goes again and EFileError says why.
 void CopyFormPictures(const fs::path& report, const fs::path& output)
 {
     const fs::path pictures = report.parent_path() / (report.stem().string() + ".files");
     const fs::path target = fs::absolute(output).parent_path() / pictures.filename();
-    std::error_code ignored;
-    if (fs::is_directory(pictures, ignored) && !fs::exists(target, ignored))
-        fs::copy(pictures, target, fs::copy_options::recursive, ignored);
+    std::error_code error;
+    if (!fs::is_directory(pictures, error) || fs::exists(target, error))
+        return;
+    if (!fs::create_directory(target, error))
+        throw EFileError(FileErrorMessage(target.string(), error.value(), FileAction::Write));
+    try {
+        for (const fs::directory_entry& entry : fs::directory_iterator(pictures)) {
+            if (!entry.is_regular_file())
+                continue;
+            const std::string source = entry.path().string();
+            std::ifstream in(source, std::ios::binary);
+            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (in.bad() || !in.is_open())
+                throw EFileError(FileErrorMessage(source, EIO, FileAction::Read));
+            AtomicWriter::WriteWhole((target / entry.path().filename()).string(), bytes);
+        }
+    } catch (...) {
+        fs::remove_all(target, error);
+        throw;
+    }
 }
 
 } // namespace
@@ -206,13 +229,18 @@ ExitStatus CliSession::HandOnReport(const std::string& report, const std::string
             out.flush();
             return ExitOk;
         }
-        QSaveFile copy(QString::fromStdString(output));
-        if (copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size() && copy.commit()) {
+        try {
+            // The pictures first: a page in place without them would look
+            // written while it cannot be printed whole.
             CopyFormPictures(report, output);
+            AtomicWriter::WriteWhole(output,
+                                     std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
             return ExitOk;
+        } catch (const EFileError& e) {
+            m_ui.WriteLine(e.what());
+            return ExitFailed;
         }
-        error = copy.errorString();
     }
-    m_ui.WriteLine("Το αρχείο " + output + " δεν μπορεί να γραφτεί: " + error.toStdString());
+    m_ui.WriteLine("Το αρχείο " + output + " δεν μπορεί να γραφτεί:\n" + error.toStdString());
     return ExitFailed;
 }

@@ -1,18 +1,13 @@
 #pragma once
 
+#include "fileio/FileError.h"
+
 #include <stdexcept>
 #include <string>
 
 // An error of the record store. The message is complete as the person sees it:
 // errors a store raises about itself carry its name in front ("%s: %s").
 class EDatabaseError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A file that could not be opened or written ("Cannot open file "%s". %s").
-class EFileError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;

@@ -1,10 +1,10 @@
 #include "dataset/LineFile.h"
 
 #include "dataset/DataSetErrors.h"
+#include "fileio/AtomicWriter.h"
+#include "fileio/FileReason.h"
 
 #include <cerrno>
-#include <filesystem>
-#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,12 +14,12 @@ namespace {
 
 [[noreturn]] void FailOpen(const std::string& path, int error)
 {
-    throw EFileError("Cannot open file \"" + path + "\". " + std::strerror(error));
+    throw EFileError(FileErrorMessage(path, error, FileAction::Read));
 }
 
 [[noreturn]] void FailCreate(const std::string& path, int error)
 {
-    throw EFileError("Cannot create file \"" + path + "\". " + std::strerror(error));
+    throw EFileError(FileErrorMessage(path, error, FileAction::Write));
 }
 
 // Closes the descriptor on every way out.
@@ -47,41 +47,6 @@ public:
 private:
     int m_fd;
 };
-
-std::string TemporaryNameFor(const std::string& target)
-{
-    static std::mt19937_64 generator{std::random_device{}()};
-    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = target + ".tmp";
-    for (int i = 0; i < 8; ++i)
-        name += digits[generator() % (sizeof digits - 1)];
-    return name;
-}
-
-// A link is written through, so the file it names changes and the link stays.
-std::string ResolveLink(const std::string& path)
-{
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error))
-        return path;
-    const auto resolved = std::filesystem::weakly_canonical(path, error);
-    return error ? path : resolved.string();
-}
-
-// 0 on success, else errno.
-int WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -143,33 +108,5 @@ void TLineFile::CreateEmpty(const std::string& path)
 
 void TLineFile::WriteAtomically(const std::string& path, std::string_view bytes)
 {
-    const std::string target = ResolveLink(path);
-    std::string temporary;
-    int fdNumber = -1;
-    for (int attempt = 0; fdNumber < 0; ++attempt) {
-        temporary = TemporaryNameFor(target);
-        fdNumber = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdNumber < 0 && (errno != EEXIST || attempt == 100))
-            FailCreate(path, errno);
-    }
-    TFd fd(fdNumber);
-
-    auto fail = [&](int error) {
-        if (fd.Get() >= 0)
-            fd.Close();
-        ::unlink(temporary.c_str());
-        FailCreate(path, error);
-    };
-
-    // The replacement keeps the permissions the old file had.
-    struct stat old;
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd.Get(), old.st_mode & 07777);
-
-    if (const int error = WriteAll(fd.Get(), bytes))
-        fail(error);
-    if (fd.Close() != 0)
-        fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        fail(errno);
+    AtomicWriter::WriteWhole(path, bytes);
 }

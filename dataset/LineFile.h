@@ -12,9 +12,9 @@ class TLineFile
 {
 public:
     static bool Exists(const std::string& path);
-    // The whole file as bytes, in one read ("Cannot open file "%s". %s").
+    // The whole file as bytes, in one read (EFileError naming the file and why).
     static std::string ReadAll(const std::string& path);
-    // Makes an empty file where none is ("Cannot create file "%s". %s").
+    // Makes an empty file where none is.
     static void CreateEmpty(const std::string& path);
     // Replaces the file at `path` by `bytes`. The bytes go to a temporary file
     // in the same folder, which is renamed over the target only once every byte

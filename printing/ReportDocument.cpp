@@ -1,5 +1,8 @@
 #include "printing/ReportDocument.h"
 
+#include "fileio/AtomicDevice.h"
+#include "fileio/FileError.h"
+#include "fileio/FileReason.h"
 #include "printing/ListPages.h"
 #include "text/Cp1253.h"
 
@@ -14,11 +17,11 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextDocument>
 #include <QTextOption>
 #include <QUrl>
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
@@ -26,8 +29,9 @@ namespace {
 QString ReadReport(const QString& path)
 {
     QFile in(path);
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        throw std::runtime_error(in.errorString().toStdString());
+        throw std::runtime_error(FileErrorMessage(path.toStdString(), errno, FileAction::Read));
     const QByteArray bytes = in.readAll();
     return cp1253::toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
@@ -183,9 +187,9 @@ bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath,
         return fail(QString::fromStdString(e.what()));
     }
     // Written aside and put in place whole, so that a failure leaves no half PDF.
-    QSaveFile out(pdfPath);
+    AtomicDevice out(pdfPath);
     if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
+        return fail(QString::fromStdString(out.Failure()));
     {
         QPdfWriter writer(&out);
         writer.setCreator(QStringLiteral("Rozaro"));
@@ -202,11 +206,17 @@ bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath,
             printed = Print(document, writer);
         }
         if (!printed) {
-            out.cancelWriting();
-            return fail(out.errorString());
+            const QString reason = out.Failure().empty()
+                                       ? QString::fromUtf8("Οι σελίδες του PDF δεν μπορούν να σχηματιστούν.")
+                                       : QString::fromStdString(out.Failure());
+            out.Cancel();
+            return fail(reason);
         }
     }
-    if (!out.commit())
-        return fail(out.errorString());
+    try {
+        out.Commit();
+    } catch (const EFileError& e) {
+        return fail(QString::fromStdString(e.what()));
+    }
     return true;
 }

@@ -1,19 +1,10 @@
 #include "workspace/AtomicFile.h"
 
-#include "dataset/DataSetErrors.h"
-
-namespace {
-
-[[noreturn]] void CannotCreate(const QString& path, const QString& reason)
-{
-    throw EFileError("Cannot create file \"" + path.toStdString() + "\". " + reason.toStdString());
-}
-
-} // namespace
+#include "fileio/FileError.h"
 
 AtomicFile::Factory AtomicFile::DefaultFactory()
 {
-    return [](const QString& path) { return std::make_unique<QSaveFile>(path); };
+    return [](const QString& path) { return std::make_unique<AtomicDevice>(path); };
 }
 
 void AtomicFile::Write(const Factory& factory, const QString& path, std::string_view bytes)
@@ -28,19 +19,20 @@ void AtomicFile::Write(const Factory& factory, const QString& path, std::string_
 void AtomicFile::Write(const Factory& factory, const QString& path,
                        const std::function<void(QIODevice&)>& produce)
 {
-    std::unique_ptr<QSaveFile> out = factory(path);
+    std::unique_ptr<AtomicDevice> out = factory(path);
     if (!out->open(QIODevice::WriteOnly))
-        CannotCreate(path, out->errorString());
+        throw EFileError(out->Failure());
     try {
         produce(*out);
     } catch (const EFileError&) {
-        const QString reason = out->errorString();
-        out->cancelWriting();
-        CannotCreate(path, reason);
+        // The producer noticed a refused write; the device knows why.
+        out->Cancel();
+        if (!out->Failure().empty())
+            throw EFileError(out->Failure());
+        throw;
     } catch (...) {
-        out->cancelWriting();
+        out->Cancel();
         throw;
     }
-    if (!out->commit())
-        CannotCreate(path, out->errorString());
+    out->Commit();
 }

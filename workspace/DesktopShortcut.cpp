@@ -1,10 +1,16 @@
 #include "workspace/DesktopShortcut.h"
 
+#include "fileio/AtomicWriter.h"
+#include "fileio/FileError.h"
+#include "fileio/FileReason.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <filesystem>
+#include <sys/stat.h>
 
 QString DesktopShortcut::StringValue(const QString& text)
 {
@@ -57,24 +63,36 @@ QByteArray DesktopShortcut::EntryText(const QString& programPath)
     return text.toUtf8();
 }
 
-bool DesktopShortcut::Write(const QString& desktopFolder, const QString& programPath)
+bool DesktopShortcut::Write(const QString& desktopFolder, const QString& programPath, std::string* reason)
 {
-    if (desktopFolder.isEmpty() || !QDir().mkpath(desktopFolder))
+    auto fail = [reason](std::string why) {
+        if (reason)
+            *reason = std::move(why);
         return false;
-    QSaveFile file(QDir(desktopFolder).filePath(QString::fromUtf8(FileName)));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(EntryText(programPath));
-    // Desktops start only entries that may be executed.
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser |
-                        QFileDevice::ExeGroup | QFileDevice::ExeOther);
-    return file.commit();
+    };
+    if (desktopFolder.isEmpty())
+        return fail(FileErrorMessage("", ENOENT, FileAction::Write));
+    std::error_code made;
+    std::filesystem::create_directories(desktopFolder.toStdString(), made);
+    if (made)
+        return fail(FileErrorMessage(desktopFolder.toStdString(), made.value(), FileAction::Write));
+    try {
+        AtomicWriter file(QDir(desktopFolder).filePath(QString::fromUtf8(FileName)).toStdString());
+        file.Write(EntryText(programPath).toStdString());
+        // Desktops start only entries that may be executed.
+        file.AddPermissions(S_IXUSR | S_IXGRP | S_IXOTH);
+        file.Commit();
+    } catch (const EFileError& e) {
+        return fail(e.what());
+    }
+    return true;
 }
 
 void DesktopShortcut::Create(UserInterface& ui, const QString& desktopFolder, const QString& programPath)
 {
-    if (!Write(desktopFolder, programPath)) {
-        ui.ShowMessage(FailureMessage);
+    std::string reason;
+    if (!Write(desktopFolder, programPath, &reason)) {
+        ui.ShowMessage(std::string(FailureMessage) + "\n" + reason);
         return;
     }
     // Some desktops also want a launcher on the desktop marked as trusted

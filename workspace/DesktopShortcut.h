@@ -3,6 +3,7 @@
 #include "workspace/UserInterface.h"
 
 #include <QString>
+#include <string>
 
 // The program's shortcut on the person's desktop: a desktop entry that starts
 // the program from its own folder, the file managers' counterpart of a link.
@@ -16,8 +17,10 @@ public:
     // says FailureMessage when it cannot, and nothing when it can.
     static void Create(UserInterface& ui, const QString& desktopFolder, const QString& programPath);
 
-    // Writes the entry; false when the folder or the file cannot be written.
-    static bool Write(const QString& desktopFolder, const QString& programPath);
+    // Writes the entry; false when the folder or the file cannot be written,
+    // with the file and the reason in `reason` when given.
+    static bool Write(const QString& desktopFolder, const QString& programPath,
+                      std::string* reason = nullptr);
 
     // The entry's text for the program at `programPath`. An icon named
     // rozaro.png beside the program becomes the shortcut's picture.

@@ -3,7 +3,9 @@
 #include "workspace/ReportHtml.h"
 #include "workspace/Workspace.h"
 
-#include <QSaveFile>
+#include "fileio/FileError.h"
+#include "workspace/AtomicFile.h"
+
 #include <filesystem>
 #include <stdexcept>
 
@@ -12,17 +14,6 @@ namespace {
 std::string Join(const std::string& folder, const char* relative)
 {
     return (std::filesystem::path(folder) / relative).string();
-}
-
-void WriteWhole(QSaveFile& out, const std::string& bytes)
-{
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !out.commit()) {
-        const std::string reason = out.errorString().toStdString();
-        out.cancelWriting();
-        throw std::runtime_error(reason);
-    }
 }
 
 } // namespace
@@ -47,8 +38,11 @@ template <typename Build> Reports::Outcome Reports::Write(const std::string& pat
         return Outcome::Refused;
     try {
         const std::string page = build();
-        const auto out = m_work.SaveFileFactory(QString::fromStdString(path));
-        WriteWhole(*out, page);
+        AtomicFile::Write(m_work.SaveFileFactory, QString::fromStdString(path), page);
+    } catch (const EFileError& e) {
+        // Which file and why, on the line after the usual words.
+        m_work.Ui().ShowMessage(std::string(FailureMessage) + "\n" + e.what());
+        return Outcome::Failed;
     } catch (const std::exception&) {
         m_work.Ui().ShowMessage(FailureMessage);
         return Outcome::Failed;

@@ -12,8 +12,11 @@
 #include "workspace/SheetImport.h"
 #include "workspace/StoreDetailRow.h"
 
+#include "fileio/FileReason.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -52,9 +55,10 @@ QString Path(const std::string& utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string CannotOpen(const QString& path, const QString& reason)
+// QFile leaves the system's reason in errno.
+std::string CannotOpen(const QString& path, int error)
 {
-    return "Cannot open file \"" + path.toStdString() + "\". " + reason.toStdString();
+    return FileErrorMessage(path.toStdString(), error, FileAction::Read);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines)
@@ -72,11 +76,12 @@ std::string JoinLines(const std::vector<std::string>& lines)
 std::string ReadWholeFile(const std::string& path)
 {
     QFile in(Path(path));
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        throw EFileError(CannotOpen(in.fileName(), in.errorString()));
+        throw EFileError(CannotOpen(in.fileName(), errno));
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        throw EFileError(CannotOpen(in.fileName(), in.errorString()));
+        throw EFileError(CannotOpen(in.fileName(), errno));
     return bytes.toStdString();
 }
 
@@ -256,8 +261,9 @@ Workspace::OpenOutcome Workspace::Open()
     // The whole file is read and judged before the open declaration is
     // touched, so a refused file loses nothing.
     QFile in(Path(path));
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly)) {
-        m_ui.ShowError(CannotOpen(in.fileName(), in.errorString()));
+        m_ui.ShowError(CannotOpen(in.fileName(), errno));
         return OpenOutcome::Failed;
     }
     const declaration::ReadResult read = declaration::ReadDeclaration(in);
@@ -297,8 +303,19 @@ void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
         WriteWorkFile(ProgramPath("temp/generaldata"), JoinLines(read.employerLines));
         WriteWorkFile(ProgramPath("temp/record2"), JoinLines(read.detailLines));
     } catch (...) {
-        FixedFormatDataSet1.Open();
+        ReopenAfterFailedWrite();
         throw;
+    }
+}
+
+// The working file still holds the rows as they were; what the person must
+// hear about is the write that failed, not a second failure to read them
+// back (a working folder that never came into being).
+void Workspace::ReopenAfterFailedWrite()
+{
+    try {
+        FixedFormatDataSet1.Open();
+    } catch (const std::exception&) {
     }
 }
 
@@ -624,7 +641,7 @@ bool Workspace::SortRows(SortKind kind)
     try {
         WriteWorkFile(ProgramPath("temp/record2"), sorted);
     } catch (...) {
-        rows.Open(); // the file still holds the rows in their earlier order
+        ReopenAfterFailedWrite(); // the file still holds the rows in their earlier order
         throw;
     }
     rows.Open();

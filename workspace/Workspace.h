@@ -201,6 +201,7 @@ private:
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
     void ReplaceWorkingFiles(const declaration::ReadResult& read);
+    void ReopenAfterFailedWrite();
     std::string ProgramPath(const std::string& relative) const;
 
     UserInterface& m_ui;

@@ -1,13 +1,17 @@
 #include "workspace/ZipExport.h"
 
 #include "dataset/DataSetErrors.h"
+#include "fileio/FileReason.h"
 #include "text/Cp1253.h"
 #include "zip/ZipFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <limits>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,27 +40,44 @@ std::string MemberName(const QFileInfo& source)
     return name;
 }
 
-std::string ReadWhole(const QFileInfo& source)
+// The source read in pieces, so that a file of any size is packed in little
+// memory. The descriptor closes with the archive's writing.
+class SourceFile
 {
-    // The format counts a member's size in 32 bits: a larger file would give
-    // an archive no tool can read.
-    if (source.size() > std::numeric_limits<uint32_t>::max()) {
-        throw std::runtime_error("Το αρχείο " + Quoted(source.fileName()) +
-                                 " είναι μεγαλύτερο από 4 GB και δεν χωράει σε συμπιεσμένο αρχείο zip.");
+public:
+    explicit SourceFile(const QFileInfo& source) : m_path(source.filePath().toStdString())
+    {
+        // The format counts a member's size in 32 bits: a larger file would
+        // give an archive no tool can read.
+        if (source.size() > std::numeric_limits<uint32_t>::max()) {
+            throw std::runtime_error("Το αρχείο " + Quoted(source.fileName()) +
+                                     " είναι μεγαλύτερο από 4 GB και δεν χωράει σε συμπιεσμένο αρχείο zip.");
+        }
+        if (source.isDir())
+            throw EFileError(FileErrorMessage(m_path, EISDIR, FileAction::Read));
+        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0)
+            throw EFileError(FileErrorMessage(m_path, errno, FileAction::Read));
     }
-    QFile file(source.filePath());
-    if (source.isDir() || !file.open(QIODevice::ReadOnly)) {
-        const QString reason = source.isDir() ? QStringLiteral("Is a directory") : file.errorString();
-        throw EFileError("Cannot open file \"" + source.filePath().toStdString() + "\". " +
-                         reason.toStdString());
+    ~SourceFile() { ::close(m_fd); }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    size_t Read(char* into, size_t size)
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_fd, into, size);
+            if (got >= 0)
+                return static_cast<size_t>(got);
+            if (errno != EINTR)
+                throw EFileError(FileErrorMessage(m_path, errno, FileAction::Read));
+        }
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw EFileError("Cannot read file \"" + source.filePath().toStdString() + "\". " +
-                         file.errorString().toStdString());
-    }
-    return bytes.toStdString();
-}
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
 
 } // namespace
 
@@ -105,6 +126,7 @@ void ZipExport::WriteArchive(const std::string& source, const std::string& archi
     const std::string name = MemberName(info);
     TZipFile zip;
     zip.AddEntry(name, 0);
-    zip.SetEntryData(0, ReadWhole(info));
+    SourceFile file(info);
+    zip.SetEntrySource(0, [&file](char* into, size_t size) { return file.Read(into, size); });
     zip.WriteArchiveFile(archivePath);
 }

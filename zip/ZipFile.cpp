@@ -2,18 +2,18 @@
 
 #include "zip/ZipError.h"
 
+#include "fileio/AtomicWriter.h"
+#include "fileio/FileError.h"
+
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <functional>
 #include <limits>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 
 namespace {
 
@@ -26,25 +26,28 @@ constexpr uint64_t EndRecordSize = 22;
 const char* const TooLarge =
     "Το αρχείο είναι πολύ μεγάλο για συμπιεσμένο αρχείο zip: το αρχείο zip δεν μπορεί να ξεπεράσει τα 4 GB.";
 
-class ByteWriter
+} // namespace
+
+// Little-endian fields and raw bytes into a sink, counting what went out.
+class ZipByteWriter
 {
 public:
-    explicit ByteWriter(std::ostream& stream) : m_stream(stream) {}
+    using Sink = std::function<void(std::string_view)>;
+    ZipByteWriter(Sink sink, uint64_t base) : m_sink(std::move(sink)), m_base(base) {}
 
     void U16(uint16_t value)
     {
         const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-        m_stream.write(bytes, 2);
-        m_written += 2;
+        Bytes(std::string_view(bytes, 2));
     }
     void U32(uint32_t value)
     {
         U16(static_cast<uint16_t>(value & 0xFFFF));
         U16(static_cast<uint16_t>(value >> 16));
     }
-    void Bytes(const std::string& bytes)
+    void Bytes(std::string_view bytes)
     {
-        m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        m_sink(bytes);
         m_written += bytes.size();
     }
     void Fields(const TZipFile::TEntryFields& fields)
@@ -60,18 +63,66 @@ public:
         U16(fields.NameLength);
         U16(fields.ExtraLength);
     }
-    uint64_t Written() const { return m_written; }
+    uint64_t Position() const { return m_base + m_written; }
 
 private:
-    std::ostream& m_stream;
+    Sink m_sink;
+    uint64_t m_base;
     uint64_t m_written = 0;
 };
 
-// The words the record store uses for a file it cannot make.
-std::string CannotCreate(const std::string& fileName, int error)
+namespace {
+
+std::string Le32(uint32_t value)
 {
-    return "Cannot create file \"" + fileName + "\". " + std::strerror(error);
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
 }
+
+// Where the checksum and the two sizes sit in a local header.
+constexpr uint64_t kLocalCrcOffset = 14;
+
+// zlib's raw deflate at its default level, fed piece by piece: the same
+// stream as the one-shot Deflate, which cuts the wrapped form down to it.
+class StreamDeflater
+{
+public:
+    StreamDeflater()
+    {
+        if (deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+            Z_OK) {
+            throw EZipError("Η συμπίεση δεν μπορεί να ξεκινήσει.");
+        }
+    }
+    ~StreamDeflater() { deflateEnd(&m_stream); }
+    StreamDeflater(const StreamDeflater&) = delete;
+    StreamDeflater& operator=(const StreamDeflater&) = delete;
+
+    // Deflates `size` bytes (the last piece with `finish`) and hands on what
+    // comes out.
+    template <class Put> void Feed(const char* data, size_t size, bool finish, Put&& put)
+    {
+        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_stream.avail_in = static_cast<uInt>(size);
+        const int flush = finish ? Z_FINISH : Z_NO_FLUSH;
+        for (;;) {
+            m_stream.next_out = reinterpret_cast<Bytef*>(m_out);
+            m_stream.avail_out = sizeof m_out;
+            const int result = deflate(&m_stream, flush);
+            if (result == Z_STREAM_ERROR)
+                throw EZipError("Η συμπίεση απέτυχε.");
+            put(std::string_view(m_out, sizeof m_out - m_stream.avail_out));
+            if (finish ? result == Z_STREAM_END : m_stream.avail_out != 0)
+                return;
+        }
+    }
+
+private:
+    z_stream m_stream{};
+    char m_out[1 << 16];
+};
 
 } // namespace
 
@@ -170,6 +221,25 @@ void TZipFile::SetEntryData(size_t index, const std::string& data)
     if (compressed.size() > Max32) {
         throw EZipError(TooLarge);
     }
+    if (index < m_sources.size())
+        m_sources[index] = nullptr;
+    StampData(index, Crc32(data), compressed.size(), data.size());
+    m_localFiles[index].Data = std::move(compressed);
+}
+
+void TZipFile::SetEntrySource(size_t index, Source source)
+{
+    if (index >= m_localFiles.size()) {
+        throw EZipError("Index out of range.");
+    }
+    m_sources.resize(m_localFiles.size());
+    m_sources[index] = std::move(source);
+    m_localFiles[index].Data.clear();
+    StampData(index, 0, 0, 0);
+}
+
+void TZipFile::StampData(size_t index, uint32_t crc, uint64_t compressedSize, uint64_t size)
+{
     TLocalFile& local = m_localFiles[index];
     const uint32_t stamp = DosDateTime(Clock());
     local.Signature = 0x04034B50;
@@ -177,12 +247,11 @@ void TZipFile::SetEntryData(size_t index, const std::string& data)
     fields = TEntryFields{};
     fields.ModTime = static_cast<uint16_t>(stamp & 0xFFFF);
     fields.ModDate = static_cast<uint16_t>(stamp >> 16);
-    fields.Crc = Crc32(data);
-    fields.CompressedSize = static_cast<uint32_t>(compressed.size());
-    fields.UncompressedSize = static_cast<uint32_t>(data.size());
+    fields.Crc = crc;
+    fields.CompressedSize = static_cast<uint32_t>(compressedSize);
+    fields.UncompressedSize = static_cast<uint32_t>(size);
     fields.NameLength = static_cast<uint16_t>(local.Name.size());
     fields.ExtraLength = static_cast<uint16_t>(local.Extra.size());
-    local.Data = std::move(compressed);
     RefreshCentralHeader(index);
 }
 
@@ -219,26 +288,96 @@ void TZipFile::CheckLimits() const
 
 void TZipFile::WriteArchive(std::ostream& stream)
 {
+    for (const Source& source : m_sources) {
+        if (source)
+            throw EZipError("Ένα αρχείο που συμπιέζεται από την πηγή του γράφεται μόνο σε αρχείο zip.");
+    }
     CheckLimits();
     const std::streamoff start = stream.tellp();
-    const uint64_t base = start < 0 ? 0 : static_cast<uint64_t>(start);
-    ByteWriter out(stream);
-    auto position = [&] { return base + out.Written(); };
+    ZipByteWriter out(
+        [&stream](std::string_view bytes) {
+            stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        },
+        start < 0 ? 0 : static_cast<uint64_t>(start));
+    WriteMembers(out, [](size_t, ZipByteWriter&) {});
+    WriteDirectory(out);
+    stream.flush();
+    if (!stream) {
+        throw EZipError("Το αρχείο zip δεν μπορεί να γραφτεί.");
+    }
+}
 
+void TZipFile::WriteArchiveFile(const std::string& fileName)
+{
+    CheckLimits();
+    try {
+        AtomicWriter file(fileName);
+        ZipByteWriter out([&file](std::string_view bytes) { file.Write(bytes); }, 0);
+        WriteMembers(out, [&](size_t index, ZipByteWriter& data) {
+            const uint64_t header = m_fileHeaders[index].LocalHeaderOffset;
+            const Source& source = m_sources[index];
+            StreamDeflater deflater;
+            std::vector<char> piece(1 << 16);
+            uLong crc = crc32(0L, Z_NULL, 0);
+            uint64_t size = 0;
+            uint64_t compressed = 0;
+            auto put = [&](std::string_view bytes) {
+                compressed += bytes.size();
+                if (data.Position() + bytes.size() > Max32)
+                    throw EZipError(TooLarge);
+                data.Bytes(bytes);
+            };
+            for (;;) {
+                const size_t got = source(piece.data(), piece.size());
+                size += got;
+                if (size > Max32)
+                    throw EZipError(TooLarge);
+                crc = crc32(crc, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(got));
+                deflater.Feed(piece.data(), got, got == 0, put);
+                if (got == 0)
+                    break;
+            }
+            StampData(index, static_cast<uint32_t>(crc), compressed, size);
+            m_fileHeaders[index].LocalHeaderOffset = static_cast<uint32_t>(header);
+            const TEntryFields& fields = m_localFiles[index].Fields;
+            file.WriteAt(header + kLocalCrcOffset,
+                         Le32(fields.Crc) + Le32(fields.CompressedSize) + Le32(fields.UncompressedSize));
+        });
+        WriteDirectory(out);
+        file.Commit();
+    } catch (const EFileError& e) {
+        throw EZipError(e.what());
+    }
+}
+
+// Every member's local header and data. A member whose content comes from a
+// source is written by `streamData` right after its header, which is then
+// patched with the checksum and sizes.
+template <class StreamData> void TZipFile::WriteMembers(ZipByteWriter& out, StreamData streamData)
+{
     for (size_t i = 0; i < m_localFiles.size(); ++i) {
         const TLocalFile& local = m_localFiles[i];
-        if (position() > Max32) {
+        if (out.Position() > Max32) {
             throw EZipError(TooLarge);
         }
-        m_fileHeaders[i].LocalHeaderOffset = static_cast<uint32_t>(position());
+        m_fileHeaders[i].LocalHeaderOffset = static_cast<uint32_t>(out.Position());
         out.U32(local.Signature);
         out.Fields(local.Fields);
         out.Bytes(local.Name);
         out.Bytes(local.Extra);
-        out.Bytes(local.Data);
+        if (i < m_sources.size() && m_sources[i])
+            streamData(i, out);
+        else
+            out.Bytes(local.Data);
     }
+}
 
-    const uint64_t centralOffset = position();
+void TZipFile::WriteDirectory(ZipByteWriter& out)
+{
+    const uint64_t centralOffset = out.Position();
+    if (centralOffset > Max32) {
+        throw EZipError(TooLarge);
+    }
     for (const TFileHeader& central : m_fileHeaders) {
         out.U32(central.Signature);
         out.U16(central.VersionMadeBy);
@@ -253,13 +392,13 @@ void TZipFile::WriteArchive(std::ostream& stream)
         out.Bytes(central.Comment);
     }
 
-    if (position() > Max32) {
+    if (out.Position() > Max32) {
         throw EZipError(TooLarge);
     }
     m_end = TEndOfCentralDir{};
     m_end.EntriesOnDisk = static_cast<uint16_t>(m_localFiles.size());
     m_end.TotalEntries = m_end.EntriesOnDisk;
-    m_end.CentralDirSize = static_cast<uint32_t>(position() - centralOffset);
+    m_end.CentralDirSize = static_cast<uint32_t>(out.Position() - centralOffset);
     m_end.CentralDirOffset = static_cast<uint32_t>(centralOffset);
     m_end.CommentLength = static_cast<uint16_t>(m_comment.size());
     out.U32(m_end.Signature);
@@ -271,61 +410,4 @@ void TZipFile::WriteArchive(std::ostream& stream)
     out.U32(m_end.CentralDirOffset);
     out.U16(m_end.CommentLength);
     out.Bytes(m_comment);
-    stream.flush();
-    if (!stream) {
-        throw EZipError("Το αρχείο zip δεν μπορεί να γραφτεί.");
-    }
-}
-
-void TZipFile::WriteArchiveFile(const std::string& fileName)
-{
-    // The archive that replaces a file keeps that file's permissions; a new
-    // one gets the usual ones.
-    mode_t mode = 0;
-    struct stat existing
-    {
-    };
-    if (stat(fileName.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    std::string passing = fileName + ".XXXXXX";
-    const int fd = mkstemp(passing.data());
-    if (fd < 0) {
-        throw EZipError(CannotCreate(fileName, errno));
-    }
-    close(fd);
-    try {
-        {
-            std::ofstream out(passing, std::ios::binary | std::ios::trunc);
-            if (!out) {
-                throw EZipError(CannotCreate(fileName, errno));
-            }
-            WriteArchive(out);
-            out.close();
-            if (!out) {
-                throw EZipError(CannotCreate(fileName, errno));
-            }
-        }
-        const int sync = open(passing.c_str(), O_RDONLY);
-        const bool synced = sync >= 0 && fsync(sync) == 0;
-        const int syncError = errno;
-        if (sync >= 0) {
-            close(sync);
-        }
-        if (!synced) {
-            throw EZipError(CannotCreate(fileName, syncError));
-        }
-        chmod(passing.c_str(), mode);
-        if (std::rename(passing.c_str(), fileName.c_str()) != 0) {
-            throw EZipError(CannotCreate(fileName, errno));
-        }
-    } catch (...) {
-        unlink(passing.c_str());
-        throw;
-    }
 }

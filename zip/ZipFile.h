@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class ZipByteWriter;
+
 // A zip archive held in memory: members are added, given their whole content
 // (deflated at once) and the archive is written out in one go. Names are
 // bytes in the Windows Greek code page and are written as they are, with the
@@ -75,9 +77,16 @@ public:
     void SetEntryData(size_t index, const std::string& data);
     // Writes the archive from the stream's current position.
     void WriteArchive(std::ostream& stream);
-    // Writes the archive to a file of that name. The archive is written beside
-    // it under a passing name and put in place only once complete, so a
-    // failure never leaves a broken archive under the name.
+    // Reads a member's content piece by piece: fills up to `size` bytes and
+    // returns how many, 0 at the end; throws when the source cannot be read.
+    using Source = std::function<size_t(char* into, size_t size)>;
+    // Makes `source` the content of member `index`. Nothing is read until the
+    // archive is written to a file, which then deflates the source in pieces
+    // straight into the archive, so a source of any size needs little memory.
+    void SetEntrySource(size_t index, Source source);
+    // Writes the archive to a file of that name, through the atomic writer:
+    // a failure never leaves a broken archive under the name, and a link is
+    // written through. The archive's bytes are those WriteArchive gives.
     void WriteArchiveFile(const std::string& fileName);
 
     static uint32_t Crc32(const std::string& data);
@@ -98,6 +107,11 @@ public:
 private:
     void RefreshCentralHeader(size_t index);
     void CheckLimits() const;
+    void StampData(size_t index, uint32_t crc, uint64_t compressedSize, uint64_t size);
+    template <class StreamData> void WriteMembers(ZipByteWriter& out, StreamData streamData);
+    void WriteDirectory(ZipByteWriter& out);
+
+    std::vector<Source> m_sources;
 
     std::vector<TLocalFile> m_localFiles;
     std::vector<TFileHeader> m_fileHeaders;

@@ -2,16 +2,20 @@
 
 #include "app/Find.h"
 #include "app/KeyLed.h"
+#include "fileio/AtomicWriter.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <array>
+#include <cerrno>
 #include <deque>
 #include <functional>
 
@@ -130,6 +134,7 @@ private Q_SLOTS:
     void findStoresThePendingRowFirst();
     void fileDialogsOpenWithCapsLockOff();
     void saveAsNewAndOpenThroughTheFileDialogs();
+    void aFailingDiskKeepsTheFileTheRowsAndTheFlag();
 };
 
 void TestWindowCommands::findMovesToTheFirstMatchAndSaysWhenNothingMatches()
@@ -328,6 +333,73 @@ void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()
     QCOMPARE(form.findChild<QLineEdit*>(QStringLiteral("AFM"))->text(), QStringLiteral("094014201"));
     QCOMPARE(form.capsLockDuringDialogs, std::vector<bool>(5, false));
     QVERIFY(form.errors.empty());
+}
+
+// A disk that fills up: Save as over a good file and a sort of the working
+// file fail with the reason shown and take nothing away.
+void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
+{
+    ProgramFolder folder;
+    CommandsForm form(folder.path());
+    Workspace& ws = form.workspace();
+    form.AddRow("123456783", "ZETA");
+    form.AddRow("090000045", "ALPHA");
+    const QString saved = folder.filePath(QStringLiteral("out.txt"));
+    form.fileAnswers = {saved};
+    form.findChild<QAction*>(QStringLiteral("SaveAs1"))->trigger();
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    QVERIFY(!good.isEmpty());
+
+    struct FullDisk
+    {
+        FullDisk()
+        {
+            AtomicWriter::Calls().Write = [](int, const void*, size_t) -> ssize_t {
+                errno = ENOSPC;
+                return -1;
+            };
+        }
+        ~FullDisk() { AtomicWriter::Calls() = AtomicWriter::RealCalls(); }
+    };
+    auto lineOf = [&](const char* name) {
+        return form.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+    const QString label = lineOf("Label32");
+    const std::array<std::string, 9> totals = ws.Edits;
+    auto texts = [&ws] {
+        std::vector<std::string> out;
+        for (const auto& line : ws.FixedFormatDataSet1.Lines())
+            out.push_back(line.Text);
+        return out;
+    };
+    const std::vector<std::string> rows = texts();
+    {
+        FullDisk full;
+        ws.Modified = true;
+        form.answers = {UserInterface::Answer::Yes};
+        form.fileAnswers = {saved};
+        form.findChild<QAction*>(QStringLiteral("SaveAs1"))->trigger();
+        QCOMPARE(form.errors.size(), size_t(1));
+        QVERIFY(form.errors[0].find("Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.") != std::string::npos);
+        QVERIFY(ws.Modified);
+
+        form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        QCOMPARE(form.errors.size(), size_t(2));
+        QVERIFY(form.errors[1].find("temp/record2") != std::string::npos);
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), good);
+    QCOMPARE(lineOf("Label32"), label);
+    QVERIFY(ws.Edits == totals);
+    QCOMPARE(ws.FixedFormatDataSet1.RecordCount(), 2);
+    QVERIFY(texts() == rows);
+    QVERIFY(ws.Modified);
+    // Έξοδος still asks about the rows no file holds.
+    form.answers = {UserInterface::Answer::Cancel};
+    QVERIFY(!ws.CloseQuery());
 }
 
 QTEST_MAIN(TestWindowCommands)

@@ -72,7 +72,8 @@ TEST(DataSetFileReading, MissingFileIsReportedAndTheStoreStaysClosed)
         dataSet.Open();
         FAIL() << "no error";
     } catch (const EFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + path + "\". No such file or directory");
+        EXPECT_EQ(std::string(error.what()),
+                  "Το αρχείο «" + path + "» δεν μπορεί να ανοίξει. Το αρχείο δεν υπάρχει.");
     }
     EXPECT_FALSE(dataSet.Active());
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -98,7 +99,7 @@ TEST(DataSetFileReading, FolderInPlaceOfTheFileIsAnOpenError)
     TFixedFormatDataSet dataSet;
     dataSet.SetFileName(folder.Path("dir"));
     EXPECT_EQ(MessageOf([&] { dataSet.Open(); }),
-              "Cannot open file \"" + folder.Path("dir") + "\". Is a directory");
+              "Το αρχείο «" + folder.Path("dir") + "» δεν μπορεί να ανοίξει. Είναι φάκελος, όχι αρχείο.");
     EXPECT_FALSE(dataSet.Active());
 }
 
@@ -250,7 +251,8 @@ TEST_F(DataSetFailedWrite, TargetThatIsAFolderFailsWriteFileAs)
         dataSet.WriteFileAs(target);
         FAIL() << "no error";
     } catch (const EFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + target + "\". Is a directory");
+        EXPECT_EQ(std::string(error.what()),
+                  "Το αρχείο «" + target + "» δεν μπορεί να γραφτεί. Είναι φάκελος, όχι αρχείο.");
     }
     EXPECT_EQ(dataSet.FileName(), folder.Path("data.txt"));
     EXPECT_TRUE(dataSet.LinesChanged());
@@ -265,7 +267,8 @@ TEST_F(DataSetFailedWrite, UnwritableFolderFailsCloseAndKeepsTheStoreOpen)
     std::filesystem::permissions(folder.Folder(),
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_EQ(MessageOf([&] { dataSet.Close(); }),
-              "Cannot create file \"" + folder.Path("data.txt") + "\". Permission denied");
+              "Το αρχείο «" + folder.Path("data.txt") +
+                  "» δεν μπορεί να γραφτεί. Δεν έχετε δικαίωμα πρόσβασης στο αρχείο ή στον φάκελό του.");
     std::filesystem::permissions(folder.Folder(), std::filesystem::perms::owner_all);
     ExpectOldFileIntact();
     ASSERT_TRUE(dataSet.Active()) << "closing must not drop rows it could not write";
@@ -276,11 +279,11 @@ TEST_F(DataSetFailedWrite, UnwritableFolderFailsCloseAndKeepsTheStoreOpen)
 
 TEST_F(DataSetFailedWrite, CloseThatCannotWriteKeepsTheStoreOpen)
 {
-    // A folder where the file was makes the final rename fail, even for root.
+    // A folder where the file was is refused before anything is written, even for root.
     std::filesystem::remove(folder.Path("data.txt"));
     std::filesystem::create_directory(folder.Path("data.txt"));
-    EXPECT_EQ(MessageOf([&] { dataSet.Close(); }),
-              "Cannot create file \"" + folder.Path("data.txt") + "\". Is a directory");
+    EXPECT_EQ(MessageOf([&] { dataSet.Close(); }), "Το αρχείο «" + folder.Path("data.txt") +
+                                                       "» δεν μπορεί να γραφτεί. Είναι φάκελος, όχι αρχείο.");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"data.txt"}) << "no temporary file stays behind";
     ASSERT_TRUE(dataSet.Active());
     EXPECT_TRUE(dataSet.LinesChanged());
@@ -307,7 +310,7 @@ TEST_F(DataSetFailedWrite, MissingFolderFailsWriteFileAs)
 {
     const std::string target = folder.Path("gone/data.txt");
     EXPECT_EQ(MessageOf([&] { dataSet.WriteFileAs(target); }),
-              "Cannot create file \"" + target + "\". No such file or directory");
+              "Το αρχείο «" + target + "» δεν μπορεί να γραφτεί. Ο φάκελος του αρχείου δεν υπάρχει.");
     EXPECT_EQ(dataSet.FileName(), folder.Path("data.txt"));
     ExpectOldFileIntact();
 }

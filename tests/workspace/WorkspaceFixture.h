@@ -5,9 +5,10 @@
 #include "text/Cp1253.h"
 #include "workspace/Workspace.h"
 
+#include "fileio/AtomicDevice.h"
+#include "fileio/FileReason.h"
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,20 +17,20 @@
 #include <string>
 
 // A device that accepts `budget` bytes and fails every write after them.
-class FailingSaveFile : public QSaveFile
+class FailingSaveFile : public AtomicDevice
 {
 public:
-    FailingSaveFile(const QString& name, qint64 budget) : QSaveFile(name), m_budget(budget) {}
+    FailingSaveFile(const QString& name, qint64 budget) : AtomicDevice(name), m_budget(budget) {}
 
 protected:
     qint64 writeData(const char* data, qint64 len) override
     {
         if (len > m_budget) {
-            setErrorString(QStringLiteral("No space left on device"));
+            SetFailure(FileErrorMessage(Path().toStdString(), ENOSPC, FileAction::Write));
             return -1;
         }
         m_budget -= len;
-        return QSaveFile::writeData(data, len);
+        return AtomicDevice::writeData(data, len);
     }
 
 private:
@@ -37,12 +38,12 @@ private:
 };
 
 // Saves through FailingSaveFile, with no budget at all, every file whose name ends in `suffix`.
-inline std::function<std::unique_ptr<QSaveFile>(const QString&)> FailWritingFilesEndingIn(const char* suffix)
+inline AtomicFile::Factory FailWritingFilesEndingIn(const char* suffix)
 {
-    return [suffix](const QString& path) -> std::unique_ptr<QSaveFile> {
+    return [suffix](const QString& path) -> std::unique_ptr<AtomicDevice> {
         if (path.endsWith(QString::fromUtf8(suffix)))
             return std::make_unique<FailingSaveFile>(path, 0);
-        return std::make_unique<QSaveFile>(path);
+        return std::make_unique<AtomicDevice>(path);
     };
 }
 

@@ -287,7 +287,9 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
     ui.Forget();
     OpenFrom(ProgramPath("missing.txt"));
     ASSERT_EQ(ui.Said().size(), 1u);
-    EXPECT_EQ(ui.Said()[0].rfind("error: Cannot open file \"" + ProgramPath("missing.txt") + "\". ", 0), 0u);
+    // The file named, and why in Greek.
+    EXPECT_EQ(ui.Said()[0], "error: Το αρχείο «" + ProgramPath("missing.txt") +
+                                "» δεν μπορεί να ανοίξει. Το αρχείο δεν υπάρχει.");
     EXPECT_EQ(RowTexts(), rows);
 }
 
@@ -311,7 +313,7 @@ TEST_F(DeclarationCommandsTest, AnOpenThatCannotWriteItsWorkingFilesKeepsTheDecl
     // cannot even be created): rows and header stay, so a later save cannot
     // write the header without its rows.
     ws->SaveFileFactory = [](const QString& path) {
-        return std::make_unique<QSaveFile>(
+        return std::make_unique<AtomicDevice>(
             path.endsWith(QStringLiteral("record2")) ? path + QStringLiteral("/not-a-folder/x") : path);
     };
     ui.Yes();

@@ -72,7 +72,11 @@ TEST(DesktopShortcut, FailureSaysSoAndSuccessSaysNothing)
                             QStringLiteral("/opt/rozaro/rozaro"));
     DesktopShortcut::Create(ui, root.filePath(QStringLiteral("Desktop")),
                             QStringLiteral("/opt/rozaro/rozaro"));
+    // The usual words, then the folder and why on the next line.
     EXPECT_EQ(ui.Said(),
-              std::vector<std::string>{"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"});
+              std::vector<std::string>{"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της "
+                                       "συντόμευσης\nΤο αρχείο «" +
+                                       root.filePath(QStringLiteral("blocked")).toStdString() +
+                                       "» δεν μπορεί να γραφτεί. Ο φάκελος του αρχείου δεν υπάρχει."});
     EXPECT_FALSE(ReadShortcut(root.filePath(QStringLiteral("Desktop"))).isEmpty());
 }

@@ -321,7 +321,11 @@ TEST_F(ReportsTest, UnwritableReportSaysSoAndKeepsTheEarlierFile)
     ws->SaveFileFactory = FailWritingFilesEndingIn("Rozaro.htm");
     Reports(*ws).PrintDetailed();
     Reports(*ws).PrintTotals();
-    EXPECT_EQ(ui.Said(), std::vector<std::string>(2, std::string("message: ") + Reports::FailureMessage));
+    // The usual words, then the file and why on the next line.
+    const std::string full = std::string("message: ") + Reports::FailureMessage + "\nΤο αρχείο «" +
+                             Path("Rozaro.htm") + "» δεν μπορεί να γραφτεί. ";
+    EXPECT_EQ(ui.Said(),
+              std::vector<std::string>(2, full + "Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο."));
     EXPECT_EQ(Report(), "earlier");
     EXPECT_EQ(ReadFile("temp/record2"), rows);
 
@@ -329,7 +333,10 @@ TEST_F(ReportsTest, UnwritableReportSaysSoAndKeepsTheEarlierFile)
     ui.Forget();
     ASSERT_TRUE(QDir(QString::fromStdString(Path("Addon"))).removeRecursively());
     Reports(*ws).PrintFirstPage();
-    EXPECT_EQ(ui.log, std::vector<std::string>{std::string("message: ") + Reports::FailureMessage});
+    EXPECT_EQ(ui.log,
+              std::vector<std::string>{std::string("message: ") + Reports::FailureMessage + "\nΤο αρχείο «" +
+                                       Path("Addon/E7FirstPageFinal.htm") +
+                                       "» δεν μπορεί να γραφτεί. Ο φάκελος του αρχείου δεν υπάρχει."});
 }
 
 TEST_F(ReportsTest, MarkupInValuesIsEscapedEverywhere)

@@ -76,7 +76,9 @@ TEST_F(SaveOutcomeTest, SaveAsSaysWhatItCameTo)
     ui.Yes();
     ws->SaveFileFactory = FailWritingFilesEndingIn("out.txt");
     EXPECT_EQ(SaveTo(ProgramPath("out.txt")), Outcome::Failed);
-    EXPECT_EQ(ui.Said().back().rfind("error: Cannot create file", 0), 0u);
+    EXPECT_EQ(ui.Said().back(),
+              "error: Το αρχείο «" + ProgramPath("out.txt") +
+                  "» δεν μπορεί να γραφτεί. Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.");
     EXPECT_EQ(ReadFile("out.txt"), "OLD");
     EXPECT_TRUE(ws->Modified());
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Why a file could not be read or written, in words the person understands.
+enum class FileAction { Read, Write };
+
+// A target that exists but is a device, a pipe or a socket: replacing it would
+// destroy it and writing into it would not store anything.
+constexpr int kNotRegularFile = -1;
+
+// The reason for `error` (an errno value or kNotRegularFile), one Greek
+// sentence; an uncommon cause is followed by the system's own text.
+std::string FileReason(int error, FileAction action);
+
+// "Το αρχείο «path» δεν μπορεί να γραφτεί (or: ανοίξει). <reason>"
+std::string FileErrorMessage(const std::string& path, int error, FileAction action);
