@@ -12,6 +12,7 @@
 #include "workspace/SheetImport.h"
 #include "workspace/StoreDetailRow.h"
 
+#include "fileio/FileError.h"
 #include "fileio/FileReason.h"
 
 #include <QFile>
@@ -154,11 +155,16 @@ void Workspace::Start()
     FixedFormatDataSet2.SetSchema(declaration::IncomeTypeSchema());
 
     FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet&) { FixedFormatDataSet1BeforePost(); };
-    FixedFormatDataSet1.AfterPost = [this](TFixedFormatDataSet&) { RecomputeTotals(); };
+    // A stored or deleted row is a change the declaration file does not have
+    // yet: closing must not drop it without asking. The flag reaches the
+    // working folder before the rows do, so work left there by a program
+    // that stopped in between is still offered back.
+    FixedFormatDataSet1.AfterPost = [this](TFixedFormatDataSet&) {
+        SetModified(true);
+        RecomputeTotals();
+    };
     FixedFormatDataSet1.AfterDelete = [this](TFixedFormatDataSet&) {
-        // A deleted row is a change the declaration file does not have yet:
-        // closing must not drop it without asking.
-        m_modified = true;
+        SetModified(true);
         RecomputeTotals();
     };
     FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { m_newRecordPending = true; };
@@ -215,11 +221,139 @@ void Workspace::Shutdown()
 
 void Workspace::RemoveWorkFiles()
 {
-    // Each step on its own: a missing file or a folder that is not empty is skipped.
-    for (const char* name : {"temp/generaldata", "temp/record2", "temp/record21", "temp"}) {
+    RemoveLeftoverFiles();
+    std::error_code ignored;
+    std::filesystem::remove(ProgramPath("temp"), ignored);
+}
+
+// Each step on its own: a missing file is skipped. The state goes first: rows
+// left without it are never offered back.
+void Workspace::RemoveLeftoverFiles()
+{
+    for (const char* name : {LeftoverWork::StateFile, "temp/generaldata", "temp/record2", "temp/record21"}) {
         std::error_code ignored;
         std::filesystem::remove(ProgramPath(name), ignored);
     }
+    m_keptState.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Work kept in the working folder
+
+void Workspace::SetModified(bool modified)
+{
+    m_modified = modified;
+    KeepSessionState();
+}
+
+// Written only when it changed: the first change after a save, a header
+// field typed, another file name. A state that cannot be written is said
+// once; the command itself goes on.
+void Workspace::KeepSessionState()
+{
+    SessionState state;
+    state.header = Header;
+    state.fileName = m_fileName;
+    state.modified = m_modified;
+    state.summed = !m_totals.Edits()[0].empty();
+    std::string text = state.Serialize();
+    if (text == m_keptState)
+        return;
+    try {
+        WriteWorkFile(ProgramPath(LeftoverWork::StateFile), text);
+    } catch (const std::exception& e) {
+        if (!m_stateFailing)
+            m_ui.ShowError(e.what());
+        m_stateFailing = true;
+        return;
+    }
+    m_stateFailing = false;
+    m_keptState = std::move(text);
+}
+
+// The declaration in the working folder is about to be replaced on purpose
+// (its unsaved changes were settled): nothing there is to be offered back,
+// whatever point the replacing reaches.
+void Workspace::ForgetSession()
+{
+    m_modified = false;
+    m_fileName.clear();
+    m_proposeFileName = false;
+    KeepSessionState();
+}
+
+Workspace::RecoveryOutcome Workspace::RecoverLeftoverWork()
+{
+    std::optional<LeftoverWork> work;
+    try {
+        work = LeftoverWork::Find(m_programFolder);
+    } catch (const std::exception& e) {
+        // Rows that cannot be read are left where they are for another try.
+        m_ui.ShowError(e.what());
+        return RecoveryOutcome::NothingLeft;
+    }
+    if (!work || !work->state.modified) {
+        RemoveLeftoverFiles();
+        return RecoveryOutcome::NothingLeft;
+    }
+    const std::string question = "Η προηγούμενη εργασία δεν έκλεισε κανονικά. Υπάρχουν αλλαγές που δεν "
+                                 "αποθηκεύτηκαν (" +
+                                 std::to_string(work->rows.size()) + " εγγραφές). Θέλετε να τις ανακτήσετε;";
+    if (m_ui.AskWithCaptions(question, kYesNoButtons, kYesNo) != UserInterface::Answer::No) {
+        TakeUpLeftoverWork(*work);
+        return RecoveryOutcome::Recovered;
+    }
+    std::string copy;
+    try {
+        copy = KeepCopyOf(*work);
+    } catch (const std::exception& e) {
+        // Dropping work that could not be kept anywhere would lose it: it is
+        // taken up instead, for the person to save.
+        m_ui.ShowError(e.what());
+        TakeUpLeftoverWork(*work);
+        return RecoveryOutcome::Recovered;
+    }
+    RemoveLeftoverFiles();
+    m_ui.ShowMessage("Η εργασία που δεν ανακτήθηκε φυλάχτηκε στο αρχείο " + copy);
+    return RecoveryOutcome::CopyKept;
+}
+
+void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
+{
+    Header = work.state.header;
+    m_fileName = work.state.fileName;
+    m_proposeFileName = !m_fileName.empty();
+    FixedFormatDataSet1.Open();
+    m_index.Clear();
+    m_scanCopyStale = true;
+    m_totals = work.SummedTotals();
+    if (work.state.summed) {
+        try {
+            RecomputeTotals();
+        } catch (const std::exception& e) {
+            m_ui.ShowError(e.what());
+        }
+    }
+    SetModified(true);
+    m_ui.EnterWorkingState();
+    m_ui.FocusControl(HeaderField::YearOfData);
+    m_ui.Refresh();
+}
+
+// recovered/ beside temp/, named for the moment, never over another copy.
+std::string Workspace::KeepCopyOf(const LeftoverWork& work)
+{
+    const std::filesystem::path folder = ProgramPath("recovered");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw EFileError(FileErrorMessage(folder.string(), error.value(), FileAction::Write));
+    const std::string stamp = Now().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
+    std::filesystem::path path = folder / (stamp + ".txt");
+    for (int k = 2; std::filesystem::exists(path, error); ++k)
+        path = folder / (stamp + "-" + std::to_string(k) + ".txt");
+    work.WriteDeclaration(SaveFileFactory, path.string(), Today());
+    return path.string();
 }
 
 // ---------------------------------------------------------------------------
@@ -236,6 +370,7 @@ void Workspace::New()
 
 void Workspace::StartNewDeclaration()
 {
+    ForgetSession();
     // Empty working files; if they cannot be written, the declaration stays as it was.
     ReplaceWorkingFiles(declaration::ReadResult{});
     LoadEmployerRecord();
@@ -243,7 +378,7 @@ void Workspace::StartNewDeclaration()
     m_index.Clear();
     m_totals = Totals(Totals::Boxes{}, m_totals.Label32());
     Header.NaturalPerson = false;
-    m_modified = false;
+    SetModified(false);
     m_ui.EnterWorkingState();
     m_totals = Totals(Totals::Boxes{}, "0 Εγγραφές");
     m_ui.FocusControl(HeaderField::YearOfData);
@@ -275,8 +410,10 @@ Workspace::OpenOutcome Workspace::Open()
         return OpenOutcome::Refused;
     }
 
+    ForgetSession();
     ReplaceWorkingFiles(read);
     LoadEmployerRecord();
+    m_fileName = path;
     FixedFormatDataSet1.Open();
     // An amount the rows cannot be summed with is reported; the declaration
     // is open all the same and the person can correct the row.
@@ -287,6 +424,7 @@ Workspace::OpenOutcome Workspace::Open()
         m_ui.ShowError(e.what());
         outcome = OpenOutcome::OpenedWithoutTotals;
     }
+    KeepSessionState();
     m_ui.EnterWorkingState();
     m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
@@ -330,7 +468,7 @@ void Workspace::LoadEmployerRecord()
         m_ui.ShowMessage("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων");
     }
     Header.NaturalPerson = false;
-    m_modified = false;
+    SetModified(false);
 }
 
 Workspace::StoreOutcome Workspace::StorePendingRow()
@@ -480,7 +618,12 @@ Workspace::SaveOutcome Workspace::SaveAs()
     if (!m_lastSaveOk)
         return SaveOutcome::Refused;
     std::string path;
-    if (!m_ui.ChooseSaveFile(m_programFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
+    // A declaration taken up from leftover work proposes the file it was.
+    const std::filesystem::path kept(m_fileName);
+    const bool proposeKept = m_proposeFileName && !kept.filename().empty();
+    if (!m_ui.ChooseSaveFile(proposeKept ? kept.parent_path().string() : m_programFolder,
+                             proposeKept ? kept.filename().string() : ToUtf8(Header.AFM) + "-Rozaro", "",
+                             path))
         return SaveOutcome::Cancelled;
     const QString target = Path(path);
     if (QFileInfo::exists(target) &&
@@ -495,7 +638,8 @@ Workspace::SaveOutcome Workspace::SaveAs()
         m_ui.ShowError(e.what());
         return SaveOutcome::Failed;
     }
-    m_modified = false;
+    m_fileName = path;
+    SetModified(false);
     return SaveOutcome::Saved;
 }
 
@@ -583,6 +727,7 @@ void Workspace::RecomputeTotals()
         edits[box] = amount::FormatAmount(sums[box]);
     m_totals = Totals(edits, m_totals.Label32() + "-" + std::to_string(m_index.DistinctAfmCount()) +
                                  " μοναδικοί ΑΦΜ");
+    KeepSessionState();
 }
 
 void Workspace::ReplaceTotals(const Totals& totals)
@@ -636,12 +781,17 @@ bool Workspace::SortRows(SortKind kind)
     for (size_t index : order)
         sorted.append(records[index]).append("\r\n");
 
+    // The flag is kept before the rows: work stopped in between is offered
+    // back in its earlier order rather than dropped.
+    const bool wasModified = m_modified;
+    SetModified(true);
     rows.Close();
     m_scanCopyStale = true;
     try {
         WriteWorkFile(ProgramPath("temp/record2"), sorted);
     } catch (...) {
         ReopenAfterFailedWrite(); // the file still holds the rows in their earlier order
+        SetModified(wasModified);
         throw;
     }
     rows.Open();
@@ -652,7 +802,6 @@ bool Workspace::SortRows(SortKind kind)
         formerIds.push_back(ids[index]);
     m_index.Renumber(formerIds);
     rows.First();
-    m_modified = true;
     return true;
 }
 
@@ -716,7 +865,7 @@ Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, boo
 Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorText, char16_t& key)
 {
     // Every typed character counts as a change, admitted or not.
-    m_modified = true;
+    SetModified(true);
     // Tab, Enter and Esc have done their work in the grid (moving on,
     // closing the editor, cancelling) before their characters arrive: the
     // characters only count as typing.
@@ -745,7 +894,7 @@ Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorTex
 
 QString Workspace::FilterPastedGridText(int column, const QString& text)
 {
-    m_modified = true;
+    SetModified(true);
     return gridcolumns::AdmittedText(column, text);
 }
 
@@ -779,7 +928,7 @@ void Workspace::ChooseIncomeKind(const std::string& code)
     if (rows.State() != TDataSetState::dsEdit && rows.State() != TDataSetState::dsInsert)
         rows.Edit();
     rows.FieldByName("TypeInc").SetAsString(code);
-    m_modified = true;
+    SetModified(true);
 }
 
 // ---------------------------------------------------------------------------
