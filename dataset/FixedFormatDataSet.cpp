@@ -202,11 +202,11 @@ void TFixedFormatDataSet::Close()
     CallHook(AfterClose);
 }
 
-void TFixedFormatDataSet::WriteFileAs(const std::string& path)
+void TFixedFormatDataSet::WriteFileAs(const std::string& path, bool sync)
 {
     // A closed store holds no lines; writing them would empty the file.
     CheckActive();
-    TLineFile::WriteAtomically(path, JoinLines(m_lines));
+    TLineFile::WriteAtomically(path, JoinLines(m_lines), sync);
     m_fileName = path;
     m_linesChanged = false;
 }

@@ -106,7 +106,11 @@ void TLineFile::CreateEmpty(const std::string& path)
         FailCreate(path, errno);
 }
 
-void TLineFile::WriteAtomically(const std::string& path, std::string_view bytes)
+void TLineFile::WriteAtomically(const std::string& path, std::string_view bytes, bool sync)
 {
-    AtomicWriter::WriteWhole(path, bytes);
+    AtomicWriter writer(path);
+    if (!sync)
+        writer.SkipSync();
+    writer.Write(bytes);
+    writer.Commit();
 }

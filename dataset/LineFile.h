@@ -19,7 +19,8 @@ public:
     // Replaces the file at `path` by `bytes`. The bytes go to a temporary file
     // in the same folder, which is renamed over the target only once every byte
     // is out; on failure the temporary file goes and the old file stays as it was.
-    static void WriteAtomically(const std::string& path, std::string_view bytes);
+    // Without `sync` the file is not waited for on the disk.
+    static void WriteAtomically(const std::string& path, std::string_view bytes, bool sync = true);
 
     // A NUL byte ends what the file has to say.
     static std::string_view ReadableContent(std::string_view bytes)

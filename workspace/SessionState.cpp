@@ -2,6 +2,7 @@
 
 #include "dataset/LineFile.h"
 #include "text/AmountText.h"
+#include "workspace/RowJournal.h"
 #include "workspace/StoredRowIndex.h"
 
 #include <filesystem>
@@ -147,6 +148,12 @@ std::optional<LeftoverWork> LeftoverWork::Find(const std::string& workingFolder)
     if (!state)
         return std::nullopt;
     LeftoverWork work{*state, {}};
+    if (std::optional<std::vector<std::string>> kept = RowJournal::Replay(workingFolder)) {
+        int32_t id = 0;
+        for (std::string& text : *kept)
+            work.rows.push_back({std::move(text), ++id});
+        return work;
+    }
     const std::string rowsPath = (folder / "temp/record2").string();
     if (TLineFile::Exists(rowsPath)) {
         // Read as the detail store reads its file, changing nothing.

@@ -122,7 +122,7 @@ std::string ToUtf8(const std::string& cp1253Text)
 } // namespace
 
 Workspace::Workspace(UserInterface& ui, std::string programFolder)
-    : m_ui(ui), m_programFolder(std::move(programFolder))
+    : m_ui(ui), m_programFolder(std::move(programFolder)), m_journal(m_programFolder)
 {
 }
 
@@ -234,7 +234,18 @@ void Workspace::RemoveLeftoverFiles()
         std::error_code ignored;
         std::filesystem::remove(ProgramPath(name), ignored);
     }
+    DropRowJournal();
     m_keptState.clear();
+}
+
+// The rows in temp/record2, synced, are the whole truth again.
+void Workspace::DropRowJournal()
+{
+    m_journal.Close();
+    for (const char* name : {RowJournal::JournalFile, RowJournal::BaseFile}) {
+        std::error_code ignored;
+        std::filesystem::remove(ProgramPath(name), ignored);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -323,6 +334,14 @@ void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
     Header = work.state.header;
     m_fileName = work.state.fileName;
     m_proposeFileName = !m_fileName.empty();
+    // After a power cut temp/record2 may be behind the journal's rows.
+    std::vector<std::string> lines;
+    lines.reserve(work.rows.size());
+    for (const auto& line : work.rows)
+        lines.push_back(line.Text);
+    FixedFormatDataSet1.Close();
+    WriteWorkFile(ProgramPath("temp/record2"), JoinLines(lines));
+    DropRowJournal();
     FixedFormatDataSet1.Open();
     m_index.Clear();
     m_scanCopyStale = true;
@@ -444,6 +463,7 @@ void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
         ReopenAfterFailedWrite();
         throw;
     }
+    DropRowJournal();
 }
 
 // The working file still holds the rows as they were; what the person must
@@ -716,8 +736,13 @@ void Workspace::RecomputeTotals()
     auto& rows = FixedFormatDataSet1;
     m_totals = Totals(m_totals.Edits(), std::to_string(rows.RecordCount()) + " Εγγραφές");
     m_scanCopyStale = true;
-    rows.WriteFileAs(ProgramPath("temp/record21"));
-    rows.WriteFileAs(ProgramPath("temp/record2"));
+    // The rows are kept safe by the journal, synced before anything else;
+    // the working files need not wait for the disk: temp/record21 is read
+    // back only by this run, temp/record2 serves it and any crash that
+    // spares the system.
+    m_journal.Record(rows.Lines());
+    rows.WriteFileAs(ProgramPath("temp/record21"), false);
+    rows.WriteFileAs(ProgramPath("temp/record2"), false);
     m_scanCopyStale = false;
 
     m_index.Sync(rows.Lines());
@@ -795,6 +820,11 @@ bool Workspace::SortRows(SortKind kind)
         throw;
     }
     rows.Open();
+    try {
+        m_journal.Restart(rows.Lines());
+    } catch (const std::exception&) {
+        DropRowJournal(); // the sorted rows are safe in temp/record2, synced
+    }
     // The reopened store numbers its lines from 1 in the new order.
     std::vector<int32_t> formerIds;
     formerIds.reserve(order.size());

@@ -5,6 +5,7 @@
 #include "workspace/AtomicFile.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/ImportTarget.h"
+#include "workspace/RowJournal.h"
 #include "workspace/SessionState.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/Totals.h"
@@ -217,6 +218,7 @@ private:
     bool AmountsFitFile();
     bool AmountTotalsFitFile();
     void RefreshScanCopy();
+    void DropRowJournal();
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
     void ReplaceWorkingFiles(const declaration::ReadResult& read);
@@ -230,6 +232,7 @@ private:
 
     UserInterface& m_ui;
     std::string m_programFolder;
+    RowJournal m_journal;
     StoredRowIndex m_index;
     // temp/record21 no longer holds what temp/record2 holds (after a sort,
     // New or Open), so the next duplicate check must copy it first.

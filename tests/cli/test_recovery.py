@@ -91,9 +91,10 @@ def killed_while_storing_imported_rows_recovers_all_or_none_of_them(folder):
     def storing():
         for entry in os.listdir(work):
             temp = os.path.join(work, entry, "temp")
-            # The rows being written once the import has marked the declaration
+            # The rows being kept once the import has marked the declaration
             # changed (the empty rows of the new declaration come before).
-            if os.path.isdir(temp) and half_written(temp, "record2") and changed(temp):
+            if os.path.isdir(temp) and changed(temp) and any(
+                    half_written(temp, name) for name in ("rows.base", "rows.journal", "record21", "record2")):
                 return True
         return False
 
