@@ -188,7 +188,7 @@ void AtomicWriter::Commit()
         if (::fchmod(m_fd, mode | m_extraMode) != 0)
             Fail(errno);
     }
-    if (m_sync && calls.Sync(m_fd) != 0)
+    if (calls.Sync(m_fd) != 0)
         Fail(errno);
     // Closing is where a delayed write error (a network folder) shows.
     const int fd = m_fd;
@@ -198,8 +198,6 @@ void AtomicWriter::Commit()
     if (calls.Rename(m_temporary.c_str(), m_target.c_str()) != 0)
         Fail(errno);
     m_temporary.clear();
-    if (!m_sync)
-        return;
     // The new name must reach the disk too, or a crash could bring back the
     // old file. A file system that cannot sync a folder (EINVAL) has nothing
     // to wait for.

@@ -47,10 +47,6 @@ public:
     // Permission bits added to those the file gets (the target's, or the usual
     // ones for a new file).
     void AddPermissions(mode_t bits) { m_extraMode |= bits; }
-    // A scratch copy that only this run of the program reads back: replaced
-    // whole all the same, but not waited for on the disk, since nothing
-    // after a crash or a power cut ever reads it.
-    void SkipSync() { m_sync = false; }
     // Puts the file in place. After a failure the writer is cancelled.
     void Commit();
     void Cancel() noexcept;
@@ -74,6 +70,5 @@ private:
     mode_t m_mode = 0;
     mode_t m_extraMode = 0;
     bool m_keepMode = false;
-    bool m_sync = true;
     std::string m_buffer;
 };

@@ -737,12 +737,11 @@ void Workspace::RecomputeTotals()
     m_totals = Totals(m_totals.Edits(), std::to_string(rows.RecordCount()) + " Εγγραφές");
     m_scanCopyStale = true;
     // The rows are kept safe by the journal, synced before anything else;
-    // the working files need not wait for the disk: temp/record21 is read
-    // back only by this run, temp/record2 serves it and any crash that
-    // spares the system.
+    // the working files only serve this run and are written over in place,
+    // which keeps the next sync of the journal from waiting for them.
     m_journal.Record(rows.Lines());
-    rows.WriteFileAs(ProgramPath("temp/record21"), false);
-    rows.WriteFileAs(ProgramPath("temp/record2"), false);
+    rows.WriteFileAs(ProgramPath("temp/record21"), true);
+    rows.WriteFileAs(ProgramPath("temp/record2"), true);
     m_scanCopyStale = false;
 
     m_index.Sync(rows.Lines());

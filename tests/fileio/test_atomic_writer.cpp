@@ -227,15 +227,3 @@ TEST(AtomicWriterOnAFullDisk, TheOldFileStaysWhole)
     fs::remove(mount);
 }
 
-// A scratch copy is put in place whole without waiting for the disk: a
-// failing sync never reaches it.
-TEST_F(AtomicWriterTest, AScratchCopyIsReplacedWholeWithoutASync)
-{
-    InstallFailingDisk();
-    failAt = Call::Sync;
-    AtomicWriter scratch(target.string());
-    scratch.SkipSync();
-    scratch.Write("scratch");
-    EXPECT_NO_THROW(scratch.Commit());
-    EXPECT_EQ(ReadFile(target), "scratch");
-}
