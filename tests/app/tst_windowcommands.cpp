@@ -368,7 +368,7 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
         return form.findChild<QLabel*>(QString::fromLatin1(name))->text();
     };
     const QString label = lineOf("Label32");
-    const std::array<std::string, 9> totals = ws.Edits;
+    const std::array<std::string, 9> totals = ws.CurrentTotals().Edits();
     auto texts = [&ws] {
         std::vector<std::string> out;
         for (const auto& line : ws.FixedFormatDataSet1.Lines())
@@ -376,15 +376,15 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
         return out;
     };
     const std::vector<std::string> rows = texts();
+    ws.SetModified(true);
     {
         FullDisk full;
-        ws.Modified = true;
         form.answers = {UserInterface::Answer::Yes};
         form.fileAnswers = {saved};
         form.findChild<QAction*>(QStringLiteral("SaveAs1"))->trigger();
         QCOMPARE(form.errors.size(), size_t(1));
         QVERIFY(form.errors[0].find("Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.") != std::string::npos);
-        QVERIFY(ws.Modified);
+        QVERIFY(ws.Modified());
 
         form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QCOMPARE(form.errors.size(), size_t(2));
@@ -393,10 +393,10 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), good);
     QCOMPARE(lineOf("Label32"), label);
-    QVERIFY(ws.Edits == totals);
+    QVERIFY(ws.CurrentTotals().Edits() == totals);
     QCOMPARE(ws.FixedFormatDataSet1.RecordCount(), 2);
     QVERIFY(texts() == rows);
-    QVERIFY(ws.Modified);
+    QVERIFY(ws.Modified());
     // Έξοδος still asks about the rows no file holds.
     form.answers = {UserInterface::Answer::Cancel};
     QVERIFY(!ws.CloseQuery());
