@@ -4,6 +4,7 @@
 #include "app/PrintForm.h"
 #include "app/QtGreek.h"
 #include "workspace/ProgramFolders.h"
+#include "workspace/Workspace.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,6 +39,9 @@ int main(int argc, char* argv[])
     form1.SetWaitWindow(&form2);
     TPrintForm printForm(&form1);
     form1.SetPrintWindow(&printForm);
+    // The folder is ours now: work that a program left in it without closing
+    // is offered back before anything else.
+    form1.RunCommand([&form1] { form1.workspace().RecoverLeftoverWork(); });
     form1.show();
     // A desktop without a window manager activates nothing by itself, and
     // the menu shortcuts work only in the active window.

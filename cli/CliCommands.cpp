@@ -5,7 +5,12 @@
 #include "workspace/Reports.h"
 #include "workspace/ZipExport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+
 #include <algorithm>
+#include <filesystem>
 #include <span>
 #include <string_view>
 
@@ -225,6 +230,58 @@ ExitStatus RunImport(CliSession& session, const Arguments& args, std::ostream&)
     }
 }
 
+// Whether a running program holds `folder`: its lock (the one the window
+// takes at start, rozaro.lock) cannot be taken. A lock left by a program that
+// died is no hold.
+bool FolderInUse(const std::string& folder)
+{
+    QLockFile lock(QDir(QString::fromStdString(folder)).filePath(QStringLiteral("rozaro.lock")));
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) {
+        lock.unlock();
+        return false;
+    }
+    return lock.error() == QLockFile::LockFailedError;
+}
+
+// The work a program left in a folder without closing, written as a
+// declaration; the folder itself stays as it is, for the program to offer
+// the work at its next start.
+ExitStatus RunRecover(CliSession& session, const Arguments& args, std::ostream&)
+{
+    const std::string folder =
+        args.size() > 1 ? args[0] : QCoreApplication::applicationDirPath().toStdString();
+    const std::string& output = args.back();
+    ConsoleUi& ui = session.Ui();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        ui.WriteLine("Ο φάκελος " + folder + " δεν υπάρχει");
+        return ExitFailed;
+    }
+    if (FolderInUse(folder)) {
+        ui.WriteLine("Το πρόγραμμα εκτελείται ακόμη από τον φάκελο " + folder +
+                     ": η εργασία του δεν είναι για ανάκτηση");
+        return ExitRefused;
+    }
+    std::optional<LeftoverWork> work;
+    if (!session.Guarded([&] { work = LeftoverWork::Find(folder); }))
+        return ExitFailed;
+    if (!work || !work->state.modified) {
+        ui.WriteLine("Δεν υπάρχει εργασία για ανάκτηση στον φάκελο " + folder);
+        return ExitRefused;
+    }
+    if (session.CheckOutput(output) != ExitOk)
+        return ExitFailed;
+    if (std::filesystem::exists(output, error) &&
+        !ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
+                               std::filesystem::path(output).filename().string() + ";"))
+        return ExitRefused;
+    if (!session.Guarded(
+            [&] { work->WriteDeclaration(AtomicFile::DefaultFactory(), output, QDate::currentDate()); }))
+        return ExitFailed;
+    return ExitOk;
+}
+
 std::span<const CliCommand> Commands()
 {
     static const CliCommand commands[] = {
@@ -267,6 +324,13 @@ std::span<const CliCommand> Commands()
          "εισαγωγή που διακόπτεται δεν αποθηκεύεται. Ένα υπάρχον ΝΕΟ αντικαθίσταται\n"
          "μόνο με --yes· το ΝΕΟ δεν μπορεί να είναι το ΒΙΒΛΙΟ.\n",
          2, 0, nullptr, RunImport, kImportOptions},
+        {"recover", "[ΦΑΚΕΛΟΣ] ΝΕΟ", "γράφει την εργασία που δεν αποθηκεύτηκε ως δήλωση ΝΕΟ",
+         "Γράφει ως δήλωση ΝΕΟ την εργασία που άφησε στον ΦΑΚΕΛΟ (αν λείπει, στον φάκελο\n"
+         "του προγράμματος) ένα πρόγραμμα που δεν έκλεισε κανονικά: τα στοιχεία φορέα\n"
+         "όπως γράφτηκαν και κάθε αποθηκευμένη γραμμή, χωρίς τους ελέγχους της\n"
+         "αποθήκευσης. Ο ΦΑΚΕΛΟΣ μένει όπως είναι. Κωδικός εξόδου 1 όταν δεν υπάρχει\n"
+         "εργασία για ανάκτηση. Ένα υπάρχον ΝΕΟ αντικαθίσταται μόνο με --yes.\n",
+         1, 1, nullptr, RunRecover},
     };
     return commands;
 }

@@ -202,11 +202,14 @@ void TFixedFormatDataSet::Close()
     CallHook(AfterClose);
 }
 
-void TFixedFormatDataSet::WriteFileAs(const std::string& path)
+void TFixedFormatDataSet::WriteFileAs(const std::string& path, bool inPlace)
 {
     // A closed store holds no lines; writing them would empty the file.
     CheckActive();
-    TLineFile::WriteAtomically(path, JoinLines(m_lines));
+    if (inPlace)
+        TLineFile::Overwrite(path, JoinLines(m_lines));
+    else
+        TLineFile::WriteAtomically(path, JoinLines(m_lines));
     m_fileName = path;
     m_linesChanged = false;
 }

@@ -116,7 +116,10 @@ public:
     void Close();
     bool Active() const { return m_state != TDataSetState::dsInactive; }
     void SetActive(bool value) { value ? Open() : Close(); }
-    void WriteFileAs(const std::string& path);
+    // Writes every line to `path`, which becomes the store's file; with
+    // `inPlace`, over the file as TLineFile::Overwrite does, for a file
+    // whose lines are kept safe elsewhere.
+    void WriteFileAs(const std::string& path, bool inPlace = false);
     void DropBlankLines();
     void CutLinesToWidth();
     bool CanModify() const { return !m_readOnly; }

@@ -110,3 +110,22 @@ void TLineFile::WriteAtomically(const std::string& path, std::string_view bytes)
 {
     AtomicWriter::WriteWhole(path, bytes);
 }
+
+void TLineFile::Overwrite(const std::string& path, std::string_view bytes)
+{
+    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.Get() < 0)
+        FailCreate(path, errno);
+    off_t offset = 0;
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(fd.Get(), bytes.data(), bytes.size(), offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            FailCreate(path, written == 0 ? ENOSPC : errno);
+        bytes.remove_prefix(static_cast<size_t>(written));
+        offset += written;
+    }
+    if (::ftruncate(fd.Get(), offset) != 0 || fd.Close() != 0)
+        FailCreate(path, errno);
+}

@@ -20,6 +20,12 @@ public:
     // in the same folder, which is renamed over the target only once every byte
     // is out; on failure the temporary file goes and the old file stays as it was.
     static void WriteAtomically(const std::string& path, std::string_view bytes);
+    // Writes `bytes` over the file in place, never waiting for the disk: for
+    // a file whose content is kept safe elsewhere. Written over blocks it
+    // already has, a large file costs a later sync of another file nothing,
+    // where a new file renamed into place would have to reach the disk
+    // first; a crash may leave it part old, part new.
+    static void Overwrite(const std::string& path, std::string_view bytes);
 
     // A NUL byte ends what the file has to say.
     static std::string_view ReadableContent(std::string_view bytes)

@@ -12,6 +12,7 @@
 #include "workspace/SheetImport.h"
 #include "workspace/StoreDetailRow.h"
 
+#include "fileio/FileError.h"
 #include "fileio/FileReason.h"
 
 #include <QFile>
@@ -149,7 +150,7 @@ Workspace::Workspace(UserInterface& ui, std::string programFolder)
 Workspace::Workspace(UserInterface& ui, const ProgramFolders& folders)
     : m_ui(ui), m_programFolder(folders.working.toStdString()),
       m_resourceFolder(folders.resources.toStdString()), m_dialogFolder(folders.dialogs.toStdString()),
-      m_installed(folders.installed)
+      m_installed(folders.installed), m_journal(m_programFolder)
 {
 }
 
@@ -200,11 +201,16 @@ void Workspace::Start()
     FixedFormatDataSet2.SetSchema(declaration::IncomeTypeSchema());
 
     FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet&) { FixedFormatDataSet1BeforePost(); };
-    FixedFormatDataSet1.AfterPost = [this](TFixedFormatDataSet&) { RecomputeTotals(); };
+    // A stored or deleted row is a change the declaration file does not have
+    // yet: closing must not drop it without asking. The flag reaches the
+    // working folder before the rows do, so work left there by a program
+    // that stopped in between is still offered back.
+    FixedFormatDataSet1.AfterPost = [this](TFixedFormatDataSet&) {
+        SetModified(true);
+        RecomputeTotals();
+    };
     FixedFormatDataSet1.AfterDelete = [this](TFixedFormatDataSet&) {
-        // A deleted row is a change the declaration file does not have yet:
-        // closing must not drop it without asking.
-        m_modified = true;
+        SetModified(true);
         RecomputeTotals();
     };
     FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { m_newRecordPending = true; };
@@ -256,11 +262,158 @@ void Workspace::Shutdown()
 
 void Workspace::RemoveWorkFiles()
 {
-    // Each step on its own: a missing file or a folder that is not empty is skipped.
-    for (const char* name : {"temp/generaldata", "temp/record2", "temp/record21", "temp"}) {
+    RemoveLeftoverFiles();
+    std::error_code ignored;
+    std::filesystem::remove(ProgramPath("temp"), ignored);
+}
+
+// Each step on its own: a missing file is skipped. The state goes first: rows
+// left without it are never offered back.
+void Workspace::RemoveLeftoverFiles()
+{
+    for (const char* name : {LeftoverWork::StateFile, "temp/generaldata", "temp/record2", "temp/record21"}) {
         std::error_code ignored;
         std::filesystem::remove(ProgramPath(name), ignored);
     }
+    DropRowJournal();
+    m_keptState.clear();
+}
+
+// The rows in temp/record2, synced, are the whole truth again.
+void Workspace::DropRowJournal()
+{
+    m_journal.Close();
+    for (const char* name : {RowJournal::JournalFile, RowJournal::BaseFile}) {
+        std::error_code ignored;
+        std::filesystem::remove(ProgramPath(name), ignored);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Work kept in the working folder
+
+void Workspace::SetModified(bool modified)
+{
+    m_modified = modified;
+    KeepSessionState();
+}
+
+// Written only when it changed: the first change after a save, a header
+// field typed, another file name. A state that cannot be written is said
+// once; the command itself goes on.
+void Workspace::KeepSessionState()
+{
+    SessionState state;
+    state.header = Header;
+    state.fileName = m_fileName;
+    state.modified = m_modified;
+    state.summed = !m_totals.Edits()[0].empty();
+    std::string text = state.Serialize();
+    if (text == m_keptState)
+        return;
+    try {
+        WriteWorkFile(ProgramPath(LeftoverWork::StateFile), text);
+    } catch (const std::exception& e) {
+        if (!m_stateFailing)
+            m_ui.ShowError(e.what());
+        m_stateFailing = true;
+        return;
+    }
+    m_stateFailing = false;
+    m_keptState = std::move(text);
+}
+
+// The declaration in the working folder is about to be replaced on purpose
+// (its unsaved changes were settled): nothing there is to be offered back,
+// whatever point the replacing reaches.
+void Workspace::ForgetSession()
+{
+    m_modified = false;
+    m_fileName.clear();
+    m_proposeFileName = false;
+    KeepSessionState();
+}
+
+Workspace::RecoveryOutcome Workspace::RecoverLeftoverWork()
+{
+    std::optional<LeftoverWork> work;
+    try {
+        work = LeftoverWork::Find(m_programFolder);
+    } catch (const std::exception& e) {
+        // Rows that cannot be read are left where they are for another try.
+        m_ui.ShowError(e.what());
+        return RecoveryOutcome::NothingLeft;
+    }
+    if (!work || !work->state.modified) {
+        RemoveLeftoverFiles();
+        return RecoveryOutcome::NothingLeft;
+    }
+    const std::string question = "Η προηγούμενη εργασία δεν έκλεισε κανονικά. Υπάρχουν αλλαγές που δεν "
+                                 "αποθηκεύτηκαν (" +
+                                 std::to_string(work->rows.size()) + " εγγραφές). Θέλετε να τις ανακτήσετε;";
+    if (m_ui.AskWithCaptions(question, kYesNoButtons, kYesNo) != UserInterface::Answer::No) {
+        TakeUpLeftoverWork(*work);
+        return RecoveryOutcome::Recovered;
+    }
+    std::string copy;
+    try {
+        copy = KeepCopyOf(*work);
+    } catch (const std::exception& e) {
+        // Dropping work that could not be kept anywhere would lose it: it is
+        // taken up instead, for the person to save.
+        m_ui.ShowError(e.what());
+        TakeUpLeftoverWork(*work);
+        return RecoveryOutcome::Recovered;
+    }
+    RemoveLeftoverFiles();
+    m_ui.ShowMessage("Η εργασία που δεν ανακτήθηκε φυλάχτηκε στο αρχείο " + copy);
+    return RecoveryOutcome::CopyKept;
+}
+
+void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
+{
+    Header = work.state.header;
+    m_fileName = work.state.fileName;
+    m_proposeFileName = !m_fileName.empty();
+    // After a power cut temp/record2 may be behind the journal's rows.
+    std::vector<std::string> lines;
+    lines.reserve(work.rows.size());
+    for (const auto& line : work.rows)
+        lines.push_back(line.Text);
+    FixedFormatDataSet1.Close();
+    WriteWorkFile(ProgramPath("temp/record2"), JoinLines(lines));
+    DropRowJournal();
+    FixedFormatDataSet1.Open();
+    m_index.Clear();
+    m_scanCopyStale = true;
+    m_totals = work.SummedTotals();
+    if (work.state.summed) {
+        try {
+            RecomputeTotals();
+        } catch (const std::exception& e) {
+            m_ui.ShowError(e.what());
+        }
+    }
+    SetModified(true);
+    m_ui.EnterWorkingState();
+    m_ui.FocusControl(HeaderField::YearOfData);
+    m_ui.Refresh();
+}
+
+// recovered/ beside temp/, named for the moment, never over another copy.
+std::string Workspace::KeepCopyOf(const LeftoverWork& work)
+{
+    const std::filesystem::path folder = ProgramPath("recovered");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw EFileError(FileErrorMessage(folder.string(), error.value(), FileAction::Write));
+    const std::string stamp = Now().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
+    std::filesystem::path path = folder / (stamp + ".txt");
+    for (int k = 2; std::filesystem::exists(path, error); ++k)
+        path = folder / (stamp + "-" + std::to_string(k) + ".txt");
+    work.WriteDeclaration(SaveFileFactory, path.string(), Today());
+    return path.string();
 }
 
 // ---------------------------------------------------------------------------
@@ -277,6 +430,7 @@ void Workspace::New()
 
 void Workspace::StartNewDeclaration()
 {
+    ForgetSession();
     // Empty working files; if they cannot be written, the declaration stays as it was.
     ReplaceWorkingFiles(declaration::ReadResult{});
     LoadEmployerRecord();
@@ -284,7 +438,7 @@ void Workspace::StartNewDeclaration()
     m_index.Clear();
     m_totals = Totals(Totals::Boxes{}, m_totals.Label32());
     Header.NaturalPerson = false;
-    m_modified = false;
+    SetModified(false);
     m_ui.EnterWorkingState();
     m_totals = Totals(Totals::Boxes{}, "0 Εγγραφές");
     m_ui.FocusControl(HeaderField::YearOfData);
@@ -317,8 +471,10 @@ Workspace::OpenOutcome Workspace::Open()
         return OpenOutcome::Refused;
     }
 
+    ForgetSession();
     ReplaceWorkingFiles(read);
     LoadEmployerRecord();
+    m_fileName = path;
     FixedFormatDataSet1.Open();
     // An amount the rows cannot be summed with is reported; the declaration
     // is open all the same and the person can correct the row.
@@ -329,6 +485,7 @@ Workspace::OpenOutcome Workspace::Open()
         m_ui.ShowError(e.what());
         outcome = OpenOutcome::OpenedWithoutTotals;
     }
+    KeepSessionState();
     m_ui.EnterWorkingState();
     m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
@@ -348,6 +505,7 @@ void Workspace::ReplaceWorkingFiles(const declaration::ReadResult& read)
         ReopenAfterFailedWrite();
         throw;
     }
+    DropRowJournal();
 }
 
 // The working file still holds the rows as they were; what the person must
@@ -372,7 +530,7 @@ void Workspace::LoadEmployerRecord()
         m_ui.ShowMessage("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων");
     }
     Header.NaturalPerson = false;
-    m_modified = false;
+    SetModified(false);
 }
 
 Workspace::StoreOutcome Workspace::StorePendingRow()
@@ -528,7 +686,12 @@ Workspace::SaveOutcome Workspace::SaveAs()
     if (!m_lastSaveOk)
         return SaveOutcome::Refused;
     std::string path;
-    if (!m_ui.ChooseSaveFile(m_dialogFolder, ToUtf8(Header.AFM) + "-Rozaro", "", path))
+    // A declaration taken up from leftover work proposes the file it was.
+    const std::filesystem::path kept(m_fileName);
+    const bool proposeKept = m_proposeFileName && !kept.filename().empty();
+    if (!m_ui.ChooseSaveFile(proposeKept ? kept.parent_path().string() : m_dialogFolder,
+                             proposeKept ? kept.filename().string() : ToUtf8(Header.AFM) + "-Rozaro", "",
+                             path))
         return SaveOutcome::Cancelled;
     RememberDialogFolder(path);
     const QString target = Path(path);
@@ -544,7 +707,8 @@ Workspace::SaveOutcome Workspace::SaveAs()
         m_ui.ShowError(e.what());
         return SaveOutcome::Failed;
     }
-    m_modified = false;
+    m_fileName = path;
+    SetModified(false);
     return SaveOutcome::Saved;
 }
 
@@ -621,8 +785,12 @@ void Workspace::RecomputeTotals()
     auto& rows = FixedFormatDataSet1;
     m_totals = Totals(m_totals.Edits(), std::to_string(rows.RecordCount()) + " Εγγραφές");
     m_scanCopyStale = true;
-    rows.WriteFileAs(ProgramPath("temp/record21"));
-    rows.WriteFileAs(ProgramPath("temp/record2"));
+    // The rows are kept safe by the journal, synced before anything else;
+    // the working files only serve this run and are written over in place,
+    // which keeps the next sync of the journal from waiting for them.
+    m_journal.Record(rows.Lines());
+    rows.WriteFileAs(ProgramPath("temp/record21"), true);
+    rows.WriteFileAs(ProgramPath("temp/record2"), true);
     m_scanCopyStale = false;
 
     m_index.Sync(rows.Lines());
@@ -632,6 +800,7 @@ void Workspace::RecomputeTotals()
         edits[box] = amount::FormatAmount(sums[box]);
     m_totals = Totals(edits, m_totals.Label32() + "-" + std::to_string(m_index.DistinctAfmCount()) +
                                  " μοναδικοί ΑΦΜ");
+    KeepSessionState();
 }
 
 void Workspace::ReplaceTotals(const Totals& totals)
@@ -685,15 +854,25 @@ bool Workspace::SortRows(SortKind kind)
     for (size_t index : order)
         sorted.append(records[index]).append("\r\n");
 
+    // The flag is kept before the rows: work stopped in between is offered
+    // back in its earlier order rather than dropped.
+    const bool wasModified = m_modified;
+    SetModified(true);
     rows.Close();
     m_scanCopyStale = true;
     try {
         WriteWorkFile(ProgramPath("temp/record2"), sorted);
     } catch (...) {
         ReopenAfterFailedWrite(); // the file still holds the rows in their earlier order
+        SetModified(wasModified);
         throw;
     }
     rows.Open();
+    try {
+        m_journal.Restart(rows.Lines());
+    } catch (const std::exception&) {
+        DropRowJournal(); // the sorted rows are safe in temp/record2, synced
+    }
     // The reopened store numbers its lines from 1 in the new order.
     std::vector<int32_t> formerIds;
     formerIds.reserve(order.size());
@@ -701,7 +880,6 @@ bool Workspace::SortRows(SortKind kind)
         formerIds.push_back(ids[index]);
     m_index.Renumber(formerIds);
     rows.First();
-    m_modified = true;
     return true;
 }
 
@@ -769,7 +947,7 @@ Workspace::FindResult Workspace::FindRow(bool byAfm, const std::string& key, boo
 Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorText, char16_t& key)
 {
     // Every typed character counts as a change, admitted or not.
-    m_modified = true;
+    SetModified(true);
     // Tab, Enter and Esc have done their work in the grid (moving on,
     // closing the editor, cancelling) before their characters arrive: the
     // characters only count as typing.
@@ -798,7 +976,7 @@ Workspace::GridKey Workspace::FilterGridKey(int column, const QString& editorTex
 
 QString Workspace::FilterPastedGridText(int column, const QString& text)
 {
-    m_modified = true;
+    SetModified(true);
     return gridcolumns::AdmittedText(column, text);
 }
 
@@ -832,7 +1010,7 @@ void Workspace::ChooseIncomeKind(const std::string& code)
     if (rows.State() != TDataSetState::dsEdit && rows.State() != TDataSetState::dsInsert)
         rows.Edit();
     rows.FieldByName("TypeInc").SetAsString(code);
-    m_modified = true;
+    SetModified(true);
 }
 
 // ---------------------------------------------------------------------------

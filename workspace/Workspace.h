@@ -6,11 +6,14 @@
 #include "workspace/DeclarationFile.h"
 #include "workspace/ImportTarget.h"
 #include "workspace/ProgramFolders.h"
+#include "workspace/RowJournal.h"
+#include "workspace/SessionState.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <array>
 #include <functional>
 #include <memory>
@@ -48,6 +51,18 @@ public:
     // each step on its own.
     void RemoveWorkFiles();
 
+    // The start's look at the working folder: work that a session left
+    // there without closing, with changes not saved, is offered back. "Ναι"
+    // takes it up as the declaration, marked changed; "Όχι" first writes it
+    // as a declaration file into recovered/ and says where. Work without
+    // unsaved changes is dropped silently. The front calls it once, right
+    // after Start, while no other program holds the folder.
+    enum class RecoveryOutcome { NothingLeft, Recovered, CopyKept };
+    RecoveryOutcome RecoverLeftoverWork();
+    // The file the declaration came from or was last saved as (UTF-8), empty
+    // for a new one.
+    const std::string& FileName() const { return m_fileName; }
+
     // The folder of the working files (temp/, the reports).
     const std::string& ProgramFolder() const { return m_programFolder; }
     // The folder Addon/ and Help/ are read from.
@@ -78,7 +93,10 @@ public:
     // The declaration holds changes its file does not have yet; closing,
     // New and Open ask before they drop them.
     bool Modified() const { return m_modified; }
-    void SetModified(bool modified) override { m_modified = modified; }
+    // Every change of the flag, and of the header before it, is kept in the
+    // working folder at once, so that a program that never closes loses no
+    // more than the row being edited.
+    void SetModified(bool modified) override;
     // Whether the checks of the last Save as passed.
     bool LastSaveOk() const { return m_lastSaveOk; }
     // The row checks' verdict on the last row they ran on.
@@ -96,6 +114,8 @@ public:
     // Today's date for the year rules and the date written into a
     // declaration; replaceable so that those rules can be tried on any day.
     std::function<QDate()> Today = &QDate::currentDate;
+    // The moment that names a copy of leftover work in recovered/.
+    std::function<QDateTime()> Now = &QDateTime::currentDateTime;
     // Makes the device a declaration or a working file is saved through;
     // replaceable so that a device failing half-way can stand in.
     AtomicFile::Factory SaveFileFactory = AtomicFile::DefaultFactory();
@@ -208,17 +228,24 @@ private:
     bool AmountsFitFile();
     bool AmountTotalsFitFile();
     void RefreshScanCopy();
+    void DropRowJournal();
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
     void ReplaceWorkingFiles(const declaration::ReadResult& read);
     void ReopenAfterFailedWrite();
     std::string ProgramPath(const std::string& relative) const;
+    void KeepSessionState();
+    void ForgetSession();
+    void RemoveLeftoverFiles();
+    void TakeUpLeftoverWork(const LeftoverWork& work);
+    std::string KeepCopyOf(const LeftoverWork& work);
 
     UserInterface& m_ui;
     std::string m_programFolder;
     std::string m_resourceFolder;
     std::string m_dialogFolder;
     bool m_installed = false;
+    RowJournal m_journal;
     StoredRowIndex m_index;
     // temp/record21 no longer holds what temp/record2 holds (after a sort,
     // New or Open), so the next duplicate check must copy it first.
@@ -229,4 +256,12 @@ private:
     bool m_rowAccepted = true;
     bool m_newRecordPending = false;
     bool m_importing = false;
+    std::string m_fileName;
+    // Save as proposes m_fileName: the declaration was taken up from work
+    // left behind, whose file name is all that says what it was.
+    bool m_proposeFileName = false;
+    // The state last written to the working folder, and whether writing it
+    // failed (said once, not at every keystroke).
+    std::string m_keptState;
+    bool m_stateFailing = false;
 };

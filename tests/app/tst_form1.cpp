@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <memory>
 
 namespace {
 
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void declinedNewLeavesTheStartState();
     void everyFileFilterOffersFilesWithoutExtension();
     void openDialogHandsOnANameThatNamesNoFile();
+    void leftoverWorkIsShownInTheWorkingState();
 };
 
 void TestForm1::startStateDisablesTheWorkingEntries()
@@ -698,4 +700,26 @@ void TestForm1::openDialogHandsOnANameThatNamesNoFile()
 }
 
 QTEST_MAIN(TestForm1)
+
+// A window left open (the program killed) and the next one in its folder:
+// "Ναι" shows the kept header in the working state.
+void TestForm1::leftoverWorkIsShownInTheWorkingState()
+{
+    ProgramFolder folder;
+    auto first = std::make_unique<RecordingForm>(folder.path());
+    first->workspace().StartNewDeclaration();
+    first->workspace().Header.CompanyName = "ABC";
+    first->workspace().SetModified(true);
+
+    RecordingForm next(folder.path());
+    next.show();
+    next.answers.push_back(UserInterface::Answer::Yes);
+    next.RunCommand([&next] { next.workspace().RecoverLeftoverWork(); });
+    QCOMPARE(next.questions.size(), size_t(1));
+    QCOMPARE(next.findChild<QLineEdit*>(QStringLiteral("CompanyName"))->text(), QStringLiteral("ABC"));
+    QVERIFY(!next.findChild<QWidget*>(QStringLiteral("Panel5"))->isVisible());
+    QVERIFY(next.findChild<QAction*>(QStringLiteral("SaveAs1"))->isEnabled());
+    QVERIFY(next.workspace().Modified());
+}
+
 #include "tst_form1.moc"

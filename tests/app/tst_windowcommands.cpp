@@ -451,6 +451,7 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
         return out;
     };
     const std::vector<std::string> rows = texts();
+    ws.SetModified(true);
     {
         FullDisk full;
         ws.SetModified(true);

@@ -45,6 +45,22 @@ AMOUNTS = [("gross", 10), ("stamp", 8), ("stamp_levy", 7), ("deductions", 9), ("
 LEVIES = [("withheld_levy", 8), ("due_levy", 8)]
 
 
+def row(afm, surname="ΠΑΠΑΔΟΠΟΥΛΟΣ", name="ΓΙΩΡΓΟΣ", father="ΚΩΝ", type_inc="10", days=25,
+        branch="0", **amounts):
+    """A detail row; amounts are whole cents (gross, deductions and net default to 1000/200/800)."""
+    values = {"gross": 100000, "deductions": 20000, "net": 80000}
+    values.update(amounts)
+    data = (b"3" + text(afm, 9) + b" " + text(surname, 18) + text(name, 9) + text(father, 3)
+            + text("ΑΘΗΝΑ", 10) + text("ΠΑΤΗΣΙΩΝ", 16) + text("5", 5) + text("11257", 5)
+            + text(type_inc, 2))
+    data += b"".join(cents(values.get(field, 0), width) for field, width in AMOUNTS)
+    data += text(branch, 6) + cents(days, 3)
+    data += b"".join(cents(values.get(field, 0), width) for field, width in LEVIES)
+    data += b"    "
+    assert len(data) == 170
+    return data, values, type_inc
+
+
 def record2(rows):
     """The totals record the program writes for `rows` (kinds 15 and 16 count in no total)."""
     if not rows:

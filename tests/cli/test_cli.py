@@ -13,26 +13,10 @@ import time
 
 from clitest import CLI, case, expect, finish, read, write
 from declarations import (AMOUNTS, BODY_AFM, HEADER_OPTIONS, LEVIES, OPEN_PROBLEM, afm_with_check_digit, cents,
-                          declaration, messages, record1, run, same_except_date, text)
+                          declaration, messages, record1, row, run, same_except_date, text)
 
 
 # --- building declaration files ---------------------------------------------
-
-def row(afm, surname="ΠΑΠΑΔΟΠΟΥΛΟΣ", name="ΓΙΩΡΓΟΣ", father="ΚΩΝ", type_inc="10", days=25,
-        branch="0", **amounts):
-    """A detail row; amounts are whole cents (gross, deductions and net default to 1000/200/800)."""
-    values = {"gross": 100000, "deductions": 20000, "net": 80000}
-    values.update(amounts)
-    data = (b"3" + text(afm, 9) + b" " + text(surname, 18) + text(name, 9) + text(father, 3)
-            + text("ΑΘΗΝΑ", 10) + text("ΠΑΤΗΣΙΩΝ", 16) + text("5", 5) + text("11257", 5)
-            + text(type_inc, 2))
-    data += b"".join(cents(values.get(field, 0), width) for field, width in AMOUNTS)
-    data += text(branch, 6) + cents(days, 3)
-    data += b"".join(cents(values.get(field, 0), width) for field, width in LEVIES)
-    data += b"    "
-    assert len(data) == 170
-    return data, values, type_inc
-
 
 def detail_afms(path):
     return [line[1:10].decode("cp1253").rstrip() for line in read(path).split(b"\r\n") if line[:1] == b"3"]

@@ -194,6 +194,23 @@ TEST(DataSetFileWriting, WriteFileAsMovesTheFileNameAndClearsTheChangeMark)
     EXPECT_EQ(ReadBytes(folder.Path("data.txt")), "ab\r\nnew\r\n");
 }
 
+// Written over in place, a file that held more keeps nothing of it, and one
+// that was not there is made.
+TEST(DataSetFileWriting, WritingInPlaceLeavesExactlyTheLines)
+{
+    TTempFolder folder;
+    TFixedFormatDataSet dataSet;
+    Prepare(dataSet, folder, "a\nb\nc\n");
+    dataSet.Open();
+    dataSet.Last();
+    dataSet.Delete();
+    dataSet.WriteFileAs(folder.Path("data.txt"), true);
+    dataSet.WriteFileAs(folder.Path("new"), true);
+    EXPECT_EQ(ReadBytes(folder.Path("data.txt")), "a\r\nb\r\n");
+    EXPECT_EQ(ReadBytes(folder.Path("new")), "a\r\nb\r\n");
+    EXPECT_FALSE(dataSet.LinesChanged());
+}
+
 TEST(DataSetFileWriting, WriteFileAsOnAClosedStoreLeavesTheFileAlone)
 {
     TTempFolder folder;

@@ -1,0 +1,294 @@
+#include "WorkspaceFixture.h"
+#include "workspace/Helpers.h"
+
+#include "fileio/AtomicWriter.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <filesystem>
+
+using namespace declaration;
+using Recovery = Workspace::RecoveryOutcome;
+
+namespace {
+
+const std::string kOffer = "ask: Η προηγούμενη εργασία δεν έκλεισε κανονικά. Υπάρχουν αλλαγές που δεν "
+                           "αποθηκεύτηκαν (%N εγγραφές). Θέλετε να τις ανακτήσετε; [Ναι|Όχι]";
+
+std::string Offer(size_t rows)
+{
+    std::string text = kOffer;
+    return text.replace(text.find("%N"), 2, std::to_string(rows));
+}
+
+// What a person sees of a declaration: header, rows in order, boxes and label.
+struct Seen
+{
+    std::string header;
+    std::vector<std::string> rows;
+    Totals totals;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen SeenIn(Workspace& work)
+{
+    SessionState state;
+    state.header = work.Header;
+    Seen seen{state.Serialize(), {}, work.CurrentTotals()};
+    for (const auto& line : work.FixedFormatDataSet1.Lines())
+        seen.rows.push_back(line.Text);
+    return seen;
+}
+
+std::string Afm(const std::string& first8)
+{
+    return first8 + AfmCheckDigit(first8);
+}
+
+// Sheet rows that the import accepts, one per tax number.
+workbook::Sheet SheetOf(const std::vector<std::string>& afms)
+{
+    workbook::Sheet sheet;
+    sheet.SetColumns(20);
+    for (const std::string& afm : afms) {
+        sheet.Cells().push_back(QString::fromStdString(afm));
+        for (const char* cell : {"ΣΤΑΜΟΥ", "ΝΙΚΟΣ", "ΚΩΝ", "ΑΘΗΝΑ", "ΟΔΟΣ", "1", "10431", "10", "500", "0",
+                                 "0", "100", "400", "0", "0", "", "100", "0", "0"})
+            sheet.Cells().push_back(QString::fromUtf8(cell));
+    }
+    return sheet;
+}
+
+bool Saw(const ScriptedUi& person, const std::string& line)
+{
+    return std::find(person.log.begin(), person.log.end(), line) != person.log.end();
+}
+
+} // namespace
+
+// A program stopped without closing (its workspace is simply left behind,
+// nothing closed, nothing removed) and another started in the same folder.
+class RecoveryTest : public WorkspaceTest
+{
+protected:
+    std::vector<std::unique_ptr<Workspace>> m_stopped;
+    std::vector<std::unique_ptr<ScriptedUi>> m_people;
+    ScriptedUi* person = &ui;
+
+    // The next start, answering `answer` if the start asks anything.
+    Recovery Restart(std::optional<UserInterface::Answer> answer)
+    {
+        m_stopped.push_back(std::move(ws));
+        m_people.push_back(std::make_unique<ScriptedUi>());
+        person = m_people.back().get();
+        if (answer)
+            person->Reply(*answer);
+        ws = std::make_unique<Workspace>(*person, dir.path().toStdString());
+        ws->Today = [] { return QDate(2026, 6, 15); };
+        ws->Now = [] { return QDateTime(QDate(2026, 6, 15), QTime(14, 3, 22)); };
+        ws->Start();
+        return ws->RecoverLeftoverWork();
+    }
+
+    // Restarts with "Ναι" and expects exactly what was there before.
+    void ExpectRecovered(const char* after)
+    {
+        SCOPED_TRACE(after);
+        const Seen before = SeenIn(*ws);
+        const std::string fileName = ws->FileName();
+        const size_t rows = before.rows.size();
+        ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+        EXPECT_EQ(person->log.front(), Offer(rows));
+        EXPECT_EQ(SeenIn(*ws), before);
+        EXPECT_TRUE(ws->Modified());
+        EXPECT_EQ(ws->FileName(), fileName);
+        EXPECT_TRUE(Saw(*person, "working-state"));
+    }
+
+    // "Νέο" answered "Ναι" by whoever runs the program now.
+    void StartNew()
+    {
+        person->Yes();
+        ws->New();
+        ws->Header.YearOfData = "2025";
+        ws->Header.AFM = "094014201";
+        ws->Header.CompanyName = "MINISTRY";
+        person->Forget();
+    }
+
+    void TypeHeader(std::string EmployerHeader::*field, const std::string& value)
+    {
+        ws->Header.*field = value;
+        ws->SetModified(true);
+    }
+};
+
+TEST_F(RecoveryTest, EveryCommandsResultComesBackAfterTheProgramStops)
+{
+    StartNew();
+    TypeHeader(&EmployerHeader::CompanyName, Cp("ΥΠΟΥΡΓΕΙΟ %\nΟΙΚΟΝΟΜΙΚΩΝ"));
+    ExpectRecovered("header typed, no row stored: empty boxes as after New");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "0 Εγγραφές");
+
+    ASSERT_TRUE(Store(GoodRow("090000045", "10", "ZETA")));
+    ASSERT_TRUE(Store(GoodRow(Afm("07777777"), "11", "ALFA")));
+    ASSERT_TRUE(Store(GoodRow(Afm("03333333"), "10", "BETA")));
+    ExpectRecovered("three rows stored");
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "3 Εγγραφές-3 μοναδικοί ΑΦΜ");
+
+    Rows().First();
+    ASSERT_TRUE(Change({{AkaInc, "2000"}, {Kathares, "1800"}}));
+    ExpectRecovered("a row changed");
+
+    Rows().Last();
+    Rows().Delete();
+    ExpectRecovered("a row deleted");
+
+    ASSERT_TRUE(ws->SortAlphabetically());
+    ExpectRecovered("sorted");
+    EXPECT_EQ(StoredField(0, SurName), "ALFA");
+
+    ASSERT_EQ(ws->ImportRows(SheetOf({Afm("05555555"), Afm("06666666")})),
+              Workspace::ImportOutcome::Imported);
+    ExpectRecovered("imported");
+    EXPECT_EQ(Rows().RecordCount(), 4);
+
+    TypeHeader(&EmployerHeader::Town, Cp("ΠΑΤΡΑ"));
+    ExpectRecovered("a header field changed after rows");
+
+    // A row still being edited was never stored: it is not kept.
+    Rows().First();
+    Rows().Edit();
+    Rows().FieldByName("SurName").SetAsString("UNSTORED");
+    const std::string stored = StoredField(0, SurName);
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_EQ(StoredField(0, SurName), stored);
+}
+
+TEST_F(RecoveryTest, AStoreThatCannotKeepItsRowsLeavesTheRowsOfTheCommandBefore)
+{
+    StartNew();
+    TypeHeader(&EmployerHeader::Town, "X");
+    const Seen before = SeenIn(*ws);
+    // The journal's first base cannot be put in place.
+    AtomicWriter::Calls().Rename = [](const char* from, const char* to) {
+        if (std::string_view(to).ends_with("/rows.base")) {
+            errno = EIO;
+            return -1;
+        }
+        return ::rename(from, to);
+    };
+    EXPECT_ANY_THROW(Store(GoodRow()));
+    AtomicWriter::Calls() = AtomicWriter::RealCalls();
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_EQ(SeenIn(*ws), before);
+}
+
+// "Όχι" still keeps the work, as the declaration file Save as would write;
+// the working files go and the program starts as usual.
+TEST_F(RecoveryTest, NoKeepsACopyInRecoveredAndStartsAsUsual)
+{
+    StartNew();
+    ASSERT_TRUE(Store(GoodRow()));
+    ASSERT_TRUE(Store(GoodRow(Afm("03333333"), "11", "ALFA")));
+    person->saveChoices.push_back(ProgramPath("saved"));
+    ASSERT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Saved);
+    ASSERT_TRUE(Store(GoodRow(Afm("04444444"), "10", "GAMMA")));
+    person->saveChoices.push_back(ProgramPath("expected"));
+    ASSERT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Saved);
+    ws->SetModified(true); // changed again, as typing would leave it
+
+    ASSERT_EQ(Restart(UserInterface::Answer::No), Recovery::CopyKept);
+    const std::string copy = ProgramPath("recovered/2026-06-15_14-03-22.txt");
+    EXPECT_EQ(person->log, (std::vector<std::string>{Offer(3), "message: Η εργασία που δεν ανακτήθηκε "
+                                                               "φυλάχτηκε στο αρχείο " +
+                                                                   copy}));
+    EXPECT_EQ(ReadFile("recovered/2026-06-15_14-03-22.txt"), ReadFile("expected"));
+    for (const char* left : {"temp/session", "temp/record2", "temp/record21", "temp/generaldata"})
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(ProgramPath(left)))) << left;
+    EXPECT_FALSE(Rows().Active());
+
+    // Nothing is left to offer, and a second copy never replaces the first.
+    EXPECT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+    StartNew();
+    ws->SetModified(true);
+    ASSERT_EQ(Restart(UserInterface::Answer::No), Recovery::CopyKept);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(ProgramPath("recovered/2026-06-15_14-03-22-2.txt"))));
+}
+
+// A header that fails the save checks is still kept whole.
+TEST_F(RecoveryTest, NoKeepsAHeaderTheSaveChecksWouldRefuse)
+{
+    StartNew();
+    TypeHeader(&EmployerHeader::YearOfData, "20");
+    ASSERT_EQ(Restart(UserInterface::Answer::No), Recovery::CopyKept);
+    const std::string copy = ReadFile("recovered/2026-06-15_14-03-22.txt");
+    ASSERT_EQ(copy.size(), 3u * 172);
+    EXPECT_EQ(copy.substr(0, 21), "0JL10    2026061520  ");
+}
+
+TEST_F(RecoveryTest, SavedOrClosedWorkIsDroppedWithoutAQuestion)
+{
+    StartNew();
+    ASSERT_TRUE(Store(GoodRow()));
+    person->saveChoices.push_back(ProgramPath("saved"));
+    ASSERT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Saved);
+    EXPECT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+    EXPECT_TRUE(person->log.empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(ProgramPath("temp/record2"))));
+
+    StartNew();
+    ASSERT_TRUE(Store(GoodRow()));
+    ws->Shutdown();
+    EXPECT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+}
+
+// The declaration opened from a file keeps that file's name: Save as
+// proposes it after the work is taken up again.
+TEST_F(RecoveryTest, TheFileNameComesBackForSaveAs)
+{
+    StartNew();
+    ASSERT_TRUE(Store(GoodRow()));
+    QDir(dir.path()).mkdir(QStringLiteral("office 100%"));
+    const std::string saved = ProgramPath("office 100%/094014201-Rozaro");
+    person->saveChoices.push_back(saved);
+    ASSERT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Saved);
+    person->openChoices.push_back(saved);
+    ASSERT_EQ(ws->Open(), Workspace::OpenOutcome::Opened);
+    ASSERT_TRUE(Store(GoodRow(Afm("04444444"), "10", "GAMMA")));
+
+    ExpectRecovered("stored after Open");
+    person->saveChoices.push_back(std::nullopt);
+    ws->SaveAs();
+    EXPECT_TRUE(Saw(*person, "save-dialog: " + ProgramPath("office 100%") + " 094014201-Rozaro "));
+}
+
+// A power cut may take temp/record2, written without waiting for the disk:
+// the rows come from the base and its journal, up to the last whole entry.
+TEST_F(RecoveryTest, ThePowerCutsRowsComeFromTheJournal)
+{
+    StartNew();
+    for (const char* first8 : {"01111111", "02222222", "03333333"})
+        ASSERT_TRUE(Store(GoodRow(Afm(first8))));
+    Rows().First();
+    Rows().Delete();
+    const Seen before = SeenIn(*ws);
+    ASSERT_TRUE(Store(GoodRow(Afm("04444444"))));
+    WriteFile("temp/record2", "");
+
+    // The last entry cut short: the rows of the command before it.
+    const std::string journal = ReadFile(RowJournal::JournalFile);
+    WriteFile(RowJournal::JournalFile, journal.substr(0, journal.size() - 3));
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_EQ(SeenIn(*ws), before);
+    EXPECT_EQ(ReadFile("temp/record2"), ReadFile("temp/record21"));
+
+    // A journal that follows another base is never applied to this one.
+    ASSERT_TRUE(Store(GoodRow(Afm("05555555"))));
+    const Seen stored = SeenIn(*ws);
+    const std::string otherJournal = "Rozaro journal 1\nR 0 1 0\nE\n";
+    WriteFile(RowJournal::JournalFile, otherJournal);
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_EQ(SeenIn(*ws).rows.size(), stored.rows.size() - 1);
+}

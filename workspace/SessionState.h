@@ -1,0 +1,55 @@
+#pragma once
+
+#include "dataset/FixedFormatDataSet.h"
+#include "workspace/AtomicFile.h"
+#include "workspace/DeclarationFile.h"
+#include "workspace/Totals.h"
+
+#include <QDate>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the working folder keeps of the open declaration beside its rows
+// (temp/record2), so that a program that never reached its close can offer
+// the work back at the next start: the header as typed, the file the
+// declaration came from or was last saved as, whether it holds changes that
+// file has not, and whether its totals were ever summed (a new declaration
+// shows empty boxes until its first stored row).
+struct SessionState
+{
+    declaration::EmployerHeader header;
+    std::string fileName; // UTF-8; empty for a declaration never opened or saved
+    bool modified = false;
+    bool summed = false;
+
+    std::string Serialize() const;
+    // Nothing for text that is not a whole state (a file from elsewhere).
+    static std::optional<SessionState> Parse(std::string_view text);
+    bool operator==(const SessionState&) const;
+};
+
+// The work a session left in a working folder.
+struct LeftoverWork
+{
+    SessionState state;
+    std::vector<TFixedFormatDataSet::TLine> rows;
+
+    // The working folder's state file, relative to it.
+    static constexpr const char* StateFile = "temp/session";
+
+    // Reads the state and the rows of `workingFolder` without changing
+    // anything there. Nothing when no whole state is kept; rows that cannot
+    // be read are thrown as the store's error.
+    static std::optional<LeftoverWork> Find(const std::string& workingFolder);
+
+    // The totals the rows sum to, as the totals pass leaves them; empty
+    // boxes for a declaration never summed, or whose rows cannot be summed.
+    Totals SummedTotals() const;
+
+    // Writes the declaration as Save as would, without its checks: a copy
+    // that keeps everything, whether or not it could be submitted.
+    void WriteDeclaration(const AtomicFile::Factory& factory, const std::string& path,
+                          const QDate& today) const;
+};
