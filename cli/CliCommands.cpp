@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "workspace/ProgramFolders.h"
 
 #include "cli/CliSession.h"
 #include "text/Cp1253.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <filesystem>
@@ -249,8 +251,16 @@ bool FolderInUse(const std::string& folder)
 // the work at its next start.
 ExitStatus RunRecover(CliSession& session, const Arguments& args, std::ostream&)
 {
+    // By default the working folder the desktop program of this installation
+    // uses: beside a portable copy, or the person's data folder when installed.
     const std::string folder =
-        args.size() > 1 ? args[0] : QCoreApplication::applicationDirPath().toStdString();
+        args.size() > 1
+            ? args[0]
+            : ProgramFolders::Choose(QCoreApplication::applicationDirPath(),
+                                     QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                                         QStringLiteral("/Rozaro"),
+                                     QString())
+                  .working.toStdString();
     const std::string& output = args.back();
     ConsoleUi& ui = session.Ui();
     std::error_code error;

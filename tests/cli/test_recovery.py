@@ -7,6 +7,7 @@ Usage: python3 test_recovery.py BIN_DIR
 """
 import os
 import random
+import shutil
 import signal
 import subprocess
 import time
@@ -146,6 +147,21 @@ def recover_says_when_there_is_nothing_and_keeps_an_existing_file(folder):
     expect(got[3][:10], b"3090000045", "the row")
     expect(got[2][1:16], b"000000000100000", "the totals summed from the rows")
     expect(os.path.exists(os.path.join(temp, "session")), True, "the folder stays as it was")
+
+
+@case
+def an_installed_copy_recovers_from_the_persons_data_folder_by_default(folder):
+    # A copy with no Addon/ beside it runs as installed: its working folder is
+    # the person's data folder, where the desktop program keeps its work.
+    installed = os.path.join(folder, "bin")
+    os.mkdir(installed)
+    shutil.copy(CLI, installed)
+    data = os.path.join(folder, "data")
+    os.makedirs(os.path.join(data, "Rozaro"))
+    done = subprocess.run([os.path.join(installed, "rozaro-cli"), "recover", os.path.join(folder, "out.txt")],
+                          capture_output=True, env=dict(os.environ, XDG_DATA_HOME=data))
+    err = done.stderr.decode("utf-8")
+    expect((done.returncode, NOTHING + os.path.join(data, "Rozaro") in err), (1, True), err)
 
 
 @case
