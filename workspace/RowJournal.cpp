@@ -139,30 +139,43 @@ void RowJournal::Record(const std::vector<TFixedFormatDataSet::TLine>& lines)
     const size_t removed = held - start - tail, added = now - start - tail;
     if (removed == 0 && added == 0)
         return;
-    std::string entry =
-        "R " + std::to_string(start) + " " + std::to_string(removed) + " " + std::to_string(added) + "\n";
-    for (size_t k = start; k < start + added; ++k)
-        entry.append(lines[k].Text).append("\n");
-    entry += "E\n";
-
     // A piece of an entry may be left at the end: nothing more is appended
     // after it, the next change starts a new base.
     const auto fail = [this](int error) {
         Close();
         throw EFileError(FileErrorMessage(Path(JournalFile), error, FileAction::Write));
     };
-    std::string_view left = entry;
-    while (!left.empty()) {
-        const ssize_t written = ::write(m_fd, left.data(), left.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            fail(written == 0 ? ENOSPC : errno);
-        left.remove_prefix(static_cast<size_t>(written));
+    // Written out a piece at a time, so that a large import's entry never
+    // stands whole in memory beside the rows it holds.
+    std::string entry;
+    size_t entrySize = 0;
+    const auto writeOut = [&] {
+        std::string_view left = entry;
+        while (!left.empty()) {
+            const ssize_t written = ::write(m_fd, left.data(), left.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                fail(written == 0 ? ENOSPC : errno);
+            left.remove_prefix(static_cast<size_t>(written));
+        }
+        entrySize += entry.size();
+        entry.clear();
+    };
+    constexpr size_t kPiece = 1 << 20;
+    entry.reserve(kPiece + 256);
+    entry.append("R " + std::to_string(start) + " " + std::to_string(removed) + " " + std::to_string(added) +
+                 "\n");
+    for (size_t k = start; k < start + added; ++k) {
+        entry.append(lines[k].Text).append("\n");
+        if (entry.size() >= kPiece)
+            writeOut();
     }
+    entry += "E\n";
+    writeOut();
     if (::fdatasync(m_fd) != 0)
         fail(errno);
-    m_journalSize += entry.size();
+    m_journalSize += entrySize;
     const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(start);
     m_rows.erase(at, at + static_cast<std::ptrdiff_t>(removed));
     std::vector<std::string> fresh;

@@ -74,7 +74,12 @@ bool KeepsValue(const QString& whole, const std::string& cut)
 } // namespace
 
 SheetImport::SheetImport(ImportTarget& work, const workbook::Sheet& sheet)
-    : m_work(work), m_ui(work.Ui()), m_sheet(sheet)
+    : m_work(work), m_ui(work.Ui()), m_owns(false), m_sheet(sheet)
+{
+}
+
+SheetImport::SheetImport(ImportTarget& work, workbook::Sheet&& sheet)
+    : m_work(work), m_ui(work.Ui()), m_owned(std::move(sheet)), m_owns(true), m_sheet(m_owned)
 {
 }
 
@@ -244,6 +249,8 @@ ImportOutcome SheetImport::StoreAllRows()
         m_accepted.push_back(record.Text());
         m_work.SetModified(true);
     }
+    if (m_owns)
+        m_owned = workbook::Sheet();
     Commit();
     m_work.SetModified(true);
     ShowClosingNote();

@@ -24,6 +24,10 @@ public:
         "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.";
 
     SheetImport(ImportTarget& work, const workbook::Sheet& sheet);
+    // Takes the sheet over and lets it go once every row is read, before the
+    // rows go into the store: a large sheet and its rows never stand in
+    // memory together with the store's work on them.
+    SheetImport(ImportTarget& work, workbook::Sheet&& sheet);
     ImportOutcome Run();
 
 private:
@@ -41,6 +45,8 @@ private:
 
     ImportTarget& m_work;
     UserInterface& m_ui;
+    workbook::Sheet m_owned;
+    const bool m_owns;
     const workbook::Sheet& m_sheet;
     int m_wrongAfms = 0;
     // False once the totals or the working files could not follow the rows.

@@ -567,7 +567,24 @@ bool Workspace::HeaderAfmPasses() const
 
 void Workspace::RefreshScanCopy()
 {
-    WriteWorkFile(ProgramPath("temp/record21"), ReadWholeFile(ProgramPath("temp/record2")));
+    // Copied a piece at a time, so that the copy of a large declaration never
+    // stands whole in memory beside its rows.
+    QFile in(Path(ProgramPath("temp/record2")));
+    errno = 0;
+    if (!in.open(QIODevice::ReadOnly))
+        throw EFileError(CannotOpen(in.fileName(), errno));
+    AtomicFile::Write(SaveFileFactory, Path(ProgramPath("temp/record21")), [&in](QIODevice& out) {
+        std::array<char, 1 << 16> piece;
+        for (;;) {
+            const qint64 got = in.read(piece.data(), piece.size());
+            if (got < 0)
+                throw EFileError(CannotOpen(in.fileName(), errno));
+            if (got == 0)
+                return;
+            if (out.write(piece.data(), got) != got)
+                throw EFileError(out.errorString().toStdString());
+        }
+    });
     m_scanCopyStale = false;
 }
 
@@ -913,7 +930,7 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
         return dynamic_cast<const workbook::WorkbookRefusal*>(&e) ? ImportOutcome::Stopped
                                                                   : ImportOutcome::Unreadable;
     }
-    return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
+    return SheetImport(static_cast<ImportTarget&>(*this), std::move(sheet)).Run();
 }
 
 Workspace::ImportOutcome Workspace::ImportRows(const workbook::Sheet& sheet)
