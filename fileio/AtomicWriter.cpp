@@ -160,10 +160,10 @@ void AtomicWriter::Flush()
     m_buffer.clear();
 }
 
-void AtomicWriter::WriteOut(std::string_view left)
+template <typename WriteSome> void AtomicWriter::WriteAll(std::string_view left, WriteSome writeSome)
 {
     while (!left.empty()) {
-        const ssize_t written = Calls().Write(m_fd, left.data(), left.size());
+        const ssize_t written = writeSome(left);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -174,6 +174,11 @@ void AtomicWriter::WriteOut(std::string_view left)
             Fail(ENOSPC);
         left.remove_prefix(static_cast<size_t>(written));
     }
+}
+
+void AtomicWriter::WriteOut(std::string_view bytes)
+{
+    WriteAll(bytes, [this](std::string_view left) { return Calls().Write(m_fd, left.data(), left.size()); });
 }
 
 void AtomicWriter::Write(std::string_view bytes)
@@ -200,18 +205,11 @@ void AtomicWriter::WriteAt(uint64_t offset, std::string_view bytes)
     if (offset + bytes.size() > m_size)
         Fail(EINVAL);
     Flush();
-    while (!bytes.empty()) {
-        const ssize_t written = Calls().WriteAt(m_fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-        }
-        if (written == 0)
-            Fail(ENOSPC);
-        bytes.remove_prefix(static_cast<size_t>(written));
-        offset += static_cast<uint64_t>(written);
-    }
+    WriteAll(bytes, [this, at = offset, total = bytes.size()](std::string_view left) {
+        // What is left lies at the end of the range asked for.
+        const auto from = static_cast<off_t>(at + (total - left.size()));
+        return Calls().WriteAt(m_fd, left.data(), left.size(), from);
+    });
 }
 
 void AtomicWriter::Commit()

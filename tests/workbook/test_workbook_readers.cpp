@@ -1,3 +1,4 @@
+#include "SheetRows.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
@@ -30,19 +31,6 @@ QByteArray Load(const char* name)
 std::string_view View(const QByteArray& bytes)
 {
     return {bytes.constData(), static_cast<size_t>(bytes.size())};
-}
-
-// Every row of the sheet as its cells joined by '|'.
-QStringList RowsOf(const Sheet& sheet)
-{
-    QStringList rows;
-    for (int r = 0; r < sheet.Rows(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < sheet.Columns(); ++c)
-            cells << sheet.Cell(r, c);
-        rows << cells.join(u'|');
-    }
-    return rows;
 }
 
 // The reader a file's first bytes choose, as the import does.

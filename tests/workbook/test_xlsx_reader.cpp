@@ -1,4 +1,5 @@
 // The .xlsx reader on small packages made here, one rule of the format each.
+#include "SheetRows.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
@@ -107,18 +108,6 @@ Package(const std::string& rows, const std::string& target = "/xl/worksheets/she
          "<worksheet" + Main +
              R"(><sheetData><row r="1"><c r="A1" t="d"><v>2024-01-01</v></c></row></sheetData></worksheet>)"},
     };
-}
-
-QStringList RowsOf(const Sheet& sheet)
-{
-    QStringList rows;
-    for (int r = 0; r < sheet.Rows(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < sheet.Columns(); ++c)
-            cells << sheet.Cell(r, c);
-        rows << cells.join(u'|');
-    }
-    return rows;
 }
 
 std::string ErrorOf(const QByteArray& bytes)
