@@ -2,12 +2,15 @@
 
 #include "fileio/AtomicWriter.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <thread>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -25,6 +28,27 @@ Registered& registered()
 {
     static auto* instance = new Registered;
     return *instance;
+}
+
+std::atomic<bool> interrupted{false};
+
+// The main thread runs on while its folder is taken away under it: the
+// files it then fails to find must neither end the run with an exit status
+// of their own nor print errors the person did not cause.
+void holdIfInterrupted()
+{
+    while (interrupted.load())
+        pause();
+}
+
+void silenceOutput()
+{
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0)
+        return;
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    close(null);
 }
 
 sigset_t terminationSignals()
@@ -55,6 +79,8 @@ void removeFolder(const std::string& folder)
     int signal = 0;
     while (sigwait(&set, &signal) != 0) {
     }
+    interrupted.store(true);
+    silenceOutput();
     std::string folder;
     {
         const std::lock_guard lock(registered().mutex);
@@ -81,6 +107,7 @@ void Install()
 {
     const sigset_t set = terminationSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::atexit(holdIfInterrupted);
     std::thread(waitAndClean, set).detach();
 }
 

@@ -9,6 +9,9 @@
 //
 // The signals are blocked in every thread and taken by one thread of their
 // own with sigwait, so the removal is ordinary code, not a signal handler.
+// From the signal on, the run prints nothing more, and a main thread that
+// finishes meanwhile (its files gone) waits for the signal to end the
+// process instead of ending it with an exit status of its own.
 namespace interruptcleanup {
 
 // Call first in main, before any other thread starts: threads take the
