@@ -112,8 +112,17 @@ bool CliSession::Start()
     const std::string programFolder = m_folder.path().toStdString();
     // A copy, not a link: commands may write into Addon/, and the installed
     // folder must stay as it is.
-    std::error_code ignored;
-    fs::copy(m_addonFolder, fs::path(programFolder) / "Addon", fs::copy_options::recursive, ignored);
+    // A missing Addon/ is the program's own to report at start; a copy that
+    // fails half-way (a full temporary folder) would make it look missing.
+    std::error_code error;
+    const fs::path addonCopy = fs::path(programFolder) / "Addon";
+    if (fs::exists(m_addonFolder, error)) {
+        fs::copy(m_addonFolder, addonCopy, fs::copy_options::recursive, error);
+        if (error) {
+            m_ui.WriteLine(FileErrorMessage(addonCopy.string(), error.value(), FileAction::Write));
+            return false;
+        }
+    }
     m_workspace = std::make_unique<Workspace>(m_ui, programFolder);
     return Guarded([this] { m_workspace->Start(); });
 }

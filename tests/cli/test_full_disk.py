@@ -120,7 +120,8 @@ def a_working_folder_on_a_full_disk_is_no_empty_declaration(folder):
                         ("sort", "afm", source, os.path.join(folder, "out.txt"))):
             status, err = run(*command, env={"TMPDIR": mount})
             expect(status, 2, " ".join(command[:1]))
-            if NO_SPACE not in err or "0 Εγγραφές" in err:
+            # The program's own lists that could not be copied are no missing lists.
+            if NO_SPACE not in err or "0 Εγγραφές" in err or "typeofinc.txt" in err:
                 raise AssertionError(f"{command[0]}: {err!r}")
         expect(os.path.exists(os.path.join(folder, "out.txt")), False, "nothing written")
 
