@@ -3,6 +3,7 @@
 #include "dataset/DataSetErrors.h"
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileReason.h"
+#include "fileio/WriteFully.h"
 
 #include <cerrno>
 
@@ -116,16 +117,8 @@ void TLineFile::Overwrite(const std::string& path, std::string_view bytes)
     TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     if (fd.Get() < 0)
         FailCreate(path, errno);
-    off_t offset = 0;
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd.Get(), bytes.data(), bytes.size(), offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            FailCreate(path, written == 0 ? ENOSPC : errno);
-        bytes.remove_prefix(static_cast<size_t>(written));
-        offset += written;
-    }
-    if (::ftruncate(fd.Get(), offset) != 0 || fd.Close() != 0)
+    if (const int error = fileio::WriteFullyAt(fd.Get(), bytes, 0))
+        FailCreate(path, error);
+    if (::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0 || fd.Close() != 0)
         FailCreate(path, errno);
 }

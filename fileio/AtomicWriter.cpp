@@ -2,6 +2,7 @@
 
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/WriteFully.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -160,25 +161,11 @@ void AtomicWriter::Flush()
     m_buffer.clear();
 }
 
-template <typename WriteSome> void AtomicWriter::WriteAll(std::string_view left, WriteSome writeSome)
-{
-    while (!left.empty()) {
-        const ssize_t written = writeSome(left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-        }
-        // A write that takes nothing would loop for ever; the disk is full.
-        if (written == 0)
-            Fail(ENOSPC);
-        left.remove_prefix(static_cast<size_t>(written));
-    }
-}
-
 void AtomicWriter::WriteOut(std::string_view bytes)
 {
-    WriteAll(bytes, [this](std::string_view left) { return Calls().Write(m_fd, left.data(), left.size()); });
+    if (const int error = fileio::WriteFully(
+            bytes, [this](std::string_view left) { return Calls().Write(m_fd, left.data(), left.size()); }))
+        Fail(error);
 }
 
 void AtomicWriter::Write(std::string_view bytes)
@@ -205,11 +192,14 @@ void AtomicWriter::WriteAt(uint64_t offset, std::string_view bytes)
     if (offset + bytes.size() > m_size)
         Fail(EINVAL);
     Flush();
-    WriteAll(bytes, [this, at = offset, total = bytes.size()](std::string_view left) {
-        // What is left lies at the end of the range asked for.
-        const auto from = static_cast<off_t>(at + (total - left.size()));
-        return Calls().WriteAt(m_fd, left.data(), left.size(), from);
-    });
+    const int error =
+        fileio::WriteFully(bytes, [this, at = offset, total = bytes.size()](std::string_view left) {
+            // What is left lies at the end of the range asked for.
+            const auto from = static_cast<off_t>(at + (total - left.size()));
+            return Calls().WriteAt(m_fd, left.data(), left.size(), from);
+        });
+    if (error)
+        Fail(error);
 }
 
 void AtomicWriter::Commit()

@@ -65,9 +65,6 @@ private:
     [[noreturn]] void Fail(int error);
     void Flush();
     void WriteOut(std::string_view bytes);
-    // Hands `bytes` to `writeSome` until it has taken them all, through
-    // interruptions and short writes.
-    template <typename WriteSome> void WriteAll(std::string_view bytes, WriteSome writeSome);
 
     std::string m_path;
     std::string m_target;

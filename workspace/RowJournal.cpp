@@ -4,6 +4,7 @@
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/WriteFully.h"
 
 #include <cerrno>
 #include <charconv>
@@ -150,15 +151,8 @@ void RowJournal::Record(const std::vector<TFixedFormatDataSet::TLine>& lines)
     std::string entry;
     size_t entrySize = 0;
     const auto writeOut = [&] {
-        std::string_view left = entry;
-        while (!left.empty()) {
-            const ssize_t written = ::write(m_fd, left.data(), left.size());
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                fail(written == 0 ? ENOSPC : errno);
-            left.remove_prefix(static_cast<size_t>(written));
-        }
+        if (const int error = fileio::WriteFully(m_fd, entry))
+            fail(error);
         entrySize += entry.size();
         entry.clear();
     };
