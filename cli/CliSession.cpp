@@ -10,6 +10,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -116,10 +117,19 @@ bool CliSession::Start()
     // fails half-way (a full temporary folder) would make it look missing.
     std::error_code error;
     const fs::path addonCopy = fs::path(programFolder) / "Addon";
-    if (fs::exists(m_addonFolder, error)) {
+    const bool present = fs::exists(m_addonFolder, error);
+    if (error) {
+        m_ui.WriteLine(FileErrorMessage(m_addonFolder, error.value(), FileAction::Read));
+        return false;
+    }
+    if (present) {
         fs::copy(m_addonFolder, addonCopy, fs::copy_options::recursive, error);
+        // The copy is written into this run's own folder, so only room can
+        // fail there; anything else is an installed file that cannot be read.
+        const bool room = error.value() == ENOSPC || error.value() == EDQUOT;
         if (error) {
-            m_ui.WriteLine(FileErrorMessage(addonCopy.string(), error.value(), FileAction::Write));
+            m_ui.WriteLine(room ? FileErrorMessage(addonCopy.string(), error.value(), FileAction::Write)
+                                : FileErrorMessage(m_addonFolder, error.value(), FileAction::Read));
             return false;
         }
     }

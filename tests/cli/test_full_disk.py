@@ -10,6 +10,7 @@ import contextlib
 import datetime
 import errno
 import os
+import shutil
 import stat
 import subprocess
 import zipfile
@@ -158,6 +159,34 @@ def zip_and_report_write_through_a_link(folder):
                 expect(archive.read("declaration.txt"), read(source), "archive through the link")
         elif read(real) == b"old":
             raise AssertionError("the report did not reach the link's file")
+
+
+@case
+def program_lists_a_user_cannot_read_fail_the_run_with_the_reason(folder):
+    # An installation whose files only root may read (a package built under a
+    # strict umask): an ordinary user's run must say so, not carry on without them.
+    if os.geteuid() != 0 or shutil.which("runuser") is None:
+        print("     (skipped: running as another user needs root)")
+        return
+    program = os.path.join(folder, "program")
+    os.mkdir(program)
+    shutil.copy(CLI, program)
+    shutil.copytree(os.path.join(os.path.dirname(CLI), "Addon"), os.path.join(program, "Addon"))
+    scratch = os.path.join(folder, "scratch")
+    os.mkdir(scratch)
+    source = declaration(folder, rows=2)
+    for path in (folder, program, scratch, source):
+        os.chmod(path, 0o777 if path == scratch else 0o755 if os.path.isdir(path) else 0o644)
+    os.chmod(os.path.join(program, "Addon"), 0o700)
+    done = subprocess.run(["runuser", "-u", "nobody", "--", "env", f"TMPDIR={scratch}",
+                           os.path.join(program, "rozaro-cli"), "check", source],
+                          capture_output=True, timeout=120)
+    err = done.stderr.decode("utf-8")
+    expect(done.returncode, 2, err)
+    if f"«{os.path.join(program, 'Addon')}» δεν μπορεί να ανοίξει. Δεν έχετε δικαίωμα" not in err:
+        raise AssertionError(err)
+    # (Qt may leave its runtime folder there; the run's own folder must go.)
+    expect([e for e in os.listdir(scratch) if e.startswith("rozaro-cli")], [], "the run's folder is gone")
 
 
 if __name__ == "__main__":
