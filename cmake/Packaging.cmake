@@ -57,5 +57,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # by dpkg-shlibdeps; the font the windows are drawn with is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# The portal command hands its address to the desktop's browser through
+# xdg-open; without it that menu entry does nothing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+# Folders that the installation makes on its way (/usr/share/rozaro,
+# /usr/share/doc/rozaro) take the builder's umask: built under umask 077 they
+# would reach the package as drwx------ and only root could read the lists.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageFolderModes.cmake)
 include(CPack)
