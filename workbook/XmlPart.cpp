@@ -12,20 +12,31 @@
 
 namespace workbook {
 
-std::string_view XmlAttributes::Raw(std::string_view localName) const
+int XmlAttributes::Find(std::string_view localName, std::string_view ns) const
 {
+    // Each attribute comes as its local name, prefix, namespace name, value and value's end.
     for (int i = 0; i < m_count; ++i) {
         const unsigned char** a = m_values + 5 * i;
-        if (localName == reinterpret_cast<const char*>(a[0]))
-            return {reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])};
+        if (localName == reinterpret_cast<const char*>(a[0]) &&
+            (ns.empty() || (a[2] != nullptr && ns == reinterpret_cast<const char*>(a[2]))))
+            return i;
     }
-    return {};
+    return -1;
 }
 
-std::string XmlAttributes::Value(std::string_view localName) const
+std::string_view XmlAttributes::Raw(std::string_view localName, std::string_view ns) const
+{
+    const int i = Find(localName, ns);
+    if (i < 0)
+        return {};
+    const unsigned char** a = m_values + 5 * i;
+    return {reinterpret_cast<const char*>(a[3]), static_cast<size_t>(a[4] - a[3])};
+}
+
+std::string XmlAttributes::Value(std::string_view localName, std::string_view ns) const
 {
     // The parser leaves an ampersand as the reference "&#38;" in attribute values.
-    std::string_view raw = Raw(localName);
+    std::string_view raw = Raw(localName, ns);
     std::string value;
     for (size_t at = raw.find("&#38;"); at != std::string_view::npos; at = raw.find("&#38;")) {
         value.append(raw.substr(0, at)).push_back('&');
@@ -44,14 +55,17 @@ struct Session
 
     template <typename Work> void Guard(Work work)
     {
-        if (failure)
+        if (failure || part.Finished())
             return;
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
             xmlStopParser(context);
+            return;
         }
+        if (part.Finished())
+            xmlStopParser(context);
     }
 };
 
@@ -60,12 +74,13 @@ Session& Of(void* context)
     return *static_cast<Session*>(static_cast<xmlParserCtxtPtr>(context)->_private);
 }
 
-void OnStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, int, const xmlChar**,
+void OnStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
              int attributeCount, int, const xmlChar** attributes)
 {
     Session& s = Of(context);
     s.Guard([&] {
-        s.part.Start(reinterpret_cast<const char*>(name), XmlAttributes(attributes, attributeCount));
+        const std::string_view ns = uri ? reinterpret_cast<const char*>(uri) : std::string_view();
+        s.part.Start(reinterpret_cast<const char*>(name), XmlAttributes(attributes, attributeCount, ns));
     });
 }
 
@@ -95,6 +110,7 @@ public:
         sax.startElementNs = OnStart;
         sax.endElementNs = OnEnd;
         sax.characters = OnText;
+        sax.ignorableWhitespace = OnText;
         sax.cdataBlock = OnText;
         sax.serror = reinterpret_cast<xmlStructuredErrorFunc>(OnError);
         m_context.reset(xmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr));
@@ -106,7 +122,8 @@ public:
         xmlCtxtUseOptions(m_context.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     }
 
-    void Feed(std::string_view piece, bool last)
+    // False once the part has all it wants.
+    bool Feed(std::string_view piece, bool last)
     {
         // The parser takes an int count: a large piece goes in slices.
         do {
@@ -115,10 +132,14 @@ public:
                                              last && slice == piece.size() ? 1 : 0);
             if (m_session.failure)
                 std::rethrow_exception(m_session.failure);
-            if (status != 0 || !m_context->wellFormed)
+            if (m_session.part.Finished())
+                return false;
+            if (status != 0 || !m_context->wellFormed ||
+                (m_session.part.NamespacesMatter() && !m_context->nsWellFormed))
                 throw WorkbookError(m_notThisKind);
             piece.remove_prefix(slice);
         } while (!piece.empty());
+        return true;
     }
 
 private:
@@ -137,9 +158,10 @@ bool ParseXmlMember(const ZipPackage& package, const std::string& name, XmlPart&
                     const char* notThisKind)
 {
     Parser parser(part, notThisKind);
-    if (!package.Stream(name, [&](std::string_view piece) { parser.Feed(piece, false); }))
+    if (!package.Stream(name, [&](std::string_view piece) { return parser.Feed(piece, false); }))
         return false;
-    parser.Feed({}, true);
+    if (!part.Finished())
+        parser.Feed({}, true);
     return true;
 }
 
