@@ -134,6 +134,8 @@ public:
             } else if ((name == "document-content" || name == "body" || name == "spreadsheet") &&
                        ns == OfficeNs) {
                 m_open.push_back(Element::Container);
+            } else if (m_open.empty()) {
+                throw WorkbookError(message::NotOds); // a document of another kind
             } else {
                 Skip();
             }

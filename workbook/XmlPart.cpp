@@ -6,6 +6,7 @@
 
 #include <libxml/parser.h>
 
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -50,6 +51,7 @@ namespace {
 struct Session
 {
     XmlPart& part;
+    const char* notThisKind;
     xmlParserCtxtPtr context = nullptr;
     std::exception_ptr failure;
 
@@ -74,11 +76,33 @@ Session& Of(void* context)
     return *static_cast<Session*>(static_cast<xmlParserCtxtPtr>(context)->_private);
 }
 
-void OnStart(void* context, const xmlChar* name, const xmlChar*, const xmlChar* uri, int, const xmlChar**,
-             int attributeCount, int, const xmlChar** attributes)
+// Whether the element and its attributes have well-formed names whose
+// prefixes are declared. The parser reports a prefix that names no namespace
+// as a name with a prefix and no namespace, and a name it cannot split at its
+// colon (":a", "a:") whole, colon and all.
+bool NamesWellFormed(const xmlChar* name, const xmlChar* prefix, const xmlChar* uri,
+                     const xmlChar** attributes, int attributeCount)
+{
+    auto whole = [](const xmlChar* local) {
+        return std::strchr(reinterpret_cast<const char*>(local), ':') == nullptr;
+    };
+    if ((prefix != nullptr && uri == nullptr) || !whole(name))
+        return false;
+    for (int i = 0; i < attributeCount; ++i) {
+        const xmlChar** a = attributes + 5 * i;
+        if ((a[1] != nullptr && a[2] == nullptr) || !whole(a[0]))
+            return false;
+    }
+    return true;
+}
+
+void OnStart(void* context, const xmlChar* name, const xmlChar* prefix, const xmlChar* uri, int,
+             const xmlChar**, int attributeCount, int, const xmlChar** attributes)
 {
     Session& s = Of(context);
     s.Guard([&] {
+        if (s.part.NamespacesMatter() && !NamesWellFormed(name, prefix, uri, attributes, attributeCount))
+            throw WorkbookError(s.notThisKind);
         const std::string_view ns = uri ? reinterpret_cast<const char*>(uri) : std::string_view();
         s.part.Start(reinterpret_cast<const char*>(name), XmlAttributes(attributes, attributeCount, ns));
     });
@@ -101,7 +125,8 @@ void OnError(void*, const xmlError*) {}
 class Parser
 {
 public:
-    Parser(XmlPart& part, const char* notThisKind) : m_session{part, nullptr, {}}, m_notThisKind(notThisKind)
+    Parser(XmlPart& part, const char* notThisKind)
+        : m_session{part, notThisKind, nullptr, {}}, m_notThisKind(notThisKind)
     {
         static std::once_flag initialised;
         std::call_once(initialised, [] { xmlInitParser(); });
@@ -132,10 +157,12 @@ public:
                                              last && slice == piece.size() ? 1 : 0);
             if (m_session.failure)
                 std::rethrow_exception(m_session.failure);
+            if (!m_context->wellFormed)
+                throw WorkbookError(m_notThisKind);
+            // Stopped by the part: what it read was well-formed.
             if (m_session.part.Finished())
                 return false;
-            if (status != 0 || !m_context->wellFormed ||
-                (m_session.part.NamespacesMatter() && !m_context->nsWellFormed))
+            if (status != 0)
                 throw WorkbookError(m_notThisKind);
             piece.remove_prefix(slice);
         } while (!piece.empty());

@@ -44,8 +44,9 @@ public:
     virtual void Start(std::string_view name, const XmlAttributes& attributes) = 0;
     virtual void End(std::string_view name) = 0;
     virtual void Text(std::string_view) {}
-    // XML whose prefixes are not all declared is refused as not well-formed
-    // when the reader tells elements apart by their namespaces.
+    // When the reader tells elements apart by their namespaces, a prefix that
+    // names no namespace, or a name with a stray colon, refuses the XML as not
+    // well-formed.
     virtual bool NamespacesMatter() const { return false; }
 
     // True once the reader has all it wants: the rest of the member is
