@@ -214,8 +214,8 @@ public:
     }
 
 private:
-    // What an open element that is read holds; spans, links and fields inside a
-    // paragraph count as the paragraph.
+    // The kinds of element read; spans, links and fields inside a paragraph
+    // are read as the paragraph itself.
     enum class Element : uint8_t { Container, Table, Rows, Row, Cell, Paragraph };
 
     void Skip() { m_skipped = 1; }
