@@ -13,13 +13,23 @@
 
 namespace workbook {
 
+namespace {
+
+// Compared a character at a time: most names differ at their first.
+bool Same(const unsigned char* name, std::string_view text)
+{
+    const auto* chars = reinterpret_cast<const char*>(name);
+    return std::strncmp(chars, text.data(), text.size()) == 0 && chars[text.size()] == '\0';
+}
+
+} // namespace
+
 int XmlAttributes::Find(std::string_view localName, std::string_view ns) const
 {
     // Each attribute comes as its local name, prefix, namespace name, value and value's end.
     for (int i = 0; i < m_count; ++i) {
         const unsigned char** a = m_values + 5 * i;
-        if (localName == reinterpret_cast<const char*>(a[0]) &&
-            (ns.empty() || (a[2] != nullptr && ns == reinterpret_cast<const char*>(a[2]))))
+        if (Same(a[0], localName) && (ns.empty() || (a[2] != nullptr && Same(a[2], ns))))
             return i;
     }
     return -1;
