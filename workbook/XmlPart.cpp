@@ -160,9 +160,10 @@ public:
     // False once the part has all it wants.
     bool Feed(std::string_view piece, bool last)
     {
-        // The parser takes an int count: a large piece goes in slices.
+        // A large piece goes in slices: the parser refuses to hold more than
+        // ten megabytes ahead of where it reads.
         do {
-            const size_t slice = std::min<size_t>(piece.size(), 1 << 24);
+            const size_t slice = std::min<size_t>(piece.size(), 1 << 20);
             const int status = xmlParseChunk(m_context.get(), piece.data(), static_cast<int>(slice),
                                              last && slice == piece.size() ? 1 : 0);
             if (m_session.failure)
