@@ -1,280 +1,418 @@
-// The .ods reader: content.xml taken out of the package and walked with Qt's XML stream reader. Read here
-// rather than through liborcus's import filter, which keeps only the last paragraph of a cell of several
-// lines, drops the spaces a cell begins with and the saved text of a formula cell: each of those would change
-// a row without a word.
+// The .ods reader: the package's content.xml walked as it is inflated, up to
+// the end of its first table, so that neither the whole content nor a later
+// sheet is ever held or even read. Read here rather than through liborcus's
+// import filter, which keeps only the last paragraph of a cell of several
+// lines, drops the spaces a cell begins with and the saved text of a formula
+// cell: each of those would change a row without a word.
 #include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
 #include "workbook/WorkbookData.h"
+#include "workbook/XmlPart.h"
 #include "workbook/ZipPackage.h"
 
-#include <QBuffer>
-#include <QHash>
-#include <QXmlStreamReader>
-
+#include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace workbook {
 
 namespace {
 
-const QString TableNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
-const QString OfficeNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString TextNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString CalcExtNs =
-    QStringLiteral("urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0");
+constexpr std::string_view TableNs = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+constexpr std::string_view OfficeNs = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr std::string_view TextNs = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view CalcExtNs = "urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0";
 
-QStringView Attribute(const QXmlStreamAttributes& attributes, const QString& ns, QStringView name)
+bool IsDigit(char c)
 {
-    return attributes.value(ns, name.toString());
+    return c >= '0' && c <= '9';
 }
 
-[[noreturn]] void NotOds()
+// Plain digits are read on the spot; anything else (blanks around them, a
+// plus sign) goes through Qt's reading of numbers, which the sheets have
+// always been read with.
+std::optional<int64_t> Integer(std::string_view text)
 {
-    throw WorkbookError(message::NotOds);
+    if (!text.empty() && text.size() <= 18 && std::all_of(text.begin(), text.end(), IsDigit)) {
+        int64_t value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    }
+    bool ok = false;
+    const qlonglong value =
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toLongLong(&ok);
+    return ok ? std::optional<int64_t>(value) : std::nullopt;
 }
 
-class OdsReader
+// "-12.5", "1e-7": the form every writer gives a cell's value.
+bool PlainDecimal(std::string_view text)
+{
+    size_t i = text.starts_with('-') ? 1 : 0;
+    auto digits = [&] {
+        const size_t from = i;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i;
+        return i > from;
+    };
+    if (!digits())
+        return false;
+    if (i < text.size() && text[i] == '.' && (++i, !digits()))
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            ++i;
+        if (!digits())
+            return false;
+    }
+    return i == text.size();
+}
+
+// The value of a number cell; 0 for one no reading of numbers accepts.
+double Decimal(std::string_view text)
+{
+    if (!PlainDecimal(text))
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toDouble();
+    // An amount of at most 15 digits without an exponent is its digits over a
+    // power of ten, both exact in a double: the one division rounds as a full
+    // reading of the text does, at a fraction of its cost.
+    static constexpr double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const bool negative = text.starts_with('-');
+    uint64_t digits = 0;
+    int significant = 0;
+    size_t decimals = 0;
+    bool fraction = false;
+    bool exponent = false;
+    for (const char c : text.substr(negative ? 1 : 0)) {
+        if (c == '.') {
+            fraction = true;
+        } else if (IsDigit(c)) {
+            significant += digits != 0 || c != '0';
+            digits = digits * 10 + static_cast<uint64_t>(c - '0');
+            decimals += fraction;
+        } else {
+            exponent = true;
+            break;
+        }
+    }
+    if (!exponent && significant <= 15 && decimals < std::size(tens)) {
+        const double value = static_cast<double>(digits) / tens[decimals];
+        return negative ? -value : value;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc()
+               ? value
+               : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toDouble();
+}
+
+// One text for each string however many cells hold it, so that the grid
+// holds it once: a sheet of one department repeats its towns and streets.
+class Texts
 {
 public:
-    // The XML reader takes the content through a device, a block at a time:
-    // given the bytes at once, it would turn all of them into UTF-16 first.
-    explicit OdsReader(std::string_view content)
-        : m_bytes(QByteArray::fromRawData(content.data(), static_cast<qsizetype>(content.size()))),
-          m_device(&m_bytes)
+    QString Of(std::string_view utf8)
     {
-        m_device.open(QIODevice::ReadOnly);
-        m_xml.setDevice(&m_device);
-    }
-
-    Sheet Read()
-    {
-        while (m_xml.readNextStartElement()) {
-            if (Is(TableNs, u"table")) {
-                ReadTable();
-                return m_grid.TakeSheet();
-            }
-            if (!(Is(OfficeNs, u"document-content") || Is(OfficeNs, u"body") || Is(OfficeNs, u"spreadsheet")))
-                m_xml.skipCurrentElement();
-        }
-        Check();
-        throw WorkbookError(message::NoWorksheet);
+        if (utf8.empty())
+            return {};
+        if (const auto found = m_known.find(utf8); found != m_known.end())
+            return found->second;
+        QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        // Kept within bounds; a sheet of distinct texts starts the list anew.
+        if (m_known.size() >= (1 << 16))
+            m_known.clear();
+        m_known.emplace(utf8, text);
+        return text;
     }
 
 private:
-    bool Is(const QString& ns, QStringView name) const
+    struct Hash
     {
-        return m_xml.namespaceUri() == ns && m_xml.name() == name;
-    }
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_known;
+};
 
-    void Check()
-    {
-        if (m_xml.hasError())
-            NotOds();
-    }
+// The elements are told apart by namespace as well as by name: a writer's
+// own <x:p> or <x:s> inside a cell is not a paragraph or a run of spaces.
+class OdsContent : public XmlPart
+{
+public:
+    bool NamespacesMatter() const override { return true; }
 
-    int64_t Repeat(QStringView attribute)
+    void Start(std::string_view name, const XmlAttributes& attributes) override
     {
-        const QStringView text = Attribute(m_xml.attributes(), TableNs, attribute);
-        if (text.isEmpty())
-            return 1;
-        bool ok = false;
-        const qlonglong n = text.toLongLong(&ok);
-        // More than any sheet holds is as good as the most it holds.
-        return ok && n > 0 ? std::min<qlonglong>(n, 1 << 24) : 1;
-    }
-
-    // Rows may stand in groups and header sections; a row counts wherever it stands.
-    void ReadTable()
-    {
-        while (m_xml.readNextStartElement()) {
-            if (Is(TableNs, u"table-row"))
-                ReadRow();
-            else if (Is(TableNs, u"table-row-group") || Is(TableNs, u"table-header-rows") ||
-                     Is(TableNs, u"table-rows"))
-                ReadTable();
+        if (m_skipped > 0) {
+            ++m_skipped;
+            return;
+        }
+        const std::string_view ns = attributes.ElementNamespace();
+        switch (m_open.empty() ? Element::Container : m_open.back()) {
+        case Element::Container:
+            // Up to the first table, the way leads through the document, its body and its spreadsheet.
+            if (name == "table" && ns == TableNs) {
+                m_tableFound = true;
+                m_open.push_back(Element::Table);
+            } else if ((name == "document-content" || name == "body" || name == "spreadsheet") &&
+                       ns == OfficeNs) {
+                m_open.push_back(Element::Container);
+            } else if (m_open.empty()) {
+                throw WorkbookError(message::NotOds); // a document of another kind
+            } else {
+                Skip();
+            }
+            break;
+        case Element::Table:
+        case Element::Rows:
+            // Rows may stand in groups and header sections; a row counts wherever it stands.
+            if (name == "table-row" && ns == TableNs)
+                StartRow(attributes);
+            else if ((name == "table-row-group" || name == "table-header-rows" || name == "table-rows") &&
+                     ns == TableNs)
+                m_open.push_back(Element::Rows);
             else
-                m_xml.skipCurrentElement();
+                Skip();
+            break;
+        case Element::Row:
+            if ((name == "table-cell" || name == "covered-table-cell") && ns == TableNs)
+                StartCell(attributes);
+            else
+                Skip();
+            break;
+        case Element::Cell:
+            if ((name == "p" || name == "h") && ns == TextNs)
+                StartParagraph();
+            else
+                Skip(); // comments, shapes
+            break;
+        case Element::Paragraph:
+            StartInline(name, ns, attributes);
+            break;
         }
-        Check();
     }
 
-    void ReadRow()
+    void End(std::string_view) override
     {
-        const int64_t repeat = Repeat(u"number-rows-repeated");
-        struct Value
-        {
-            int64_t column;
-            QString text;
-        };
-        std::vector<Value> values;
-        int64_t column = 0;
-        while (m_xml.readNextStartElement()) {
-            if (!Is(TableNs, u"table-cell") && !Is(TableNs, u"covered-table-cell")) {
-                m_xml.skipCurrentElement();
-                continue;
-            }
-            const int64_t columns = Repeat(u"number-columns-repeated");
-            if (std::optional<QString> text = ReadCell(column)) {
-                if (static_cast<int64_t>(values.size()) + columns > CellGrid::MaxCells)
-                    CellGrid::RefuseSize(m_row + 1, column + columns);
-                for (int64_t i = 0; i < columns; ++i)
-                    values.push_back({column + i, *text});
-            }
-            column += columns;
+        if (m_skipped > 0) {
+            --m_skipped;
+            return;
         }
-        Check();
-        for (int64_t i = 0; i < repeat && !values.empty(); ++i)
-            for (const Value& value : values)
-                m_grid.Put(m_row + i, value.column, value.text);
-        m_row += repeat;
+        const Element closed = m_open.back();
+        m_open.pop_back();
+        if (closed == Element::Row)
+            EndRow();
+        else if (closed == Element::Cell)
+            EndCell();
+        else if (closed == Element::Table || closed == Element::Container)
+            Finish(); // the first table read, or none before its container ends
     }
 
-    // The cell's value, or nothing for a cell without one.
-    std::optional<QString> ReadCell(int64_t column)
+    void Text(std::string_view text) override
     {
-        const QXmlStreamAttributes attributes = m_xml.attributes();
-        const QStringView type = Attribute(attributes, OfficeNs, u"value-type");
-        const bool error = Attribute(attributes, CalcExtNs, u"value-type") == u"error";
-        const bool formula = attributes.hasAttribute(TableNs, QStringLiteral("formula"));
-        auto has = [&](const char* name) {
-            return attributes.hasAttribute(OfficeNs, QString::fromLatin1(name));
-        };
-        std::optional<QString> value;
-        if (type == u"float" || type == u"percentage" || type == u"currency") {
-            if (formula && !has("value"))
-                CellGrid::RefuseUncalculated(m_row, column);
-            value = Number(Attribute(attributes, OfficeNs, u"value").toDouble());
-        } else if (type == u"date" || type == u"time") {
-            CellGrid::RefuseDate(m_row, column);
-        } else if (type == u"boolean") {
-            value = Attribute(attributes, OfficeNs, u"boolean-value") == u"true" ? QStringLiteral("True")
-                                                                                 : QStringLiteral("False");
-        } else if (type == u"string" && has("string-value")) {
-            value = Attribute(attributes, OfficeNs, u"string-value").toString();
+        if (m_skipped > 0 || !m_wantText || m_open.empty() || m_open.back() != Element::Paragraph)
+            return;
+        // Runs of blanks in the XML count as one blank and none at the start
+        // of a paragraph; the spaces a cell really holds are <text:s text:c="n"/>.
+        while (!text.empty()) {
+            const size_t blank = text.find_first_of(" \t\n\r");
+            if (blank != 0) {
+                m_text.append(text.substr(0, blank));
+                m_afterBlank = false;
+                if (blank == std::string_view::npos)
+                    return;
+            }
+            if (!m_afterBlank)
+                m_text.push_back(' ');
+            m_afterBlank = true;
+            text.remove_prefix(blank + 1);
         }
+    }
 
-        const QString shown = ReadParagraphs();
-        if (error)
-            CellGrid::RefuseError(m_row, column, shown);
-        if (!value && !type.isEmpty())
-            value = shown;
+    Sheet TakeSheet()
+    {
+        if (!m_tableFound)
+            throw WorkbookError(message::NoWorksheet);
+        return m_grid.TakeSheet();
+    }
+
+private:
+    // The kinds of element read; spans, links and fields inside a paragraph
+    // are read as the paragraph itself.
+    enum class Element : uint8_t { Container, Table, Rows, Row, Cell, Paragraph };
+
+    void Skip() { m_skipped = 1; }
+
+    static int64_t Repeat(const XmlAttributes& attributes, std::string_view name)
+    {
+        const std::optional<int64_t> n = Integer(attributes.Raw(name, TableNs));
+        // More than any sheet holds is as good as the most it holds.
+        return n && *n > 0 ? std::min<int64_t>(*n, 1 << 24) : 1;
+    }
+
+    void StartRow(const XmlAttributes& attributes)
+    {
+        m_open.push_back(Element::Row);
+        m_rowRepeat = Repeat(attributes, "number-rows-repeated");
+        m_values.clear();
+        m_column = 0;
+    }
+
+    void EndRow()
+    {
+        for (int64_t i = 0; i < m_rowRepeat && !m_values.empty(); ++i)
+            for (const Value& value : m_values)
+                if (value.isNumber)
+                    m_grid.PutNumber(m_row + i, value.column, value.number);
+                else
+                    m_grid.Put(m_row + i, value.column, value.text);
+        m_row += m_rowRepeat;
+    }
+
+    void StartCell(const XmlAttributes& attributes)
+    {
+        m_open.push_back(Element::Cell);
+        m_cellColumns = Repeat(attributes, "number-columns-repeated");
+        const std::string_view type = attributes.Raw("value-type", OfficeNs);
+        m_typed = !type.empty();
+        m_error = attributes.Raw("value-type", CalcExtNs) == "error";
+        m_formula = attributes.Has("formula", TableNs);
+        m_value = {};
+        m_hasValue = true;
+        if (type == "float" || type == "percentage" || type == "currency") {
+            if (m_formula && !attributes.Has("value", OfficeNs))
+                CellGrid::RefuseUncalculated(m_row, m_column);
+            m_value.isNumber = true;
+            m_value.number = Decimal(attributes.Raw("value", OfficeNs));
+        } else if (type == "date" || type == "time") {
+            CellGrid::RefuseDate(m_row, m_column);
+        } else if (type == "boolean") {
+            m_value.text = attributes.Raw("boolean-value", OfficeNs) == "true" ? QStringLiteral("True")
+                                                                               : QStringLiteral("False");
+        } else if (type == "string" && attributes.Has("string-value", OfficeNs)) {
+            m_value.text = m_texts.Of(attributes.Value("string-value", OfficeNs));
+        } else {
+            m_hasValue = false;
+        }
+        // The text shown is wanted for an error and for a value given only as text.
+        m_wantText = m_error || (!m_hasValue && m_typed);
+        m_text.clear();
+        m_firstParagraph = true;
+    }
+
+    void StartParagraph()
+    {
+        m_open.push_back(Element::Paragraph);
+        if (m_wantText && !m_firstParagraph)
+            m_text.push_back('\n');
+        m_firstParagraph = false;
+        m_afterBlank = true;
+    }
+
+    void StartInline(std::string_view name, std::string_view ns, const XmlAttributes& attributes)
+    {
+        if (ns == TextNs && name == "s") {
+            const std::optional<int64_t> n = Integer(attributes.Raw("c", TextNs));
+            if (m_wantText)
+                m_text.append(static_cast<size_t>(n && *n > 0 ? std::min<int64_t>(*n, 1024) : 1), ' ');
+            m_afterBlank = false;
+            Skip();
+        } else if (ns == TextNs && name == "tab") {
+            if (m_wantText)
+                m_text.push_back('\t');
+            m_afterBlank = false;
+            Skip();
+        } else if (ns == TextNs && name == "line-break") {
+            if (m_wantText)
+                m_text.push_back('\n');
+            m_afterBlank = true;
+            Skip();
+        } else if ((ns == OfficeNs && name == "annotation") || (ns == TextNs && name == "note")) {
+            Skip();
+        } else {
+            m_open.push_back(Element::Paragraph);
+        }
+    }
+
+    void EndCell()
+    {
+        if (m_error)
+            CellGrid::RefuseError(m_row, m_column,
+                                  QString::fromUtf8(m_text.data(), static_cast<qsizetype>(m_text.size())));
+        if (!m_hasValue && m_typed) {
+            m_value.text = m_texts.Of(m_text);
+            m_hasValue = true;
+        }
         // A formula without a value type gives empty text, or was never
         // calculated: the grid tells the two apart by the other formulas.
-        if (formula) {
-            if (!value)
-                value = QString();
-            m_grid.NoteFormula(m_row, column, *value);
+        if (m_formula) {
+            m_hasValue = true;
+            m_grid.NoteFormula(m_row, m_column, m_value.isNumber ? NumberText(m_value.number) : m_value.text);
         }
-        return value;
+        if (m_hasValue) {
+            if (static_cast<int64_t>(m_values.size()) + m_cellColumns > CellGrid::MaxCells)
+                CellGrid::RefuseSize(m_row + 1, m_column + m_cellColumns);
+            for (int64_t i = 0; i < m_cellColumns; ++i) {
+                m_value.column = m_column + i;
+                m_values.push_back(m_value);
+            }
+        }
+        m_column += m_cellColumns;
     }
 
-    // The text of a cell: its paragraphs one to a line. Runs of blanks in the
-    // XML count as one blank and none at the start of a paragraph; the
-    // spaces a cell really holds are written as <text:s text:c="n"/>.
-    QString ReadParagraphs()
+    struct Value
     {
+        int64_t column = 0;
+        bool isNumber = false;
+        double number = 0;
         QString text;
-        bool first = true;
-        while (m_xml.readNextStartElement()) {
-            if (Is(TextNs, u"p") || Is(TextNs, u"h")) {
-                if (!first)
-                    text.append(u'\n');
-                first = false;
-                bool afterBlank = true;
-                ReadInline(text, afterBlank);
-            } else {
-                m_xml.skipCurrentElement(); // comments, shapes
-            }
-        }
-        Check();
-        return text;
-    }
+    };
 
-    void ReadInline(QString& text, bool& afterBlank)
-    {
-        while (!m_xml.atEnd()) {
-            switch (m_xml.readNext()) {
-            case QXmlStreamReader::Characters:
-                for (QChar c : m_xml.text()) {
-                    if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-                        if (!afterBlank)
-                            text.append(u' ');
-                        afterBlank = true;
-                    } else {
-                        text.append(c);
-                        afterBlank = false;
-                    }
-                }
-                break;
-            case QXmlStreamReader::StartElement:
-                if (Is(TextNs, u"s")) {
-                    text.append(QString(static_cast<qsizetype>(std::min<int64_t>(Count(), 1024)), u' '));
-                    afterBlank = false;
-                    m_xml.skipCurrentElement();
-                } else if (Is(TextNs, u"tab")) {
-                    text.append(u'\t');
-                    afterBlank = false;
-                    m_xml.skipCurrentElement();
-                } else if (Is(TextNs, u"line-break")) {
-                    text.append(u'\n');
-                    afterBlank = true;
-                    m_xml.skipCurrentElement();
-                } else if (Is(OfficeNs, u"annotation") || Is(TextNs, u"note")) {
-                    m_xml.skipCurrentElement();
-                } else {
-                    ReadInline(text, afterBlank); // spans, links, fields
-                }
-                break;
-            case QXmlStreamReader::EndElement:
-                return;
-            default:
-                break;
-            }
-        }
-        Check();
-    }
-
-    int64_t Count()
-    {
-        const QStringView text = Attribute(m_xml.attributes(), TextNs, u"c");
-        bool ok = false;
-        const qlonglong n = text.toLongLong(&ok);
-        return ok && n > 0 ? n : 1;
-    }
-
-    // One text for each amount however many cells hold it, so that the grid holds it once.
-    QString Number(double value)
-    {
-        if (const auto found = m_numbers.constFind(value); found != m_numbers.constEnd())
-            return *found;
-        QString text = NumberText(value);
-        if (m_numbers.size() < (1 << 16))
-            m_numbers.insert(value, text);
-        return text;
-    }
-
-    QByteArray m_bytes;
-    QBuffer m_device;
-    QXmlStreamReader m_xml;
-    QHash<double, QString> m_numbers;
     CellGrid m_grid;
+    Texts m_texts;
+    std::vector<Element> m_open; // the elements read, from the document down
+    int64_t m_skipped = 0;       // how deep inside an element passed over
+    bool m_tableFound = false;
+
     int64_t m_row = 0;
+    int64_t m_rowRepeat = 1;
+    std::vector<Value> m_values; // the row's cells, put in place when it ends
+
+    int64_t m_column = 0;
+    int64_t m_cellColumns = 1;
+    bool m_typed = false;
+    bool m_error = false;
+    bool m_formula = false;
+    bool m_hasValue = false;
+    Value m_value;
+
+    bool m_wantText = false;
+    bool m_firstParagraph = true;
+    bool m_afterBlank = true;
+    std::string m_text; // the text the cell shows, UTF-8
 };
 
 } // namespace
 
 Sheet ReadOdsData(std::string_view data)
 {
-    std::vector<unsigned char> content;
-    if (!ZipPackage(data, message::NotOds).Read("content.xml", content))
-        NotOds();
-    return ReadOdsContent(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
+    const ZipPackage package(data, message::NotOds);
+    OdsContent content;
+    if (!ParseXmlMember(package, "content.xml", content, message::NotOds))
+        throw WorkbookError(message::NotOds);
+    return content.TakeSheet();
 }
 
-Sheet ReadOdsContent(std::string_view content)
+Sheet ReadOdsContent(std::string_view xml)
 {
-    return OdsReader(content).Read();
+    OdsContent content;
+    ParseXml(xml, content, message::NotOds);
+    return content.TakeSheet();
 }
 
 } // namespace workbook

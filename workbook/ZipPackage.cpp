@@ -118,11 +118,13 @@ bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content
     content.clear();
     if (const Member* member = Lookup(name))
         content.reserve(member->size); // a size beyond reason is refused as the package is opened
-    return Stream(name,
-                  [&](std::string_view piece) { content.insert(content.end(), piece.begin(), piece.end()); });
+    return Stream(name, [&](std::string_view piece) {
+        content.insert(content.end(), piece.begin(), piece.end());
+        return true;
+    });
 }
 
-bool ZipPackage::Stream(std::string_view name, const std::function<void(std::string_view)>& sink) const
+bool ZipPackage::Stream(std::string_view name, const std::function<bool(std::string_view)>& sink) const
 {
     const Member* member = Lookup(name);
     if (!member)
@@ -170,8 +172,8 @@ bool ZipPackage::Stream(std::string_view name, const std::function<void(std::str
         if (total > member->size)
             Refuse();
         crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(produced));
-        if (produced > 0)
-            sink(std::string_view(buffer.get(), produced));
+        if (produced > 0 && !sink(std::string_view(buffer.get(), produced)))
+            return true;
         if (status == Z_STREAM_END)
             break;
         if (produced == 0 && z.avail_in == 0)

@@ -25,8 +25,10 @@ public:
     // The member's bytes; false when the package has no such member.
     bool Read(std::string_view name, std::vector<unsigned char>& content) const;
     // The member's bytes piece by piece as they are inflated, so that a large
-    // sheet is never held whole; false when the package has no such member.
-    bool Stream(std::string_view name, const std::function<void(std::string_view)>& sink) const;
+    // sheet is never held whole, until `sink` returns false for a piece (the
+    // rest is then neither inflated nor checked); false when the package has
+    // no such member.
+    bool Stream(std::string_view name, const std::function<bool(std::string_view)>& sink) const;
 
 private:
     struct Member

@@ -400,3 +400,83 @@ TEST(WorkbookReaders, TextFormattedColumnKeepsItsTexts)
     EXPECT_TRUE(rows[0].startsWith(QStringLiteral("090000045|ΠΑΠΑΔΟΠΟΥΛΟΣ|"))) << rows[0].toStdString();
     EXPECT_TRUE(rows[2].startsWith(QStringLiteral("000000000|"))) << rows[2].toStdString();
 }
+
+namespace {
+
+// content.xml around the rows of a first table and what follows that table.
+QByteArray OdsContent(const QByteArray& rows, const QByteArray& after = {})
+{
+    return R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:x="urn:example:other"><office:body><office:spreadsheet><table:table>)" +
+           rows + "</table:table>" + after;
+}
+
+QByteArray StringCell(const QByteArray& paragraphs)
+{
+    return R"(<table:table-cell office:value-type="string">)" + paragraphs + "</table:table-cell>";
+}
+
+} // namespace
+
+// Text comes from the parser in pieces: at every reference and every few
+// hundred characters. Blanks collapse across the pieces as within one, and
+// only the text and office namespaces' own elements are paragraphs and spaces.
+TEST(WorkbookReaders, OdsTextAcrossReferencesAndPieces)
+{
+    const QByteArray longRun = QByteArray(297, 'a') + "      b";
+    const QByteArray row =
+        "<table:table-row>" +
+        StringCell("<text:p>  x  &amp;  &#x3A3;&lt;<text:span> </text:span>y  </text:p>") +
+        StringCell("<text:p>" + longRun + "</text:p>") +
+        R"(<table:table-cell office:value-type="string" office:string-value="x&amp;y &#x3A3;&quot;"/>)" +
+        StringCell("<text:p>a<x:s/><x:p>b</x:p><text:s/>c</text:p><x:p>d</x:p>") + "</table:table-row>";
+    const QByteArray content =
+        OdsContent(row, "</office:spreadsheet></office:body></office:document-content>");
+    EXPECT_EQ(
+        RowsOf(ReadOdsContent(View(content))),
+        QStringList(QStringLiteral("x & Σ< y |") + QString(297, u'a') + QStringLiteral(" b|x&y Σ\"|ab c")));
+
+    // A prefix that names no namespace, and a document of another kind.
+    QByteArray undeclared = content;
+    undeclared.replace("<x:s/>", "<y:s/>");
+    EXPECT_NE(ErrorOf([&] { return ReadOdsContent(View(undeclared)); }).find(".ods"), std::string::npos);
+    EXPECT_NE(ErrorOf([] { return ReadOdsContent("<other/>"); }).find(".ods"), std::string::npos);
+}
+
+// The reading ends with the first table: what comes after it, an error cell,
+// damaged or missing XML, is never looked at. A body without a table ends it too.
+TEST(WorkbookReaders, OdsReadingEndsWithTheFirstTable)
+{
+    const QByteArray row = "<table:table-row>" + StringCell("<text:p>A</text:p>") + "</table:table-row>";
+    const QByteArray errorTable = R"(<table:table><table:table-row><table:table-cell office:value-type="float"
+ office:value="0" xmlns:calcext="urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"
+ calcext:value-type="error"><text:p>#N/A</text:p></table:table-cell></table:table-row></table:table>)";
+    for (const QByteArray& after : {errorTable, errorTable + "<unclosed <", QByteArray()})
+        EXPECT_EQ(RowsOf(ReadOdsContent(View(OdsContent(row, after)))), QStringList(QStringLiteral("A")));
+    EXPECT_NE(
+        ErrorOf([&] { return ReadOdsContent(View(OdsContent(row + "<table:table-row>"))); }).find(".ods"),
+        std::string::npos);
+
+    QByteArray first = OdsContent(row, errorTable);
+    first.replace("<table:table>" + row + "</table:table>", "");
+    EXPECT_NE(
+        ErrorOf([&] { return ReadOdsContent(View(first)); }).find("A1 του πρώτου φύλλου έχει σφάλμα (#N/A)"),
+        std::string::npos);
+    first.replace("<office:body>", "<office:body></office:body>");
+    EXPECT_NE(ErrorOf([&] { return ReadOdsContent(View(first)); }).find("δεν έχει φύλλο εργασίας"),
+              std::string::npos);
+}
+
+// A content of more than 16 megabytes in memory, as the fuzz target hands it
+// over, is read: the parser refuses to look ten megabytes ahead, so it must
+// never be handed that much at a time.
+TEST(WorkbookReaders, OdsContentOfManyMegabytesIsRead)
+{
+    QByteArray styles = "<office:automatic-styles>";
+    styles.append(QByteArray("<a/>").repeated(4'500'000)).append("</office:automatic-styles>");
+    QByteArray content =
+        OdsContent("<table:table-row>" + StringCell("<text:p>A</text:p>") + "</table:table-row>");
+    content.replace("<office:body>", styles + "<office:body>");
+    EXPECT_EQ(RowsOf(ReadOdsContent(View(content))), QStringList(QStringLiteral("A")));
+}
