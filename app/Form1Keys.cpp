@@ -152,6 +152,20 @@ void TForm1::DBLookupComboBox1Enter()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_DBLookupComboBox1 != nullptr && watched == m_DBLookupComboBox1->view() &&
+        event->type() == QEvent::KeyPress) {
+        // Tab with the list open leaves the box as it does with the list
+        // closed: the list closes without taking the entry it points at, and
+        // the keyboard goes round to the grid.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier) == 0) {
+            m_DBLookupComboBox1->hidePopup();
+            m_grid->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched == m_DBLookupComboBox1 && m_grid != nullptr) {
         if (event->type() == QEvent::FocusIn) {
             DBLookupComboBox1Enter();

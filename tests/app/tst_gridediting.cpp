@@ -380,6 +380,20 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QVERIFY(!s.form.LookupEntered());
     QVERIFY(!box->isVisible());
     QCOMPARE(s.cell(0, 8), QStringLiteral("21"));
+
+    // Tab with the list open leaves the box too; the entry the list points
+    // at is not taken.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(box->currentText(), QStringLiteral("10"));
+    box->showPopup();
+    QVERIFY(box->view()->isVisible());
+    key(Qt::Key_Down);
+    key(Qt::Key_Tab);
+    QVERIFY(!box->view()->isVisible());
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 9);
+    QCOMPARE(s.rows.FieldByName("TypeInc").AsString(), "10");
 }
 
 void TestGridEditing::columnsFilterTypedAndPastedCharacters()
