@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -504,6 +505,23 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
     QCOMPARE(TIndicatorColumn::MarkOf(*s.grid->Model(), 0), TIndicatorColumn::TMark::Edit);
     key(Qt::Key_Escape);
     QCOMPARE(s.cell(0, 1), u("ΠΑΠΑΣ"));
+    // A letter made with a dead key (the accent first) comes from the input
+    // method as text, not as a key: it starts the edit all the same, and a
+    // column of digits refuses it with a beep.
+    QInputMethodEvent accented;
+    accented.setCommitString(u("Ά"));
+    QApplication::sendEvent(focused(), &accented);
+    QCOMPARE(s.rows.State(), TDataSetState::dsEdit);
+    QCOMPARE(qobject_cast<QLineEdit*>(focused())->text(), u("Ά"));
+    key(Qt::Key_Escape);
+    QCOMPARE(s.cell(0, 1), u("ΠΑΠΑΣ"));
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 0));
+    const int beeps = s.form.beeps;
+    QInputMethodEvent inDigits;
+    inDigits.setCommitString(u("Ά"));
+    QApplication::sendEvent(focused(), &inDigits);
+    QCOMPARE(s.form.beeps, beeps + 1);
+    QCOMPARE(s.rows.State(), TDataSetState::dsBrowse);
 
     // Down on the last row appends; Up leaves it untouched and it goes.
     key(Qt::Key_Down);
