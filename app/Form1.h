@@ -160,6 +160,7 @@ private:
     void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
     bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
     void HeaderFocusChanged(QWidget* old, QWidget* now);
+    void DropPendingMousePress();
     void BuildHeaderKind(QWidget* client);
     void HeaderKindClick(bool naturalPerson);
     void ShowHeaderKind(bool naturalPerson);

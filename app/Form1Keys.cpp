@@ -12,9 +12,33 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <map>
 
 using namespace form1;
+
+namespace {
+
+// Takes one mouse press out of the program's way.
+class MousePressDrop : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!m_dropped &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+            m_dropped = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_dropped = false;
+};
+
+} // namespace
 
 // Typing into the header: every character marks the declaration changed,
 // also one the field's filter then drops, so closing never loses a keystroke
@@ -49,14 +73,32 @@ void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
     if (m_focusByProgram || old == nullptr || now == nullptr || now->window() != this) {
         return;
     }
+    const bool byMouse = QGuiApplication::mouseButtons() != Qt::NoButton;
+    bool passed = true;
     if (old == FieldNamed(HeaderField::YearOfData)) {
-        RunCommand([this] { m_workspace->YearOfDataExit(); });
+        RunCommand([this, &passed] { passed = m_workspace->YearOfDataExit(); });
     } else if (old == FieldNamed(HeaderField::AFM)) {
-        RunCommand([this] { m_workspace->AFMExit(); });
+        RunCommand([this, &passed] { passed = m_workspace->AFMExit(); });
+    }
+    if (!passed && byMouse) {
+        DropPendingMousePress();
     }
 }
 
+// The click that took the focus from a field whose check failed is handed to
+// the control it landed on only after the check: the focus is back in the
+// field by then, so the click must not press a button or move the grid to
+// another row behind the person's back.
+void TForm1::DropPendingMousePress()
+{
+    auto* drop = new MousePressDrop(this);
+    qApp->installEventFilter(drop);
+    // The click is delivered before the event loop turns again.
+    QTimer::singleShot(0, drop, &QObject::deleteLater);
+}
+
 namespace {
+
 // Whether `after` holds a character other than a digit that `before` did not
 // already hold (as many times).
 bool BringsInNonDigits(const QString& before, const QString& after)
