@@ -123,6 +123,7 @@ private:
     void DBGrid1DrawColumnCell(QPainter& painter, const QRect& cell, int column, const QString& text,
                                bool currentRow, bool focused);
     void DBLookupComboBox1Enter();
+    void LeaveIncomeKindBox(const QKeyEvent& key);
     bool DBNavigator1BeforeAction(int button);
     bool GridConfirmDelete();
     void BuildIncomeKindBox(QWidget* client);

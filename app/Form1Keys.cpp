@@ -187,6 +187,17 @@ void TForm1::dbGrid1KeyUp(QKeyEvent* key)
     }
 }
 
+// The box is last in the keyboard order and the grid first: Tab from the box
+// goes round to the grid, whose release then moves on to the gross pay.
+// Shift+Tab goes back to the box's own cell, and nothing moves on.
+void TForm1::LeaveIncomeKindBox(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Backtab) {
+        m_lookupEntered = false;
+    }
+    m_grid->setFocus(Qt::TabFocusReason);
+}
+
 void TForm1::DBLookupComboBox1Enter()
 {
     m_lookupEntered = true;
@@ -203,7 +214,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
             (key->modifiers() & Qt::ControlModifier) == 0) {
             m_DBLookupComboBox1->hidePopup();
-            m_grid->setFocus(Qt::TabFocusReason);
+            LeaveIncomeKindBox(*key);
             return true;
         }
         return QMainWindow::eventFilter(watched, event);
@@ -212,11 +223,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::FocusIn) {
             DBLookupComboBox1Enter();
         } else if (event->type() == QEvent::KeyPress) {
-            // The box is last in the keyboard order and the grid first:
-            // Tab from the box goes round to the grid.
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-                m_grid->setFocus(Qt::TabFocusReason);
+                LeaveIncomeKindBox(*key);
                 if ((key->modifiers() & Qt::ControlModifier) != 0) {
                     // Ctrl+Tab leaves the grid from its box as from its cells.
                     m_lookupEntered = false;

@@ -395,6 +395,17 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QCOMPARE(focused(), s.grid);
     QCOMPARE(s.grid->SelectedIndex(), 9);
     QCOMPARE(s.rows.FieldByName("TypeInc").AsString(), "10");
+
+    // Shift+Tab from the box goes back to its cell, and the next Tab moves on
+    // by one column only.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), box);
+    key(Qt::Key_Backtab);
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 8);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.grid->SelectedIndex(), 9);
 }
 
 void TestGridEditing::columnsFilterTypedAndPastedCharacters()
