@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -222,6 +223,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_DBLookupComboBox1 && m_grid != nullptr) {
         if (event->type() == QEvent::FocusIn) {
             DBLookupComboBox1Enter();
+        } else if (event->type() == QEvent::FocusOut) {
+            // Only the Tab that leaves the box is owed a move on; the box
+            // left by the mouse or by a command owes nothing to the next Tab.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::TabFocusReason && reason != Qt::PopupFocusReason &&
+                reason != Qt::ActiveWindowFocusReason) {
+                m_lookupEntered = false;
+            }
         } else if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {

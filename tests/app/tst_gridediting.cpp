@@ -406,6 +406,17 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QCOMPARE(s.grid->SelectedIndex(), 8);
     key(Qt::Key_Tab);
     QCOMPARE(s.grid->SelectedIndex(), 9);
+    // Leaving the box with the mouse, for another cell, leaves Tab to move
+    // by one column too.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), box);
+    const QModelIndex name = s.grid->model()->index(0, 2);
+    QTest::mouseClick(s.grid->viewport(), Qt::LeftButton, {}, s.grid->visualRect(name).center());
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 2);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.grid->SelectedIndex(), 3);
 }
 
 void TestGridEditing::columnsFilterTypedAndPastedCharacters()
