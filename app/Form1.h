@@ -123,6 +123,7 @@ private:
     void DBGrid1DrawColumnCell(QPainter& painter, const QRect& cell, int column, const QString& text,
                                bool currentRow, bool focused);
     void DBLookupComboBox1Enter();
+    void LeaveIncomeKindBox(const QKeyEvent& key);
     bool DBNavigator1BeforeAction(int button);
     bool GridConfirmDelete();
     void BuildIncomeKindBox(QWidget* client);
@@ -160,6 +161,7 @@ private:
     void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
     bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
     void HeaderFocusChanged(QWidget* old, QWidget* now);
+    void DropPendingMousePress();
     void BuildHeaderKind(QWidget* client);
     void HeaderKindClick(bool naturalPerson);
     void ShowHeaderKind(bool naturalPerson);

@@ -76,6 +76,7 @@ void TForm1::BuildIncomeKindBox(QWidget* client)
     m_DBLookupComboBox1->setModel(new QStandardItemModel(0, 2, m_DBLookupComboBox1));
     m_DBLookupComboBox1->hide();
     m_DBLookupComboBox1->installEventFilter(this);
+    list->installEventFilter(this);
     connect(m_DBLookupComboBox1, &QComboBox::activated, this, [this](int index) {
         const QString code = m_DBLookupComboBox1->itemText(index);
         RunCommand([this, &code] { m_workspace->ChooseIncomeKind(cp1253::fromUnicode(code)); });

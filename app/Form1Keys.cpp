@@ -9,12 +9,37 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <map>
 
 using namespace form1;
+
+namespace {
+
+// Takes one mouse press out of the program's way.
+class MousePressDrop : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!m_dropped &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+            m_dropped = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_dropped = false;
+};
+
+} // namespace
 
 // Typing into the header: every character marks the declaration changed,
 // also one the field's filter then drops, so closing never loses a keystroke
@@ -49,14 +74,32 @@ void TForm1::HeaderFocusChanged(QWidget* old, QWidget* now)
     if (m_focusByProgram || old == nullptr || now == nullptr || now->window() != this) {
         return;
     }
+    const bool byMouse = QGuiApplication::mouseButtons() != Qt::NoButton;
+    bool passed = true;
     if (old == FieldNamed(HeaderField::YearOfData)) {
-        RunCommand([this] { m_workspace->YearOfDataExit(); });
+        RunCommand([this, &passed] { passed = m_workspace->YearOfDataExit(); });
     } else if (old == FieldNamed(HeaderField::AFM)) {
-        RunCommand([this] { m_workspace->AFMExit(); });
+        RunCommand([this, &passed] { passed = m_workspace->AFMExit(); });
+    }
+    if (!passed && byMouse) {
+        DropPendingMousePress();
     }
 }
 
+// The click that took the focus from a field whose check failed is handed to
+// the control it landed on only after the check: the focus is back in the
+// field by then, so the click must not press a button or move the grid to
+// another row behind the person's back.
+void TForm1::DropPendingMousePress()
+{
+    auto* drop = new MousePressDrop(this);
+    qApp->installEventFilter(drop);
+    // The click is delivered before the event loop turns again.
+    QTimer::singleShot(0, drop, &QObject::deleteLater);
+}
+
 namespace {
+
 // Whether `after` holds a character other than a digit that `before` did not
 // already hold (as many times).
 bool BringsInNonDigits(const QString& before, const QString& after)
@@ -145,6 +188,17 @@ void TForm1::dbGrid1KeyUp(QKeyEvent* key)
     }
 }
 
+// The box is last in the keyboard order and the grid first: Tab from the box
+// goes round to the grid, whose release then moves on to the gross pay.
+// Shift+Tab goes back to the box's own cell, and nothing moves on.
+void TForm1::LeaveIncomeKindBox(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Backtab) {
+        m_lookupEntered = false;
+    }
+    m_grid->setFocus(Qt::TabFocusReason);
+}
+
 void TForm1::DBLookupComboBox1Enter()
 {
     m_lookupEntered = true;
@@ -152,15 +206,35 @@ void TForm1::DBLookupComboBox1Enter()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_DBLookupComboBox1 != nullptr && watched == m_DBLookupComboBox1->view() &&
+        event->type() == QEvent::KeyPress) {
+        // Tab with the list open leaves the box as it does with the list
+        // closed: the list closes without taking the entry it points at, and
+        // the keyboard goes round to the grid.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier) == 0) {
+            m_DBLookupComboBox1->hidePopup();
+            LeaveIncomeKindBox(*key);
+            return true;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched == m_DBLookupComboBox1 && m_grid != nullptr) {
         if (event->type() == QEvent::FocusIn) {
             DBLookupComboBox1Enter();
+        } else if (event->type() == QEvent::FocusOut) {
+            // Only the Tab that leaves the box is owed a move on; the box
+            // left by the mouse or by a command owes nothing to the next Tab.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::TabFocusReason && reason != Qt::PopupFocusReason &&
+                reason != Qt::ActiveWindowFocusReason) {
+                m_lookupEntered = false;
+            }
         } else if (event->type() == QEvent::KeyPress) {
-            // The box is last in the keyboard order and the grid first:
-            // Tab from the box goes round to the grid.
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-                m_grid->setFocus(Qt::TabFocusReason);
+                LeaveIncomeKindBox(*key);
                 if ((key->modifiers() & Qt::ControlModifier) != 0) {
                     // Ctrl+Tab leaves the grid from its box as from its cells.
                     m_lookupEntered = false;

@@ -38,7 +38,7 @@ QString spoken(const char* caption)
 
 QLabel* titleBar(QWidget* parent, const char* objectName, const char* caption, int top, int height)
 {
-    auto* bar = new QLabel(QStringLiteral(" ") + utf8(caption), parent);
+    auto* bar = new QLabel(utf8(caption), parent);
     NameControl(bar, objectName, spoken(caption));
     bar->setAutoFillBackground(true);
     QPalette palette = bar->palette();
@@ -49,6 +49,9 @@ QLabel* titleBar(QWidget* parent, const char* objectName, const char* caption, i
     bold.setBold(true);
     bar->setFont(bold);
     bar->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The caption keeps a blank's width of air from the edge, while its text
+    // stays the caption itself, as read aloud or copied.
+    bar->setIndent(bar->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
     bar->setGeometry(0, top, TForm1::ClientWidth + FrameWidth, height);
     return bar;
 }

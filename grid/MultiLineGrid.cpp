@@ -6,6 +6,7 @@
 #include "grid/TitleRow.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -350,6 +351,28 @@ void TMultiLineGrid::StartTyping(QKeyEvent* key)
     setEditTriggers(triggers | QAbstractItemView::AnyKeyPressed);
     edit(currentIndex(), QAbstractItemView::AnyKeyPressed, key);
     setEditTriggers(triggers);
+}
+
+// A letter made with a dead key (the accent, then the letter) or by an input
+// method reaches the grid as text, not as a key press. It is typed as a key
+// would be: filtered by its column, and opening the cell's editor with it.
+void TMultiLineGrid::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString text = event->commitString();
+    if (text.isEmpty() || !event->preeditString().isEmpty() || m_model == nullptr ||
+        !m_model->Store().Active()) {
+        QTableView::inputMethodEvent(event);
+        return;
+    }
+    event->accept();
+    for (const QChar ch : text) {
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        if (QLineEdit* editor = m_delegate->Editor()) {
+            QCoreApplication::sendEvent(editor, &typed);
+        } else {
+            ProcessKey(&typed);
+        }
+    }
 }
 
 void TMultiLineGrid::keyReleaseEvent(QKeyEvent* event)

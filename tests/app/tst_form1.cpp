@@ -169,7 +169,10 @@ void TestForm1::windowHasItsCaptionClientSizeAndFont()
     auto* detailBar = form.findChild<QLabel*>(QStringLiteral("Panel2"));
     QCOMPARE(detailBar->geometry().top(), 124);
     QCOMPARE(detailBar->height(), 19);
-    QVERIFY(detailBar->text().contains(QString::fromUtf8("Αναλυτικές αμοιβές Μισθωτού ή Συνταξιούχου")));
+    QCOMPARE(headerBar->text(), QString::fromUtf8("Στοιχεία Φορέα"));
+    QCOMPARE(detailBar->text(), QString::fromUtf8("Αναλυτικές αμοιβές Μισθωτού ή Συνταξιούχου"));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Panel4"))->text(),
+             QString::fromUtf8("Σύνολα αποδοχών και λοιπών στοιχείων"));
     auto* grid = form.findChild<QTableView*>(QStringLiteral("dbGrid1"));
     QCOMPARE(grid->geometry().top(), 217);
     QCOMPARE(grid->height(), 352);

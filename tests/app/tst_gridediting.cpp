@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -380,6 +381,42 @@ void TestGridEditing::incomeKindBoxTakesTheCodeAndTabReturnsToGrossPay()
     QVERIFY(!s.form.LookupEntered());
     QVERIFY(!box->isVisible());
     QCOMPARE(s.cell(0, 8), QStringLiteral("21"));
+
+    // Tab with the list open leaves the box too; the entry the list points
+    // at is not taken.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(box->currentText(), QStringLiteral("10"));
+    box->showPopup();
+    QVERIFY(box->view()->isVisible());
+    key(Qt::Key_Down);
+    key(Qt::Key_Tab);
+    QVERIFY(!box->view()->isVisible());
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 9);
+    QCOMPARE(s.rows.FieldByName("TypeInc").AsString(), "10");
+
+    // Shift+Tab from the box goes back to its cell, and the next Tab moves on
+    // by one column only.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), box);
+    key(Qt::Key_Backtab);
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 8);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.grid->SelectedIndex(), 9);
+    // Leaving the box with the mouse, for another cell, leaves Tab to move
+    // by one column too.
+    key(Qt::Key_Backtab);
+    type(QStringLiteral("1"));
+    QCOMPARE(focused(), box);
+    const QModelIndex name = s.grid->model()->index(0, 2);
+    QTest::mouseClick(s.grid->viewport(), Qt::LeftButton, {}, s.grid->visualRect(name).center());
+    QCOMPARE(focused(), s.grid);
+    QCOMPARE(s.grid->SelectedIndex(), 2);
+    key(Qt::Key_Tab);
+    QCOMPARE(s.grid->SelectedIndex(), 3);
 }
 
 void TestGridEditing::columnsFilterTypedAndPastedCharacters()
@@ -490,6 +527,23 @@ void TestGridEditing::insertAppendAndTheUntouchedNewRow()
     QCOMPARE(TIndicatorColumn::MarkOf(*s.grid->Model(), 0), TIndicatorColumn::TMark::Edit);
     key(Qt::Key_Escape);
     QCOMPARE(s.cell(0, 1), u("ΠΑΠΑΣ"));
+    // A letter made with a dead key (the accent first) comes from the input
+    // method as text, not as a key: it starts the edit all the same, and a
+    // column of digits refuses it with a beep.
+    QInputMethodEvent accented;
+    accented.setCommitString(u("Ά"));
+    QApplication::sendEvent(focused(), &accented);
+    QCOMPARE(s.rows.State(), TDataSetState::dsEdit);
+    QCOMPARE(qobject_cast<QLineEdit*>(focused())->text(), u("Ά"));
+    key(Qt::Key_Escape);
+    QCOMPARE(s.cell(0, 1), u("ΠΑΠΑΣ"));
+    s.grid->setCurrentIndex(s.grid->model()->index(0, 0));
+    const int beeps = s.form.beeps;
+    QInputMethodEvent inDigits;
+    inDigits.setCommitString(u("Ά"));
+    QApplication::sendEvent(focused(), &inDigits);
+    QCOMPARE(s.form.beeps, beeps + 1);
+    QCOMPARE(s.rows.State(), TDataSetState::dsBrowse);
 
     // Down on the last row appends; Up leaves it untouched and it goes.
     key(Qt::Key_Down);

@@ -8,7 +8,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -204,6 +206,15 @@ void TestHeader::leavingAWrongYearOrTaxNumberKeepsTheFocusThere()
         QTRY_COMPARE(QApplication::focusWidget(), afm);
     }
     QCOMPARE(form.beeps, 0);
+    // The click that the check stopped presses nothing.
+    auto* sortButton = form.findChild<QPushButton*>(QStringLiteral("Button1"));
+    QSignalSpy clicks(sortButton, &QPushButton::clicked);
+    form.messages.clear();
+    QTest::mouseClick(sortButton, Qt::LeftButton);
+    QCOMPARE(form.messages, std::vector<std::string>{"Λάθος ΑΦΜ Υπόχρεου"});
+    QTRY_COMPARE(QApplication::focusWidget(), afm);
+    QCOMPARE(clicks.count(), 0);
+    QVERIFY(!sortButton->isDown());
     afm->setText(QStringLiteral("090000045"));
     form.messages.clear();
     QTest::keyClick(afm, Qt::Key_Tab);
