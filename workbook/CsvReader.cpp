@@ -1,4 +1,5 @@
 #include "workbook/CsvReader.h"
+#include "workbook/CellGrid.h"
 #include "workbook/Messages.h"
 #include <QFileInfo>
 
@@ -164,7 +165,12 @@ Sheet ReadCsvBytes(const QByteArray& bytes)
     for (const auto& row : rows)
         columns = std::max(columns, row.size());
     if (rows.size() * columns > kMaxCells)
-        throw WorkbookError("the used block is too large for a worksheet");
+        throw WorkbookRefusal(QString::fromUtf8(message::TooLarge)
+                                  .arg(static_cast<qulonglong>(rows.size()))
+                                  .arg(static_cast<qulonglong>(columns))
+                                  .arg(CellGrid::CellName(static_cast<int64_t>(rows.size()) - 1,
+                                                          static_cast<int64_t>(columns) - 1))
+                                  .toStdString());
 
     // Shorter rows are padded with empty cells, as a worksheet shows them.
     Sheet sheet;

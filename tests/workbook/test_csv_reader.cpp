@@ -72,6 +72,19 @@ TEST_F(CsvReaderTest, ARowHoldsAsManyCellsAsAWorksheetRow)
     EXPECT_EQ(widest.Cell(0, 16383), QStringLiteral("x"));
     EXPECT_EQ(widest.Cell(1, 0), QStringLiteral("1"));
     EXPECT_THROW(Read(std::string(16384, ';') + "x"), workbook::WorkbookError);
+
+    // Rows padded to the widest row past the cells a sheet may hold: refused
+    // for its content, in the person's words, naming the block.
+    std::string tall = std::string(19, ';') + "1\n";
+    for (int row = 0; row < 800'000; ++row)
+        tall += "x\n";
+    try {
+        Read(tall);
+        ADD_FAILURE() << "a block of 16,000,020 cells was read";
+    } catch (const workbook::WorkbookRefusal& e) {
+        EXPECT_EQ(std::string(e.what()), "Το πρώτο φύλλο του βιβλίου εργασίας είναι πολύ μεγάλο για εισαγωγή "
+                                         "(800001 γραμμές επί 20 στήλες, από το A1 ως το T800001).");
+    }
 }
 
 TEST_F(CsvReaderTest, RefusesWhatIsNoSheet)
