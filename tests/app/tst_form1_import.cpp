@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 
@@ -58,6 +59,27 @@ void TestForm1Import::importEntryAddsTheSheetRowsToTheGrid()
     QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("123"));
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
              QString::fromUtf8("2 Εγγραφές-2 μοναδικοί ΑΦΜ"));
+
+    // A row the row checks refuse stops the import there: the rows before it
+    // stay stored, and it waits at the top of the grid with the sheet's values.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("094014201;C;;;;;;;12;300;0;0;0;300;0;0;;10;0;0\r\n"
+               "094019245;D;;;;;;;12;300;0;0;0;300;0;0;;366;0;0\r\n"
+               "094014201;E;;;;;;;13;300;0;0;0;300;0;0;;10;0;0\r\n");
+    file.close();
+    form.messages.clear();
+    entry->trigger();
+    QCOMPARE(form.messages,
+             (std::vector<std::string>{"Οι ημέρες απασχόλησης πρέπει να είναι <= 365. Διορθώστε το για να "
+                                       "προχωρήσει η αποθήκευση.",
+                                       "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η "
+                                       "εισαγωγή διακόπηκε"}));
+    QCOMPARE(grid->model()->rowCount(), 4);
+    QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("094019245"));
+    QCOMPARE(grid->model()->index(1, 0).data().toString().trimmed(), QStringLiteral("094014201"));
+    QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
+             QString::fromUtf8("3 Εγγραφές-3 μοναδικοί ΑΦΜ"));
+    QCOMPARE(form.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("1800"));
 }
 
 QTEST_MAIN(TestForm1Import)
