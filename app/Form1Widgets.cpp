@@ -155,8 +155,18 @@ void TForm1::BuildHeaderKind(QWidget* client)
     NameControl(m_RadioButton2, "RadioButton2", utf8("Ονοματεπώνυμο"));
     m_RadioButton2->setGeometry(NaturalPersonButtonRect);
     panel->hide();
-    connect(m_RadioButton1, &QRadioButton::clicked, this, [this] { HeaderKindClick(false); });
-    connect(m_RadioButton2, &QRadioButton::clicked, this, [this] { HeaderKindClick(true); });
+    // A choice counts when it changes, whoever checks the button; the
+    // program's own setting of the kind (Refresh) is no choice of the person.
+    connect(m_RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked && !m_showingValues) {
+            HeaderKindClick(false);
+        }
+    });
+    connect(m_RadioButton2, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked && !m_showingValues) {
+            HeaderKindClick(true);
+        }
+    });
 }
 
 void TForm1::ShowHeaderKind(bool naturalPerson)

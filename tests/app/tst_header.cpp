@@ -272,8 +272,14 @@ void TestHeader::headerKindSwitchesTheNameLayout()
     QVERIFY(!ws.Header.NaturalPerson);
     QVERIFY(ws.Modified());
 
+    // Checking the button without a click is the same choice.
+    ws.SetModified(false);
+    person->setChecked(true);
+    QVERIFY(ws.Header.NaturalPerson);
+    QVERIFY(nameFieldsShown());
+    QVERIFY(ws.Modified());
+
     // New puts the header back to a legal entity.
-    person->click();
     form.answers = {UserInterface::Answer::No, UserInterface::Answer::Yes};
     form.findChild<QAction*>(QStringLiteral("New1"))->trigger();
     QVERIFY(entity->isChecked());
