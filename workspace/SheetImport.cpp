@@ -182,6 +182,17 @@ bool SheetImport::CheckCellsFitRecord(int row)
             StopAt(row, "Η στήλη Νο " + number + " έχει αλλαγή γραμμής μέσα στο κελί.");
             return false;
         }
+        // A tab or another control character is no letter of a field: the
+        // workbook readers refuse it, and a .csv cell must not slip it in.
+        if (const auto control =
+                std::find_if(bytes.begin(), bytes.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+            control != bytes.end()) {
+            StopAt(row, "Η στήλη Νο " + number + " έχει χαρακτήρα ελέγχου (κωδικός " +
+                            std::to_string(static_cast<unsigned char>(*control)) +
+                            "), που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
+            return false;
+        }
         if (IsNumberColumn(column) && static_cast<size_t>(whole.size()) > bytes.size() &&
             !KeepsValue(whole, bytes)) {
             StopAt(row, "Η στήλη Νο " + number + " δεν χωράει στους " +
