@@ -60,13 +60,16 @@ private:
     // Adds a text not held yet, refusing one that no field can hold.
     uint32_t Intern(int64_t row, int64_t column, QString text);
 
-    std::vector<uint32_t> m_cells; // m_rows rows of m_columns cells, each the number of its text
+    // m_rows rows of m_stride cells, each the number of its text; the block
+    // is the first m_columns of each row.
+    std::vector<uint32_t> m_cells;
     // Every text once, the empty text first; a text shared by many cells (a
     // shared string, a repeated amount) is known by where its characters lie.
     std::vector<QString> m_texts{QString()};
     QHash<const QChar*, uint32_t> m_known;
     int64_t m_rows = 0;
     int64_t m_columns = 0;
+    int64_t m_stride = 0;
     bool m_any = false;
     bool m_calculated = false; // some formula has a value that is not empty text
     int64_t m_emptyFormulaRow = -1;
