@@ -55,12 +55,17 @@ uint32_t CellGrid::Intern(int64_t row, int64_t column, QString text)
     return index;
 }
 
-uint32_t& CellGrid::Slot(int64_t row, int64_t column)
+void CellGrid::CheckPlace(int64_t row, int64_t column)
 {
     if (row < 0 || column < 0 || row >= RowLimit || column >= ColumnLimit)
         throw WorkbookError(QString::fromUtf8(message::Damaged)
                                 .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
                                 .toStdString());
+}
+
+uint32_t& CellGrid::Slot(int64_t row, int64_t column)
+{
+    CheckPlace(row, column);
     const int64_t rows = std::max(m_rows, row + 1);
     const int64_t columns = std::max(m_columns, column + 1);
     if (rows * columns > MaxCells)

@@ -39,6 +39,9 @@ public:
     // A date or time: no field of a declaration row holds one.
     [[noreturn]] static void RefuseDate(int64_t row, int64_t column);
 
+    // Refuses a cell beyond the last row or column of any sheet.
+    static void CheckPlace(int64_t row, int64_t column);
+
     // A block of `rows` by `columns` is too large to read.
     [[noreturn]] static void RefuseSize(int64_t rows, int64_t columns);
 

@@ -493,7 +493,8 @@ TEST(WorkbookReaders, OdsContentOfManyMegabytesIsRead)
 // Found by fuzzing: a last row far wider than the many rows above it widens
 // the block one column at a time. Every row held must not move for every
 // column, or the reading of the widest such sheet takes minutes; and the rows
-// close up to the block's width when it is taken.
+// close up to the block's width when it is taken. A cell repeated past the
+// last column of any sheet is refused before the row holds it that often.
 TEST(WorkbookReaders, RowWiderThanManyRowsAboveIt)
 {
     const QByteArray number = R"(<table:table-cell office:value-type="float" office:value=")";
@@ -511,4 +512,10 @@ TEST(WorkbookReaders, RowWiderThanManyRowsAboveIt)
         EXPECT_EQ(sheet.Cell(1, 0) + sheet.Cell(repeats, 1) + sheet.Cell(repeats, 2), QStringLiteral("1c"));
         EXPECT_EQ(sheet.Cell(repeats + 1, 0) + sheet.Cell(repeats + 1, width - 1), QStringLiteral("22"));
     }
+    // A value claimed for more columns than a sheet has is refused at once.
+    const QByteArray past = "<table:table-row>" + number + R"(1" table:number-columns-repeated="11999999"/>)";
+    EXPECT_NE(ErrorOf([&] {
+                  return ReadOdsContent(View(OdsContent(past + "</table:table-row>")));
+              }).find("έξω από τα όρια"),
+              std::string::npos);
 }
