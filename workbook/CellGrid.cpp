@@ -55,37 +55,46 @@ uint32_t CellGrid::Intern(int64_t row, int64_t column, QString text)
     return index;
 }
 
-uint32_t& CellGrid::Slot(int64_t row, int64_t column)
+void CellGrid::CheckPlace(int64_t row, int64_t column)
 {
     if (row < 0 || column < 0 || row >= RowLimit || column >= ColumnLimit)
         throw WorkbookError(QString::fromUtf8(message::Damaged)
                                 .arg(QStringLiteral("κελί έξω από τα όρια του φύλλου"))
                                 .toStdString());
+}
+
+uint32_t& CellGrid::Slot(int64_t row, int64_t column)
+{
+    CheckPlace(row, column);
     const int64_t rows = std::max(m_rows, row + 1);
     const int64_t columns = std::max(m_columns, column + 1);
     if (rows * columns > MaxCells)
         RefuseSize(rows, columns);
-    if (columns > m_columns) {
+    if (columns > m_stride) {
         // Each row moves to its wider place, the last row first, so that no
-        // cell is overwritten before it has moved.
-        m_cells.resize(static_cast<size_t>(m_rows * columns));
+        // cell is overwritten before it has moved. Once rows are held the
+        // room doubles: a sheet that widens a column at a time down many rows
+        // would otherwise move every row for every column.
+        const int64_t stride = m_rows > 1 ? std::min(std::max(columns, 2 * m_stride), ColumnLimit) : columns;
+        m_cells.resize(static_cast<size_t>(m_rows * stride));
         for (int64_t r = m_rows - 1; r > 0; --r)
             for (int64_t c = m_columns - 1; c >= 0; --c) {
-                uint32_t& from = m_cells[static_cast<size_t>(r * m_columns + c)];
-                m_cells[static_cast<size_t>(r * columns + c)] = from;
+                uint32_t& from = m_cells[static_cast<size_t>(r * m_stride + c)];
+                m_cells[static_cast<size_t>(r * stride + c)] = from;
                 from = 0;
             }
-        m_columns = columns;
+        m_stride = stride;
     }
+    m_columns = columns;
     if (rows > m_rows) {
         // Grown by half at a time: while it grows the old and the new room are both held.
-        const size_t needed = static_cast<size_t>(rows * m_columns);
+        const size_t needed = static_cast<size_t>(rows * m_stride);
         if (needed > m_cells.capacity())
             m_cells.reserve(std::max(needed, m_cells.capacity() + m_cells.capacity() / 2));
         m_cells.resize(needed);
         m_rows = rows;
     }
-    return m_cells[static_cast<size_t>(row * m_columns + column)];
+    return m_cells[static_cast<size_t>(row * m_stride + column)];
 }
 
 void CellGrid::Expect(int64_t rows, int64_t columns)
@@ -105,7 +114,7 @@ void CellGrid::PutNumber(int64_t row, int64_t column, double value)
     }
     Put(row, column, NumberText(value));
     if (m_numbers.size() < cacheLimit)
-        m_numbers.insert(value, m_cells[static_cast<size_t>(row * m_columns + column)]);
+        m_numbers.insert(value, m_cells[static_cast<size_t>(row * m_stride + column)]);
 }
 
 void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
@@ -150,13 +159,19 @@ Sheet CellGrid::TakeSheet()
         RefuseUncalculated(m_emptyFormulaRow, m_emptyFormulaColumn);
     if (!m_any)
         throw WorkbookRefusal(message::EmptySheet);
+    // The rows close up to the block's width, the first row first.
+    if (m_stride > m_columns) {
+        for (int64_t r = 1; r < m_rows; ++r)
+            std::copy_n(m_cells.begin() + r * m_stride, m_columns, m_cells.begin() + r * m_columns);
+        m_cells.resize(static_cast<size_t>(m_rows * m_columns));
+    }
     Sheet sheet;
     sheet.SetColumns(static_cast<int>(m_columns));
     sheet.SetTexts(std::move(m_cells), std::move(m_texts));
     m_cells = {};
     m_texts = {QString()};
     m_known.clear();
-    m_rows = m_columns = 0;
+    m_rows = m_columns = m_stride = 0;
     m_any = m_calculated = false;
     m_emptyFormulaRow = m_emptyFormulaColumn = -1;
     m_numbers.clear();

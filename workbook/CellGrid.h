@@ -39,6 +39,9 @@ public:
     // A date or time: no field of a declaration row holds one.
     [[noreturn]] static void RefuseDate(int64_t row, int64_t column);
 
+    // Refuses a cell beyond the last row or column of any sheet.
+    static void CheckPlace(int64_t row, int64_t column);
+
     // A block of `rows` by `columns` is too large to read.
     [[noreturn]] static void RefuseSize(int64_t rows, int64_t columns);
 
@@ -60,13 +63,16 @@ private:
     // Adds a text not held yet, refusing one that no field can hold.
     uint32_t Intern(int64_t row, int64_t column, QString text);
 
-    std::vector<uint32_t> m_cells; // m_rows rows of m_columns cells, each the number of its text
+    // m_rows rows of m_stride cells, each the number of its text; the block
+    // is the first m_columns of each row.
+    std::vector<uint32_t> m_cells;
     // Every text once, the empty text first; a text shared by many cells (a
     // shared string, a repeated amount) is known by where its characters lie.
     std::vector<QString> m_texts{QString()};
     QHash<const QChar*, uint32_t> m_known;
     int64_t m_rows = 0;
     int64_t m_columns = 0;
+    int64_t m_stride = 0;
     bool m_any = false;
     bool m_calculated = false; // some formula has a value that is not empty text
     int64_t m_emptyFormulaRow = -1;

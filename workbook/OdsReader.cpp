@@ -355,6 +355,9 @@ private:
             m_grid.NoteFormula(m_row, m_column, m_value.isNumber ? NumberText(m_value.number) : m_value.text);
         }
         if (m_hasValue) {
+            // Refused before the row holds a copy for every column a cell
+            // claims: a few bytes could otherwise claim a gigabyte.
+            CellGrid::CheckPlace(m_row, m_column + m_cellColumns - 1);
             if (static_cast<int64_t>(m_values.size()) + m_cellColumns > CellGrid::MaxCells)
                 CellGrid::RefuseSize(m_row + 1, m_column + m_cellColumns);
             for (int64_t i = 0; i < m_cellColumns; ++i) {

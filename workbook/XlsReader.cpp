@@ -150,8 +150,9 @@ public:
         text.reserve(static_cast<qsizetype>(std::min<size_t>(count, RemainingBytes())));
         while (count > 0) {
             if (m_pos == Part().size()) {
+                // An empty continuation holds not even the flags byte.
                 Advance();
-                wide = (Part()[m_pos++] & 0x01) != 0;
+                wide = (U8() & 0x01) != 0;
                 continue;
             }
             const size_t width = wide ? 2 : 1;

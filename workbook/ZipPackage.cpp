@@ -116,8 +116,11 @@ std::string ZipPackage::Find(std::string_view name) const
 bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content) const
 {
     content.clear();
+    // Set aside no more than the archive's bytes can give (deflate makes at
+    // most 1032 bytes of one): a few damaged bytes may claim half a gigabyte.
     if (const Member* member = Lookup(name))
-        content.reserve(member->size); // a size beyond reason is refused as the package is opened
+        content.reserve(
+            std::min<uint64_t>(member->size, std::min<uint64_t>(member->packedSize, m_data.size()) * 1032));
     return Stream(name, [&](std::string_view piece) {
         content.insert(content.end(), piece.begin(), piece.end());
         return true;

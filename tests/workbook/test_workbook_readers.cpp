@@ -303,7 +303,8 @@ TEST(WorkbookReaders, ShortZipsAndOversizedMembersAreRefused)
 // Records LibreOffice does not write but Excel does: several numbers in one
 // record, truth values and errors, a text formula result split over a
 // continuation, a chart sheet before the first worksheet and a chart drawn
-// inside it, and the ways a stream can be cut or locked.
+// inside it, the ways a stream can be cut or locked, and continuations
+// that hold nothing.
 TEST(WorkbookReaders, XlsRecordsOfEveryKindOfCell)
 {
     // The stream owns its bytes: a view into a temporary workbook would
@@ -336,6 +337,14 @@ TEST(WorkbookReaders, XlsRecordsOfEveryKindOfCell)
                   return ReadXlsStream(View(Record(0x0209, Le({0, 0x10}))));
               }).find("πολύ παλιά"),
               std::string::npos);
+
+    // A shared text split over an empty continuation goes on in the next one,
+    // which starts with the flags byte: the empty one holds nothing to read.
+    const QByteArray split =
+        Record(0x00FC, Le({2, 0, 2, 0, 3}) + QByteArray("\x00", 1) + "AB") + Record(0x003C, {}) +
+        Record(0x003C, QByteArray("\x00", 1) + "C" + Le({1}) + QByteArray("\x00", 1) + "D");
+    const QByteArray labels = Record(0x00FD, Le({0, 0, 15, 0, 0})) + Record(0x00FD, Le({0, 1, 15, 1, 0}));
+    EXPECT_EQ(RowsOf(ReadXlsStream(stream(labels, split))), QStringList(QStringLiteral("ABC|D")));
 }
 
 // Rows and cells repeated, covered cells of a merge, comments, blanks written
@@ -479,4 +488,34 @@ TEST(WorkbookReaders, OdsContentOfManyMegabytesIsRead)
         OdsContent("<table:table-row>" + StringCell("<text:p>A</text:p>") + "</table:table-row>");
     content.replace("<office:body>", styles + "<office:body>");
     EXPECT_EQ(RowsOf(ReadOdsContent(View(content))), QStringList(QStringLiteral("A")));
+}
+
+// Found by fuzzing: a last row far wider than the many rows above it widens
+// the block one column at a time. Every row held must not move for every
+// column, or the reading of the widest such sheet takes minutes; and the rows
+// close up to the block's width when it is taken. A cell repeated past the
+// last column of any sheet is refused before the row holds it that often.
+TEST(WorkbookReaders, RowWiderThanManyRowsAboveIt)
+{
+    const QByteArray number = R"(<table:table-cell office:value-type="float" office:value=")";
+    for (const auto& [repeats, width] : {std::pair{730, 16384}, std::pair{2, 5}}) {
+        const QByteArray rows =
+            "<table:table-row>" + StringCell("<text:p>a</text:p>") + StringCell("<text:p>b</text:p>") +
+            R"(</table:table-row><table:table-row table:number-rows-repeated=")" +
+            QByteArray::number(repeats) + R"(">)" + number + R"(1"/>)" + StringCell("<text:p>c</text:p>") +
+            "</table:table-row><table:table-row>" + number + R"(2" table:number-columns-repeated=")" +
+            QByteArray::number(width) + R"("/></table:table-row>)";
+        const Sheet sheet = ReadOdsContent(View(OdsContent(rows)));
+        ASSERT_EQ(sheet.Rows(), repeats + 2);
+        ASSERT_EQ(sheet.Columns(), width);
+        EXPECT_EQ(sheet.Cell(0, 0) + sheet.Cell(0, 1) + sheet.Cell(0, 2), QStringLiteral("ab"));
+        EXPECT_EQ(sheet.Cell(1, 0) + sheet.Cell(repeats, 1) + sheet.Cell(repeats, 2), QStringLiteral("1c"));
+        EXPECT_EQ(sheet.Cell(repeats + 1, 0) + sheet.Cell(repeats + 1, width - 1), QStringLiteral("22"));
+    }
+    // A value claimed for more columns than a sheet has is refused at once.
+    const QByteArray past = "<table:table-row>" + number + R"(1" table:number-columns-repeated="11999999"/>)";
+    EXPECT_NE(ErrorOf([&] {
+                  return ReadOdsContent(View(OdsContent(past + "</table:table-row>")));
+              }).find("έξω από τα όρια"),
+              std::string::npos);
 }
