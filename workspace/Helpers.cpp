@@ -32,3 +32,15 @@ void DigitsOnlyKey(char16_t& key, UserInterface& ui)
         ui.Beep();
     }
 }
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const auto& line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}

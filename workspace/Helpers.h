@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 class UserInterface;
 
@@ -19,3 +21,6 @@ char AfmCheckDigit(std::string_view first8);
 // The key filter of whole-number fields: Backspace, Tab and the digits pass;
 // any other key becomes 0 (dropped) with a beep.
 void DigitsOnlyKey(char16_t& key, UserInterface& ui);
+
+// The lines as one text, each ended by CR LF, as the declaration's files hold them.
+std::string JoinLines(const std::vector<std::string>& lines);

@@ -4,10 +4,12 @@
 #include "text/ConvertError.h"
 #include "text/Cp1253.h"
 #include "workspace/AmountLimit.h"
+#include "workspace/BusyWindow.h"
 #include "workspace/ExchangeSort.h"
 #include "workspace/GridColumns.h"
 #include "workspace/Helpers.h"
 #include "workspace/RowValidation.h"
+#include "workspace/ScopeExit.h"
 #include "workspace/ScratchDetailRow.h"
 #include "workspace/SheetImport.h"
 #include "workspace/StoreDetailRow.h"
@@ -31,26 +33,6 @@ const char* const kYearMessage = "Γράψτε το έτος που αφορού
 const std::vector<std::string> kYesNo = {"Ναι", "Όχι"};
 constexpr int kYesNoButtons = UserInterface::YesButton | UserInterface::NoButton;
 
-// Runs a step on every way out of a scope.
-template <typename F> class ScopeExit
-{
-public:
-    explicit ScopeExit(F f) : m_f(std::move(f)) {}
-    ~ScopeExit()
-    {
-        try {
-            m_f();
-        } catch (...) {
-            // Nothing may leave a destructor; the step is a courtesy to the window.
-        }
-    }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    F m_f;
-};
-
 QString Path(const std::string& utf8)
 {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -60,18 +42,6 @@ QString Path(const std::string& utf8)
 std::string CannotOpen(const QString& path, int error)
 {
     return FileErrorMessage(path.toStdString(), error, FileAction::Read);
-}
-
-std::string JoinLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    size_t size = 0;
-    for (const auto& line : lines)
-        size += line.size() + 2;
-    text.reserve(size);
-    for (const auto& line : lines)
-        text.append(line).append("\r\n");
-    return text;
 }
 
 std::string ReadWholeFile(const std::string& path)
@@ -85,34 +55,6 @@ std::string ReadWholeFile(const std::string& path)
         throw EFileError(CannotOpen(in.fileName(), errno));
     return bytes.toStdString();
 }
-
-// A long job runs with the busy cursor and the wait window over a hidden
-// grid; the window comes back however the job ends.
-class BusyWindow
-{
-public:
-    explicit BusyWindow(UserInterface& ui) : m_ui(ui)
-    {
-        m_ui.SetBusyCursor(true);
-        m_ui.SetGridVisible(false);
-        m_ui.ShowWaitWindow();
-    }
-    ~BusyWindow()
-    {
-        try {
-            m_ui.SetGridVisible(true);
-            m_ui.HideWaitWindow();
-            m_ui.SetBusyCursor(false);
-        } catch (...) {
-            // Nothing may leave a destructor.
-        }
-    }
-    BusyWindow(const BusyWindow&) = delete;
-    BusyWindow& operator=(const BusyWindow&) = delete;
-
-private:
-    UserInterface& m_ui;
-};
 
 std::string ToUtf8(const std::string& cp1253Text)
 {
@@ -332,88 +274,6 @@ void Workspace::ForgetSession()
     m_fileName.clear();
     m_proposeFileName = false;
     KeepSessionState();
-}
-
-Workspace::RecoveryOutcome Workspace::RecoverLeftoverWork()
-{
-    std::optional<LeftoverWork> work;
-    try {
-        work = LeftoverWork::Find(m_programFolder);
-    } catch (const std::exception& e) {
-        // Rows that cannot be read are left where they are for another try.
-        m_ui.ShowError(e.what());
-        return RecoveryOutcome::NothingLeft;
-    }
-    if (!work || !work->state.modified) {
-        RemoveLeftoverFiles();
-        return RecoveryOutcome::NothingLeft;
-    }
-    const std::string question = "Η προηγούμενη εργασία δεν έκλεισε κανονικά. Υπάρχουν αλλαγές που δεν "
-                                 "αποθηκεύτηκαν (" +
-                                 std::to_string(work->rows.size()) + " εγγραφές). Θέλετε να τις ανακτήσετε;";
-    if (m_ui.AskWithCaptions(question, kYesNoButtons, kYesNo) != UserInterface::Answer::No) {
-        TakeUpLeftoverWork(*work);
-        return RecoveryOutcome::Recovered;
-    }
-    std::string copy;
-    try {
-        copy = KeepCopyOf(*work);
-    } catch (const std::exception& e) {
-        // Dropping work that could not be kept anywhere would lose it: it is
-        // taken up instead, for the person to save.
-        m_ui.ShowError(e.what());
-        TakeUpLeftoverWork(*work);
-        return RecoveryOutcome::Recovered;
-    }
-    RemoveLeftoverFiles();
-    m_ui.ShowMessage("Η εργασία που δεν ανακτήθηκε φυλάχτηκε στο αρχείο " + copy);
-    return RecoveryOutcome::CopyKept;
-}
-
-void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
-{
-    Header = work.state.header;
-    m_fileName = work.state.fileName;
-    m_proposeFileName = !m_fileName.empty();
-    // After a power cut temp/record2 may be behind the journal's rows.
-    std::vector<std::string> lines;
-    lines.reserve(work.rows.size());
-    for (const auto& line : work.rows)
-        lines.push_back(line.Text);
-    FixedFormatDataSet1.Close();
-    WriteWorkFile(ProgramPath("temp/record2"), JoinLines(lines));
-    DropRowJournal();
-    FixedFormatDataSet1.Open();
-    m_index.Clear();
-    m_scanCopyStale = true;
-    m_totals = work.SummedTotals();
-    if (work.state.summed) {
-        try {
-            RecomputeTotals();
-        } catch (const std::exception& e) {
-            m_ui.ShowError(e.what());
-        }
-    }
-    SetModified(true);
-    m_ui.EnterWorkingState();
-    m_ui.FocusControl(HeaderField::YearOfData);
-    m_ui.Refresh();
-}
-
-// recovered/ beside temp/, named for the moment, never over another copy.
-std::string Workspace::KeepCopyOf(const LeftoverWork& work)
-{
-    const std::filesystem::path folder = ProgramPath("recovered");
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error)
-        throw EFileError(FileErrorMessage(folder.string(), error.value(), FileAction::Write));
-    const std::string stamp = Now().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
-    std::filesystem::path path = folder / (stamp + ".txt");
-    for (int k = 2; std::filesystem::exists(path, error); ++k)
-        path = folder / (stamp + "-" + std::to_string(k) + ".txt");
-    work.WriteDeclaration(SaveFileFactory, path.string(), Today());
-    return path.string();
 }
 
 // ---------------------------------------------------------------------------
@@ -898,46 +758,6 @@ bool Workspace::SortRows(SortKind kind)
     m_index.Renumber(formerIds);
     rows.First();
     return true;
-}
-
-// ---------------------------------------------------------------------------
-// Import from a workbook
-
-Workspace::ImportOutcome Workspace::ImportFromWorkbook()
-{
-    if (StorePendingRow() == StoreOutcome::Refused)
-        return ImportOutcome::NotStarted;
-    std::string path;
-    if (!m_ui.ChooseOpenFile(m_dialogFolder, SheetImport::FileFilter, path))
-        return ImportOutcome::NotStarted;
-    RememberDialogFolder(path);
-    return ImportWorkbookFile(path);
-}
-
-Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
-{
-    m_importing = true;
-    ScopeExit done([this] { m_importing = false; });
-    workbook::Sheet sheet;
-    try {
-        sheet = workbook::ReadFirstSheet(Path(path));
-    } catch (const std::exception& e) {
-        // Not a workbook, or one its reader cannot take (truncated, corrupted,
-        // encrypted), or one whose first sheet holds what no row can (a date,
-        // a formula never calculated): the reader's reason follows the
-        // general message, so the person knows what to mend.
-        m_ui.ShowMessage(std::string(SheetImport::FailureMessage) + "\n" + e.what());
-        return dynamic_cast<const workbook::WorkbookRefusal*>(&e) ? ImportOutcome::Stopped
-                                                                  : ImportOutcome::Unreadable;
-    }
-    return SheetImport(static_cast<ImportTarget&>(*this), std::move(sheet)).Run();
-}
-
-Workspace::ImportOutcome Workspace::ImportRows(const workbook::Sheet& sheet)
-{
-    m_importing = true;
-    ScopeExit done([this] { m_importing = false; });
-    return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
 }
 
 // ---------------------------------------------------------------------------
