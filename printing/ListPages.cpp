@@ -1,6 +1,6 @@
 #include "printing/ListPages.h"
 
-#include "printing/ReportDocument.h"
+#include "printing/ReportStyle.h"
 #include "text/Cp1253.h"
 #include "workspace/ReportHtml.h"
 
@@ -77,7 +77,7 @@ void BreakLines(QTextLayout& layout, qreal room, Qt::Alignment alignment)
 std::shared_ptr<QTextDocument> HeadDocument(const DetailedList& list, qreal width)
 {
     auto document = std::make_shared<QTextDocument>();
-    ReportDocument::Prepare(*document, QString());
+    ReportStyle::Prepare(*document, QString());
     document->setHtml(Text(report::ListHead(list)));
     document->setTextWidth(width);
     return document;
@@ -87,14 +87,14 @@ std::shared_ptr<QTextDocument> HeadDocument(const DetailedList& list, qreal widt
 std::shared_ptr<QTextDocument> IssuerDocument(qreal width)
 {
     auto document = std::make_shared<QTextDocument>();
-    ReportDocument::Prepare(*document, QString());
+    ReportStyle::Prepare(*document, QString());
     QTextCursor cursor(document.get());
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     cursor.setBlockFormat(centred);
     QTextCharFormat small;
     small.setFontWeight(QFont::Bold);
-    small.setFontPointSize(ReportDocument::Face().pointSizeF() * 0.8);
+    small.setFontPointSize(ReportStyle::Face().pointSizeF() * 0.8);
     cursor.insertText(Text(DetailedList::Issuer()), small);
     document->setTextWidth(width);
     return document;
@@ -103,7 +103,7 @@ std::shared_ptr<QTextDocument> IssuerDocument(qreal width)
 } // namespace
 
 ListPages::ListPages(std::shared_ptr<const DetailedList> list)
-    : m_list(std::move(list)), m_font(ReportDocument::Face())
+    : m_list(std::move(list)), m_font(ReportStyle::Face())
 {
     for (const std::string& title : DetailedList::Titles())
         m_titles.push_back({Text(title), 1});
@@ -202,7 +202,7 @@ void ListPages::LayOut(QSizeF area)
     m_head = HeadDocument(*m_list, width);
     m_issuer = IssuerDocument(width);
 
-    QFont font = ReportDocument::Face();
+    QFont font = ReportStyle::Face();
     Measure measure = MeasureColumns(font);
     if (measure.sumLeast > width) {
         // Smaller type until the longest words fit, no smaller than the floor;
@@ -229,7 +229,7 @@ void ListPages::LayOut(QSizeF area)
 
     // A row taller than a page under the issuer line and the titles makes the
     // type smaller still, down to a sixteenth of the face.
-    const qreal smallest = ReportDocument::Face().pointSizeF() / 16;
+    const qreal smallest = ReportStyle::Face().pointSizeF() / 16;
     for (int step = 0; step < ShrinkSteps && !m_heights.empty(); ++step) {
         const qreal room = area.height() - FirstRowTop(1);
         const qreal tallest = *std::max_element(m_heights.begin(), m_heights.end());

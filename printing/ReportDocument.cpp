@@ -4,6 +4,7 @@
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
 #include "printing/ListPages.h"
+#include "printing/ReportStyle.h"
 #include "text/Cp1253.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -19,8 +20,6 @@
 #include <QPdfWriter>
 #include <QScreen>
 #include <QTextDocument>
-#include <QTextOption>
-#include <QUrl>
 #include <cerrno>
 #include <stdexcept>
 
@@ -45,19 +44,12 @@ QString FolderOf(const QString& path)
 
 QFont ReportDocument::Face()
 {
-    return QFont(QStringLiteral("DejaVu Sans"), 7);
+    return ReportStyle::Face();
 }
 
 void ReportDocument::Prepare(QTextDocument& document, const QString& folder)
 {
-    // Relative picture names are resolved against the report's own folder.
-    document.setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
-    document.setDefaultFont(Face());
-    // A narrow column grows to its longest word instead of cutting the word
-    // (an amount, a tax number) in the middle.
-    QTextOption wrapping = document.defaultTextOption();
-    wrapping.setWrapMode(QTextOption::WordWrap);
-    document.setDefaultTextOption(wrapping);
+    ReportStyle::Prepare(document, folder);
 }
 
 void ReportDocument::Load(QTextDocument& document, const QString& path)
