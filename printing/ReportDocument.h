@@ -21,9 +21,9 @@ class ReportDocument
 public:
     // Reads `path` into `document`. Throws std::runtime_error when it cannot be read.
     static void Load(QTextDocument& document, const QString& path);
-    // The face every report is printed in.
+    // The face every report is printed in, as ReportStyle gives it.
     static QFont Face();
-    // The face, size and wrapping of every report; pictures are found in `folder`.
+    // ReportStyle's face, size and wrapping; pictures are found in `folder`.
     static void Prepare(QTextDocument& document, const QString& folder);
 
     // Lays `document` out in pages of the device's printable area, less a
