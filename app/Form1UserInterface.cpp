@@ -180,6 +180,9 @@ void TForm1::HideWaitWindow()
 {
     if (m_waitWindow != nullptr) {
         m_waitWindow->hide();
+        // The wait window took the activation when it came; without a window
+        // manager nobody gives it back, and the menus' keys would stay dead.
+        TakeBackActivation();
     }
 }
 

@@ -22,11 +22,12 @@ QString Counted(size_t count, const char* one, const char* many)
 
 ProblemPanel::ProblemPanel(QWidget* parent) : QFrame(parent)
 {
-    NameControl(this, "ProblemPanel", QString::fromUtf8("Έλεγχος όλων των εγγραφών"));
+    const QString caption = QString::fromUtf8("Έλεγχος όλων των εγγραφών");
+    NameControl(this, "ProblemPanel", caption);
     setFrameShape(QFrame::StyledPanel);
 
-    m_title = new QLabel(this);
-    NameControl(m_title, "ProblemTitle", QString());
+    m_title = new QLabel(caption, this);
+    NameControl(m_title, "ProblemTitle", caption);
     m_close = new QToolButton(this);
     m_close->setText(QString::fromUtf8("Κλείσιμο"));
     NameControl(m_close, "ProblemClose", m_close->text());
