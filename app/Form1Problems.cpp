@@ -15,8 +15,8 @@ using namespace form1;
 
 namespace {
 
-// Title and five lines of the list; the grid gives up as much while the panel shows.
-constexpr int ProblemPanelHeight = 112;
+// Title, five lines of the list and its scroll bar; the grid gives up as much while the panel shows.
+constexpr int ProblemPanelHeight = 124;
 
 } // namespace
 

@@ -13,6 +13,17 @@
 
 namespace {
 
+// A message runs wider than the panel: its line shows it whole as a tip.
+class ProblemLines : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        return QStringListModel::data(index, role == Qt::ToolTipRole ? Qt::DisplayRole : role);
+    }
+};
+
 QString Counted(size_t count, const char* one, const char* many)
 {
     return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(count == 1 ? one : many);
@@ -33,7 +44,7 @@ ProblemPanel::ProblemPanel(QWidget* parent) : QFrame(parent)
     NameControl(m_close, "ProblemClose", m_close->text());
     m_close->setFocusPolicy(Qt::NoFocus);
 
-    m_model = new QStringListModel(this);
+    m_model = new ProblemLines(this);
     m_list = new QListView(this);
     NameControl(m_list, "ProblemList", QString::fromUtf8("Προβλήματα"));
     m_list->setModel(m_model);

@@ -126,6 +126,8 @@ void TestProblemPanel::openingBadRowsListsThemAndEachLineLeadsToItsRow()
     QVERIFY(form.Grid()->height() < gridHeight);
     QCOMPARE(form.Panel()->geometry().top(), form.Grid()->geometry().bottom() + 1);
     QCOMPARE(QApplication::focusWidget(), form.List());
+    // A line wider than the panel shows whole as its tip.
+    QCOMPARE(form.List()->model()->index(0, 0).data(Qt::ToolTipRole).toString(), form.Lines().front());
 
     // Enter on the second line: the grid stands on row 4 and has the keyboard.
     form.List()->setCurrentIndex(form.List()->model()->index(1, 0));
