@@ -11,8 +11,10 @@
 #include "grid/DBNavigator.h"
 #include "grid/MultiLineGrid.h"
 #include "text/Cp1253.h"
+#include "workspace/BusyWindow.h"
 #include "workspace/DesktopShortcut.h"
 #include "workspace/Reports.h"
+#include "workspace/SheetImport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
 
@@ -58,6 +60,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     BuildRecordTools(m_client);
     BuildGrid(m_client);
     BuildTotals(m_client);
+    BuildProblemPanel(m_client);
     BuildStartPanel(m_client);
     SetTabOrder();
 
@@ -116,6 +119,7 @@ void TForm1::FormCreate()
     SetCommandEnabled(m_SaveAs1, false);
     m_N14->menuAction()->setEnabled(false);
     SetCommandEnabled(m_N18, false);
+    SetCommandEnabled(m_CheckAll1, false);
     SetCommandEnabled(m_Excel1, false);
 
     RunCommand([this] { m_workspace->Start(); });
@@ -171,6 +175,8 @@ void TForm1::BuildMenus()
     m_Tools1 = AddMenu("Tools1", "Εργαλεία");
     m_N18 = AddEntry(m_Tools1, "N18", "Εύρεση...", "find");
     m_N18->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_CheckAll1 = AddEntry(m_Tools1, "CheckAll1", "Έλεγχος όλων των εγγραφών", "check");
+    m_CheckAll1->setShortcut(QKeySequence(Qt::Key_F7));
     m_Tools1->addSeparator();
     m_Excel1 = AddEntry(m_Tools1, "Excel1", "Εισαγωγή στοιχείων από Excel", "import");
     m_Tools1->addSeparator();
@@ -185,11 +191,15 @@ void TForm1::BuildMenus()
     m_Help1->addSeparator();
     Wire(AddEntry(m_Help1, "N12", "Σχετικά...", "about"), [this] { N12Click(); });
 
-    Wire(m_New1, [this] { m_workspace->New(); });
-    Wire(m_Open1, [this] { m_workspace->Open(); });
+    Wire(m_New1, [this] {
+        m_workspace->New();
+        SetProblemPanelShown(false);
+    });
+    Wire(m_Open1, [this] { Open1Click(); });
     Wire(m_SaveAs1, [this] { m_workspace->SaveAs(); });
     Wire(m_N18, [this] { N18Click(); });
-    Wire(m_Excel1, [this] { m_workspace->ImportFromWorkbook(); });
+    Wire(m_CheckAll1, [this] { CheckAll1Click(); });
+    Wire(m_Excel1, [this] { Excel1Click(); });
     Wire(m_Exit1, [this] { close(); });
 }
 
@@ -260,6 +270,22 @@ void TForm1::N18Click()
         Workspace::FindResult::Found) {
         ShowGridFromAfm();
     }
+}
+
+// The wait window stands over the reading of the workbook and the checks of
+// its rows, not over the file dialog before them.
+void TForm1::Excel1Click()
+{
+    if (m_workspace->StorePendingRow() == Workspace::StoreOutcome::Refused) {
+        return;
+    }
+    std::string path;
+    if (!ChooseOpenFile(m_workspace->DialogFolder(), SheetImport::FileFilter, path)) {
+        return;
+    }
+    m_workspace->RememberDialogFolder(path);
+    const BusyWindow busy(*this);
+    m_workspace->ImportWorkbookFile(path);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KeyLed.h"
+#include "workspace/DeclarationCheck.h"
 #include "workspace/DeclarationFile.h"
 #include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
@@ -33,6 +34,7 @@ class TForm2;
 class TMultiLineGrid;
 class TUserManual;
 class TPrintForm;
+class ProblemPanel;
 class Workspace;
 class WheelKeyFilter;
 
@@ -135,6 +137,7 @@ private:
     void Button2Click();
     void ShowGridFromAfm();
     void N18Click();
+    void Excel1Click();
     QString ChooseFile(QFileDialog& dialog);
     void BuildMenus();
     QMenu* AddMenu(const char* objectName, const char* caption);
@@ -158,6 +161,14 @@ private:
     void N13Click();
     void N12Click();
     void TakeBackActivation();
+    void BuildProblemPanel(QWidget* client);
+    void PlaceProblemPanel();
+    void SetProblemPanelShown(bool shown);
+    std::vector<DeclarationCheck::Problem> CheckStoredRows();
+    void ShowProblems(std::vector<DeclarationCheck::Problem> problems);
+    void CheckAll1Click();
+    void Open1Click();
+    void GoToProblemRow(int32_t lineId);
     void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
     bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
     void HeaderFocusChanged(QWidget* old, QWidget* now);
@@ -205,6 +216,8 @@ private:
     std::array<QLineEdit*, Totals::BoxCount> m_edits{};
     std::array<QLineEdit*, AllHeaderFields.size()> m_headerEdits{};
     QWidget* m_startPanel = nullptr;
+    ProblemPanel* m_problemPanel = nullptr;
+    bool m_gridMadeRoom = false; // the grid is shorter by the problem panel's height
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;
     // Controls under the start panel, with the focus they take once uncovered.
@@ -221,5 +234,6 @@ private:
     QAction* m_SaveAs1 = nullptr;
     QAction* m_Exit1 = nullptr;
     QAction* m_N18 = nullptr;
+    QAction* m_CheckAll1 = nullptr;
     QAction* m_Excel1 = nullptr;
 };

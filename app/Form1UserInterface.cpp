@@ -21,9 +21,37 @@
 
 using namespace form1;
 
+namespace {
+// A box that comes up during a long pass stands alone: the wait window would
+// tell the person the program works while it waits for them.
+class WaitWindowPause
+{
+public:
+    explicit WaitWindowPause(TForm2* waitWindow)
+        : m_waitWindow(waitWindow != nullptr && waitWindow->isVisible() ? waitWindow : nullptr)
+    {
+        if (m_waitWindow != nullptr) {
+            m_waitWindow->hide();
+        }
+    }
+    ~WaitWindowPause()
+    {
+        if (m_waitWindow != nullptr) {
+            m_waitWindow->ShowNow();
+        }
+    }
+    WaitWindowPause(const WaitWindowPause&) = delete;
+    WaitWindowPause& operator=(const WaitWindowPause&) = delete;
+
+private:
+    QPointer<TForm2> m_waitWindow;
+};
+} // namespace
+
 UserInterface::Answer TForm1::AskWithCaptions(const std::string& message, int buttons,
                                               const std::vector<std::string>& captions)
 {
+    const WaitWindowPause pause(m_waitWindow);
     QuestionBox box(utf8(ApplicationTitle), message, buttons, captions, this);
     const Answer answer = box.Ask();
     TakeBackActivation();
@@ -43,18 +71,21 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& message
 
 void TForm1::ShowMessage(const std::string& message)
 {
+    const WaitWindowPause pause(m_waitWindow);
     showBox(this, QMessageBox::NoIcon, message);
     TakeBackActivation();
 }
 
 void TForm1::ShowWarning(const std::string& message)
 {
+    const WaitWindowPause pause(m_waitWindow);
     showBox(this, QMessageBox::Warning, message);
     TakeBackActivation();
 }
 
 void TForm1::ShowError(const std::string& message)
 {
+    const WaitWindowPause pause(m_waitWindow);
     showBox(this, QMessageBox::Critical, message);
     TakeBackActivation();
 }
@@ -149,6 +180,9 @@ void TForm1::HideWaitWindow()
 {
     if (m_waitWindow != nullptr) {
         m_waitWindow->hide();
+        // The wait window took the activation when it came; without a window
+        // manager nobody gives it back, and the menus' keys would stay dead.
+        TakeBackActivation();
     }
 }
 
@@ -183,6 +217,7 @@ void TForm1::EnterWorkingState()
     SetCommandEnabled(m_SaveAs1, true);
     m_N14->menuAction()->setEnabled(true);
     SetCommandEnabled(m_N18, true);
+    SetCommandEnabled(m_CheckAll1, true);
     SetCommandEnabled(m_Excel1, true);
     m_startPanel->hide();
     CoverWorkArea(false);

@@ -378,6 +378,7 @@ void TForm1::FormResize()
     m_totalsBar->resize(outer.width(), m_totalsBar->height());
     m_totalsPanel->move(m_totalsPanel->x(), outer.height() - TotalsFromBottom);
     m_grid->resize(outer.width() - GridWidthMargin, m_grid->height());
+    PlaceProblemPanel();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

@@ -3,6 +3,7 @@
 
 #include "cli/CliSession.h"
 #include "text/Cp1253.h"
+#include "workspace/DeclarationCheck.h"
 #include "workspace/Reports.h"
 #include "workspace/ZipExport.h"
 
@@ -66,15 +67,16 @@ ExitStatus RunCheck(CliSession& session, const Arguments& args, std::ostream& ou
         return opened;
     Workspace& work = session.Work();
 
-    bool accepted = true;
-    const int rows = work.FixedFormatDataSet1.RecordCount();
-    for (int index = 0; index < rows; ++index) {
-        session.Ui().SetLinePrefix("Γραμμή " + std::to_string(index + 1) + ": ");
-        bool passed = false;
-        session.Guarded([&] { passed = work.RevalidateStoredRow(index); });
-        accepted = accepted && passed;
-    }
-    session.Ui().SetLinePrefix({});
+    // Every row's problems, each named by its line; a question gets the
+    // answer of the command line.
+    const auto answer =
+        session.Ui().AnswersYes() ? DeclarationCheck::Answer::Yes : DeclarationCheck::Answer::No;
+    std::vector<DeclarationCheck::Problem> problems;
+    const bool ran = session.Guarded(
+        [&] { problems = DeclarationCheck::Run(work.FixedFormatDataSet1.Lines(), work.Header.AFM, answer); });
+    for (const DeclarationCheck::Problem& problem : problems)
+        session.Ui().WriteLine("Γραμμή " + std::to_string(problem.row + 1) + ": " + problem.message);
+    const bool accepted = ran && !DeclarationCheck::AnyRowRefused(problems, answer);
 
     bool saveChecksPassed = false;
     session.Guarded([&] { saveChecksPassed = work.ValidateForSave(); });

@@ -22,6 +22,9 @@ public:
     // Written before every line, e.g. "Γραμμή 4: " while row 4 is checked.
     void SetLinePrefix(std::string prefix) { m_prefix = std::move(prefix); }
 
+    // The answer every question gets: "Ναι" with --yes, else "Όχι".
+    bool AnswersYes() const { return m_answerYes; }
+
     // Writes one line, with the current prefix.
     void WriteLine(const std::string& text);
 

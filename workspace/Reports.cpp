@@ -5,6 +5,7 @@
 
 #include "fileio/FileError.h"
 #include "workspace/AtomicFile.h"
+#include "workspace/BusyWindow.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -37,6 +38,8 @@ template <typename Build> Reports::Outcome Reports::Write(const std::string& pat
     if (m_work.StorePendingRow() == Workspace::StoreOutcome::Refused)
         return Outcome::Refused;
     try {
+        // Gone before a failure is told: the catches run after it.
+        const BusyWindow busy(m_work.Ui());
         const std::string page = build();
         AtomicFile::Write(m_work.SaveFileFactory, QString::fromStdString(path), page);
     } catch (const EFileError& e) {

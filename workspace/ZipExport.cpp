@@ -3,6 +3,7 @@
 #include "dataset/DataSetErrors.h"
 #include "fileio/FileReason.h"
 #include "text/Cp1253.h"
+#include "workspace/BusyWindow.h"
 #include "zip/ZipFile.h"
 
 #include <QFileInfo>
@@ -90,7 +91,11 @@ void ZipExport::Run(UserInterface& ui, const std::string& programFolder)
     if (!ui.ChooseSaveFile(programFolder, QFileInfo(Path(source)).fileName().toStdString(), "*.zip",
                            confirmed))
         return;
-    Pack(ui, source, confirmed);
+    // Where the archive went is not always where the person looked: ".zip"
+    // may have been added to the name.
+    if (Pack(ui, source, confirmed))
+        ui.ShowMessage("Το συμπιεσμένο αρχείο γράφτηκε στο " +
+                       QFileInfo(Path(ArchivePath(confirmed))).absoluteFilePath().toStdString());
 }
 
 std::string ZipExport::ArchivePath(const std::string& confirmedName)
@@ -116,7 +121,10 @@ bool ZipExport::Pack(UserInterface& ui, const std::string& source, const std::st
                                {"Ναι", "Όχι"}) == UserInterface::Answer::No)
             return false;
     }
-    WriteArchive(source, archive);
+    {
+        const BusyWindow busy(ui);
+        WriteArchive(source, archive);
+    }
     return true;
 }
 

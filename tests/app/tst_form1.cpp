@@ -87,6 +87,7 @@ void TestForm1::startStateDisablesTheWorkingEntries()
     QVERIFY(!action("SaveAs1")->isEnabled());
     QVERIFY(!form.findChild<QMenu*>(QStringLiteral("N14"))->menuAction()->isEnabled());
     QVERIFY(!action("N18")->isEnabled());
+    QVERIFY(!action("CheckAll1")->isEnabled());
     QVERIFY(!action("Excel1")->isEnabled());
     QVERIFY(action("New1")->isEnabled());
     QVERIFY(action("Open1")->isEnabled());
@@ -111,7 +112,8 @@ void TestForm1::menusHoldEveryEntryInOrderWithShortcutsAndIcons()
     auto menu = [&](const char* name) { return form.findChild<QMenu*>(QString::fromLatin1(name)); };
     QCOMPARE(entriesOf(menu("File1")), names({"New1", "Open1", "SaveAs1", "-", "Exit1"}));
     QCOMPARE(entriesOf(menu("N14")), names({"N110", "N15", "-", "N20"}));
-    QCOMPARE(entriesOf(menu("Tools1")), names({"N18", "-", "Excel1", "-", "N9", "zip1", "-", "e1"}));
+    QCOMPARE(entriesOf(menu("Tools1")),
+             names({"N18", "CheckAll1", "-", "Excel1", "-", "N9", "zip1", "-", "e1"}));
     QCOMPARE(entriesOf(menu("Help1")), names({"N13", "-", "N12"}));
 
     const std::pair<const char*, const char*> texts[] = {
@@ -123,6 +125,7 @@ void TestForm1::menusHoldEveryEntryInOrderWithShortcutsAndIcons()
         {"N15", "Αναλυτικές Αμοιβές"},
         {"N20", "Εκτύπωση Συνόλων"},
         {"N18", "Εύρεση..."},
+        {"CheckAll1", "Έλεγχος όλων των εγγραφών"},
         {"Excel1", "Εισαγωγή στοιχείων από Excel"},
         {"N9", "Δημιουργία συντόμευσης στην Επιφ. Εργασίας"},
         {"zip1", "Δημιουργία συμπιεσμένου αρχείου (zip)"},
@@ -147,6 +150,7 @@ void TestForm1::menusHoldEveryEntryInOrderWithShortcutsAndIcons()
     QCOMPARE(shortcut("Open1"), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(shortcut("SaveAs1"), QKeySequence(Qt::CTRL | Qt::Key_S));
     QCOMPARE(shortcut("N18"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    QCOMPARE(shortcut("CheckAll1"), QKeySequence(Qt::Key_F7));
     QCOMPARE(shortcut("New1"), QKeySequence());
 }
 
@@ -607,7 +611,8 @@ void TestForm1::menuEntriesReadTheirCaptionAndObjectName()
         QString::fromUtf8(
             "File1=Αρχείο|New1=Νέο|Open1=Άνοιγμα|SaveAs1=Αποθήκευση ως...|-|Exit1=Έξοδος|"
             "N14=Εκτύπωση|N110=Εκτύπωση 1ης Σελίδας|N15=Αναλυτικές Αμοιβές|-|N20=Εκτύπωση Συνόλων|"
-            "Tools1=Εργαλεία|N18=Εύρεση...|-|Excel1=Εισαγωγή στοιχείων από Excel|-|"
+            "Tools1=Εργαλεία|N18=Εύρεση...|CheckAll1=Έλεγχος όλων των εγγραφών|-|Excel1=Εισαγωγή στοιχείων "
+            "από Excel|-|"
             "N9=Δημιουργία συντόμευσης στην Επιφ. Εργασίας|zip1=Δημιουργία συμπιεσμένου αρχείου (zip)|-|"
             "e1=Σύνδεση με εξυπηρετητή Razeve|Help1=Βοήθεια|N13=Οδηγίες εφαρμογής|-|N12=Σχετικά...")
             .split(QLatin1Char('|'));

@@ -122,11 +122,31 @@ def check_answers_questions_no_unless_told_yes(folder):
 
 
 @case
+def check_lists_every_rows_problems_in_one_run(folder):
+    days = "Οι ημέρες απασχόλησης πρέπει να είναι <= 365. Διορθώστε το για να προχωρήσει η αποθήκευση."
+    rows = [VALID_ROWS[0], row(AFM_B, type_inc="11", net=79900), row(AFM_A, surname="ΑΛΛΟΣ"),
+            row(BODY_AFM, type_inc="11", days=366), row(AFM_C, type_inc="11")]
+    path = write(folder, "many.txt", declaration(rows))
+    # Answered "Ναι", the employer's number is asked about and the row goes on to its refusal.
+    status, out, err = run("check", "--yes", path)
+    expect(messages(err), ["Γραμμή 2: " + NET_MISMATCH, "Γραμμή 3: " + duplicate_pair(AFM_A),
+                           "Γραμμή 4: " + ROW_HAS_BODY_AFM, "Γραμμή 4: " + days,
+                           body_afm_in_row(BODY_AFM, 4), duplicate_pair(AFM_A)], "answered yes")
+    expect((status, out.splitlines()[0]), (1, "5 Εγγραφές-4 μοναδικοί ΑΦΜ"))
+    # Answered "Όχι", that row ends at its question; the rows after it are still checked.
+    status, _, err = run("check", path)
+    expect((status, messages(err)), (1, ["Γραμμή 2: " + NET_MISMATCH, "Γραμμή 3: " + duplicate_pair(AFM_A),
+                                         "Γραμμή 4: " + ROW_HAS_BODY_AFM, body_afm_in_row(BODY_AFM, 4)]),
+           "answered no")
+
+
+@case
 def check_runs_the_save_checks(folder):
-    # The same number twice with the same income type: every row passes alone, the save refuses.
+    # The same number twice with the same income type: the later row is refused, and so is the save.
     rows = [VALID_ROWS[0], row(AFM_B, type_inc="11"), row(AFM_A, surname="ΑΛΛΟΣ")]
     status, _, err = run("check", write(folder, "pair.txt", declaration(rows)))
-    expect((status, messages(err)), (1, [duplicate_pair(AFM_A)]), "repeated pair")
+    expect((status, messages(err)), (1, ["Γραμμή 3: " + duplicate_pair(AFM_A), duplicate_pair(AFM_A)]),
+           "repeated pair")
 
     # The same number with two income types is accepted.
     rows = [VALID_ROWS[0], row(AFM_A, type_inc="11")]

@@ -38,18 +38,36 @@ protected:
 
 } // namespace
 
-TEST_F(ZipExportTest, CommandAsksForSourceAndNameThenWritesWithoutAWord)
+TEST_F(ZipExportTest, CommandAsksForSourceAndNameThenSaysWhereTheArchiveWent)
 {
     Write("ΔΗΛΩΣΗ.txt", "0JL10");
     ui.openChoices.push_back(At("ΔΗΛΩΣΗ.txt"));
     ui.saveChoices.push_back(At("ΔΗΛΩΣΗ.txt"));
     ZipExport::Run(ui, "/program");
+    // The wait window is gone before the message names the archive, ".zip" added.
     const std::vector<std::string> expected = {"open-dialog: /program *.*",
-                                               "save-dialog: /program ΔΗΛΩΣΗ.txt *.zip"};
+                                               "save-dialog: /program ΔΗΛΩΣΗ.txt *.zip",
+                                               "busy: on",
+                                               "grid: off",
+                                               "wait: on",
+                                               "grid: on",
+                                               "wait: off",
+                                               "busy: off",
+                                               "message: Το συμπιεσμένο αρχείο γράφτηκε στο " +
+                                                   At("ΔΗΛΩΣΗ.txt.zip")};
     EXPECT_EQ(ui.log, expected);
     EXPECT_EQ(Files(), (std::vector<std::string>{"ΔΗΛΩΣΗ.txt", "ΔΗΛΩΣΗ.txt.zip"}));
     // The member's name is the source's, in the archive's code page.
     EXPECT_TRUE(Read("ΔΗΛΩΣΗ.txt.zip").contains("\xC4\xC7\xCB\xD9\xD3\xC7.txt"));
+
+    // Answering "Όχι" to replacing it writes nothing and says nothing more.
+    ui.Forget();
+    ui.openChoices.push_back(At("ΔΗΛΩΣΗ.txt"));
+    ui.saveChoices.push_back(At("ΔΗΛΩΣΗ.txt"));
+    ui.No();
+    ZipExport::Run(ui, "/program");
+    EXPECT_EQ(ui.log.back(),
+              "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ΔΗΛΩΣΗ.txt; [Ναι|Όχι]");
 }
 
 TEST_F(ZipExportTest, EitherDialogCancelledWritesNothing)

@@ -1,0 +1,114 @@
+#include "app/Form1.h"
+#include "app/Form1Layout.h"
+
+#include "app/ProblemPanel.h"
+#include "grid/MultiLineGrid.h"
+#include "workspace/BusyWindow.h"
+#include "workspace/DeclarationCheck.h"
+#include "workspace/Workspace.h"
+
+#include <QListView>
+
+#include <algorithm>
+
+using namespace form1;
+
+namespace {
+
+// Title, five lines of the list and its scroll bar; the grid gives up as much while the panel shows.
+constexpr int ProblemPanelHeight = 124;
+
+} // namespace
+
+void TForm1::BuildProblemPanel(QWidget* client)
+{
+    m_problemPanel = new ProblemPanel(client);
+    m_problemPanel->hide();
+    m_problemPanel->RowChosen = [this](const DeclarationCheck::Problem& problem) {
+        RunCommand([this, &problem] { GoToProblemRow(problem.lineId); });
+    };
+    m_problemPanel->Closed = [this] {
+        SetProblemPanelShown(false);
+        m_grid->setFocus(Qt::OtherFocusReason);
+    };
+}
+
+// The panel takes the lower part of the grid's place, so that nothing else
+// of the window moves and the grid keeps its width.
+void TForm1::PlaceProblemPanel()
+{
+    if (m_problemPanel == nullptr || m_grid == nullptr) {
+        return;
+    }
+    const QRect grid = m_grid->geometry();
+    m_problemPanel->setGeometry(grid.left(), grid.bottom() + 1, grid.width(), ProblemPanelHeight);
+}
+
+void TForm1::SetProblemPanelShown(bool shown)
+{
+    if (shown != m_gridMadeRoom) {
+        m_grid->resize(m_grid->width(),
+                       m_grid->height() + (shown ? -ProblemPanelHeight : ProblemPanelHeight));
+        m_gridMadeRoom = shown;
+    }
+    m_problemPanel->setVisible(shown);
+    PlaceProblemPanel();
+}
+
+std::vector<DeclarationCheck::Problem> TForm1::CheckStoredRows()
+{
+    const BusyWindow busy(*this);
+    return DeclarationCheck::Run(m_workspace->FixedFormatDataSet1.Lines(), m_workspace->Header.AFM);
+}
+
+void TForm1::ShowProblems(std::vector<DeclarationCheck::Problem> problems)
+{
+    m_problemPanel->ShowProblems(std::move(problems));
+    SetProblemPanelShown(true);
+    m_problemPanel->List()->setFocus(Qt::OtherFocusReason);
+}
+
+// The row being typed is stored first (its own checks speak for it), so that
+// the list speaks of every row the declaration holds.
+void TForm1::CheckAll1Click()
+{
+    if (m_workspace->StorePendingRow() == Workspace::StoreOutcome::Refused) {
+        return;
+    }
+    ShowProblems(CheckStoredRows());
+}
+
+// A declaration that arrives with rows the checks would refuse says so at
+// once; otherwise a list left from the one before goes.
+void TForm1::Open1Click()
+{
+    const Workspace::OpenOutcome outcome = m_workspace->Open();
+    if (outcome != Workspace::OpenOutcome::Opened && outcome != Workspace::OpenOutcome::OpenedWithoutTotals) {
+        return;
+    }
+    std::vector<DeclarationCheck::Problem> problems = CheckStoredRows();
+    if (DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
+        ShowProblems(std::move(problems));
+    } else {
+        SetProblemPanelShown(false);
+    }
+}
+
+// The row is found by its line's id: sorting, inserting or deleting since the
+// check moved it, or took it away.
+void TForm1::GoToProblemRow(int32_t lineId)
+{
+    if (m_workspace->StorePendingRow() == Workspace::StoreOutcome::Refused) {
+        return;
+    }
+    auto& rows = m_workspace->FixedFormatDataSet1;
+    const auto& lines = rows.Lines();
+    if (!rows.Active() ||
+        std::none_of(lines.begin(), lines.end(),
+                     [lineId](const TFixedFormatDataSet::TLine& line) { return line.Id == lineId; })) {
+        Beep();
+        return;
+    }
+    rows.GotoBookmark(lineId);
+    ShowGridFromAfm();
+}
