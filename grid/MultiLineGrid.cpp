@@ -74,6 +74,12 @@ void TMultiLineGrid::SetRowHeight(int height)
     m_titles->setFixedHeight(m_titleHeight);
 }
 
+int TMultiLineGrid::TextTop() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    return std::max(0, -(metrics.ascent() + metrics.boundingRect(QString::fromUtf8("ΆΈΉΊΌΎΏΪΫ")).top()));
+}
+
 int TMultiLineGrid::DefaultColumnWidth(int column) const
 {
     const int size = m_model->FieldSize(column);

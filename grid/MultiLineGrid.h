@@ -28,6 +28,10 @@ public:
     int TitleHeight() const { return m_titleHeight; }
     void SetTitleHeight(int height);
     int RowHeight() const { return m_rowHeight; }
+    // How far below a cell's top its text starts: room for the accents of
+    // capitals where the screen's scaling rounds them above the font's
+    // ascent (none at 100%).
+    int TextTop() const;
     void SetRowHeight(int height);
     TTitleRow* TitleRow() const { return m_titles; }
     // Column and row lines come and go together; the titles are raised only

@@ -151,10 +151,12 @@ void TestScreens::countsAndTitlesShowWhole()
                      qPrintable(title));
         }
     }
-    // A row is as high as a line of capitals with their accents.
-    const QRect accented = grid->fontMetrics().boundingRect(QString::fromUtf8("ΆΓΓΕΛΟΣ Ώ Έ Ή Ί Ό Ύ"));
-    QVERIFY(accented.height() <= grid->RowHeight());
-    QVERIFY(grid->fontMetrics().height() <= grid->RowHeight());
+    // A row holds a line of capitals with their accents, drawn from its top.
+    const QFontMetrics cells = grid->fontMetrics();
+    const QRect accented = cells.boundingRect(QString::fromUtf8("ΆΓΓΕΛΟΣ Ώ Έ Ή Ί Ό Ύ Ϊ"));
+    QVERIFY(grid->TextTop() + cells.ascent() + accented.top() >= 0);
+    QVERIFY(grid->TextTop() + cells.ascent() + accented.bottom() < grid->RowHeight());
+    QVERIFY(grid->TextTop() + cells.height() <= grid->RowHeight());
 }
 
 QTEST_MAIN(TestScreens)
