@@ -18,13 +18,17 @@
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStandardPaths>
+#include <QStyle>
 
 using namespace form1;
 
@@ -51,9 +55,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     QFont font(QStringLiteral("DejaVu Sans"), 8);
     setFont(font);
 
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("ClientArea"));
-    setCentralWidget(m_client);
+    BuildWorkArea();
 
     BuildMenus();
     BuildHeader(m_client);
@@ -73,12 +75,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &TForm1::HelpKey);
 
-    m_normalSize = QSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
-    QRect window(QPoint(), m_normalSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        window.moveCenter(screen->availableGeometry().center());
-    }
-    setGeometry(window);
+    PlaceOnScreen();
 
     m_userManual = std::make_unique<TUserManual>(folders.resources);
 
@@ -95,6 +92,63 @@ TForm1::~TForm1()
     delete m_DBNavigator1;
     delete m_grid;
     m_grid = nullptr;
+}
+
+// The client area keeps its designed size at least; on a screen too small
+// for it the work area scrolls instead of the window growing past the
+// screen. Below the work area there is room for panels about the rows.
+void TForm1::BuildWorkArea()
+{
+    m_workSplitter = new QSplitter(Qt::Vertical, this);
+    m_workSplitter->setObjectName(QStringLiteral("WorkSplitter"));
+    m_workSplitter->setChildrenCollapsible(false);
+    setCentralWidget(m_workSplitter);
+
+    m_workArea = new QScrollArea(m_workSplitter);
+    NameControl(m_workArea, "WorkArea", utf8("Περιοχή εργασίας"));
+    m_workArea->setFrameShape(QFrame::NoFrame);
+    m_workArea->setWidgetResizable(true);
+    m_workArea->setFocusPolicy(Qt::NoFocus);
+    m_workSplitter->addWidget(m_workArea);
+
+    m_client = new QWidget;
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_client->setMinimumSize(ClientWidth, ClientHeight);
+    m_client->installEventFilter(this);
+    m_workArea->setWidget(m_client);
+
+    // Whatever takes the keyboard, the person or the program giving it,
+    // is scrolled into sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && m_client->isAncestorOf(now)) {
+            m_workArea->ensureWidgetVisible(now, 0, 0);
+        }
+    });
+}
+
+// The designed size, centred on the screen; on a smaller screen the window
+// takes what the screen has left, with room for a window manager's frame, so
+// that its title and menus are never off the screen.
+void TForm1::PlaceOnScreen()
+{
+    m_normalSize = QSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    QRect window(QPoint(), m_normalSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect inside = screen->availableGeometry().marginsRemoved(DecorationMargins);
+        // A work area that scrolls one way takes room for the scroll bar
+        // the other way, where the screen has it, rather than scroll both.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (m_normalSize.height() > inside.height()) {
+            m_normalSize.rwidth() += bar;
+        }
+        if (m_normalSize.width() > inside.width()) {
+            m_normalSize.rheight() += bar;
+        }
+        m_normalSize = m_normalSize.boundedTo(inside.size());
+        window.setSize(m_normalSize);
+        window.moveCenter(inside.center());
+    }
+    setGeometry(window);
 }
 
 void TForm1::SetKeyLed(std::unique_ptr<TKeyLed> keyLed)

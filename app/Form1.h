@@ -24,6 +24,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
+class QSplitter;
 class QToolButton;
 class CapsLockScope;
 class TFind;
@@ -139,6 +141,8 @@ private:
     void N18Click();
     void Excel1Click();
     QString ChooseFile(QFileDialog& dialog);
+    void BuildWorkArea();
+    void PlaceOnScreen();
     void BuildMenus();
     QMenu* AddMenu(const char* objectName, const char* caption);
     void BuildPrintMenu();
@@ -199,6 +203,10 @@ private:
     int m_sizeRestores = 0;    // size restores since the window last had its own size
     QSet<QAction*> m_commands; // entries whose command is built
 
+    // The work area scrolls the client area; panels about the rows go below
+    // it in the splitter.
+    QSplitter* m_workSplitter = nullptr;
+    QScrollArea* m_workArea = nullptr;
     QWidget* m_client = nullptr;
     QLabel* m_headerBar = nullptr;
     QLabel* m_detailBar = nullptr;

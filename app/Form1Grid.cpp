@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTreeView>
+#include <algorithm>
 
 using namespace form1;
 
@@ -33,7 +34,10 @@ void TForm1::BuildGrid(QWidget* client)
     };
     m_grid->SetModel(m_rowsModel);
     m_grid->SetTitleHeight(GridTitleHeight);
-    m_grid->SetRowHeight(GridRowHeight);
+    // A row is never lower than a line of the grid's font with air above,
+    // so the accents of capitals are drawn whole in whatever font the
+    // desktop gives.
+    m_grid->SetRowHeight(std::max(GridRowHeight, m_grid->TextTop() + m_grid->fontMetrics().height() + 4));
     // The titles are set for columns as narrow as their amounts: in the
     // window's font the longer words would be cut at the column's edges.
     QFont titles = m_grid->horizontalHeader()->font();
@@ -147,8 +151,10 @@ void TForm1::DBGrid1DrawColumnCell(QPainter& painter, const QRect& cell, int, co
     painter.setClipRect(cell);
     painter.fillRect(cell, background);
     painter.setPen(ink);
-    // The text starts at the cell's very corner, with no margin.
-    painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    // The text starts at the cell's left edge, with no margin, and at its
+    // top unless the accents need room above.
+    painter.drawText(cell.adjusted(0, m_grid->TextTop(), 0, 0),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     painter.restore();
 }
 

@@ -206,6 +206,10 @@ void TForm1::DBLookupComboBox1Enter()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_client && event->type() == QEvent::Resize) {
+        FormResize();
+        return false;
+    }
     if (m_DBLookupComboBox1 != nullptr && watched == m_DBLookupComboBox1->view() &&
         event->type() == QEvent::KeyPress) {
         // Tab with the list open leaves the box as it does with the list

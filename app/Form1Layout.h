@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -44,6 +45,10 @@ inline const QColor TitleBarColour(48, 159, 192);
 // known only after the window is mapped, if at all.
 constexpr int FrameWidth = 8;
 constexpr int FrameHeight = 54;
+// The same frame without the menu bar, as a window manager draws it outside
+// the window: what a window placed on the screen must leave room for.
+constexpr QMargins DecorationMargins(FrameWidth / 2, FrameHeight - 20 - FrameWidth / 2, FrameWidth / 2,
+                                     FrameWidth / 2);
 
 constexpr int HeaderBarHeight = 15;
 constexpr int DetailBarTop = 124;
@@ -78,7 +83,7 @@ constexpr QRect NaturalPersonButtonRect(90, 0, 110, 20);
 
 // Between the detail bar and the grid: the row label, the navigator's
 // captioned buttons side by side, and the two sort buttons.
-constexpr QRect Label32Rect(8, 178, 226, 21);
+constexpr QRect Label32Rect(8, 148, 232, 47);
 constexpr QPoint NavigatorPosition(244, 148);
 constexpr int NavigatorHeight = 60;
 constexpr int NavSlotWidth = 84; // one button with its caption

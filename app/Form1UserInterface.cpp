@@ -65,6 +65,7 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& message
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setIcon(QIcon());
+    QuestionBox::KeepTitleWhole(box);
     box.exec();
 }
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "app/ControlNames.h"
 #include "grid/DBNavigator.h"
+#include "grid/LengthLimit.h"
 #include "grid/MultiLineGrid.h"
 #include "workspace/Workspace.h"
 
@@ -110,7 +111,9 @@ void TForm1::BuildHeader(QWidget* client)
         edit->setVisible(slot.shown);
         NameControl(edit, objectName.c_str(), spoken(slot.caption));
         m_headerEdits[static_cast<size_t>(slot.field)] = edit;
-        edit->setMaxLength(slot.maxLength);
+        // Past its width a field beeps, as a grid cell does, typed or pasted.
+        edit->setValidator(new TLengthLimit(
+            slot.maxLength, [this] { Beep(); }, edit));
         edit->installEventFilter(this);
         edit->setGeometry(slot.fieldRect);
         // Every change of the text counts, also one an accessibility tool
@@ -187,6 +190,10 @@ void TForm1::BuildRecordTools(QWidget* client)
                            DetailBarHeight);
 
     m_Label32 = label(client, "Label32", " Εγγραφές (Πελάτες)", Label32Rect, true);
+    // Up to six-figure counts the row counter shows whole: past its line it
+    // goes on, at a blank, on the line above the navigator's captions.
+    m_Label32->setWordWrap(true);
+    m_Label32->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 
     m_navigator = new QWidget(client);
     NameControl(m_navigator, "DBNavigator1", utf8("Πλοήγηση στις εγγραφές"));

@@ -2,9 +2,13 @@
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -64,9 +68,31 @@ QuestionBox::QuestionBox(const QString& title, const std::string& message, int b
         box->setOrientation(Qt::Vertical);
         box->setOrientation(Qt::Horizontal);
     }
+    KeepTitleWhole(*this);
     // The captions stand alone, without the style's pictures for Yes and No.
     for (QAbstractButton* button : QMessageBox::buttons()) {
         button->setIcon(QIcon());
+    }
+}
+
+void QuestionBox::KeepTitleWhole(QMessageBox& box)
+{
+    // The frame's title is drawn bold in a font a little larger than the
+    // box's; its buttons (close, and often minimise and maximise) and the
+    // icon take about five title heights.
+    QFont title = box.font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.25);
+    const QFontMetrics metrics(title);
+    int width = metrics.horizontalAdvance(box.windowTitle()) + 5 * (metrics.height() + 8);
+    if (const QScreen* screen = box.screen()) {
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    }
+    // The box fixes its own size from its layout when shown: a spacer as
+    // wide as the title across the layout's bottom row sets the least width.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                      0, 1, grid->columnCount());
     }
 }
 

@@ -21,6 +21,11 @@ public:
     // Shows the box modally and returns the answer.
     UserInterface::Answer Ask();
 
+    // Makes any message box at least as wide as its title needs in the frame
+    // a window manager draws, with room for the frame's buttons, so that a
+    // short message does not cut its own title.
+    static void KeepTitleWhole(QMessageBox& box);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

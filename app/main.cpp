@@ -3,6 +3,7 @@
 #include "app/InstanceGuard.h"
 #include "app/PrintForm.h"
 #include "app/QtGreek.h"
+#include "app/QuestionBox.h"
 #include "workspace/ProgramFolders.h"
 #include "workspace/Workspace.h"
 
@@ -14,6 +15,7 @@
 
 int main(int argc, char* argv[])
 {
+    UseGreekSystemLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rozaro"));
     InstallQtGreek(app);
@@ -30,6 +32,7 @@ int main(int argc, char* argv[])
                             QMessageBox::Ok);
         // Like every other box of the program: the caption without a picture.
         refusal.button(QMessageBox::Ok)->setIcon(QIcon());
+        QuestionBox::KeepTitleWhole(refusal);
         refusal.exec();
         return 1;
     }

@@ -1,12 +1,13 @@
 #include "grid/GridCellDelegate.h"
 
-#include "grid/DataSetTableModel.h"
-#include "grid/MultiLineGrid.h"
+#include "grid/CellEditing.h"
+#include "grid/LengthLimit.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -18,41 +19,37 @@ namespace {
 class CellTextFilter : public QValidator
 {
 public:
-    CellTextFilter(TMultiLineGrid* grid, int column, int limit, QObject* parent)
+    CellTextFilter(TCellEditing& grid, int column, int limit, QObject* parent)
         : QValidator(parent), m_grid(grid), m_column(column), m_limit(limit)
     {
     }
     State validate(QString& input, int& pos) const override
     {
-        QString admitted = m_grid->FilterText(m_column, input);
+        QString admitted = m_grid.FilterCellText(m_column, input);
         if (admitted != input) {
             pos = std::min<int>(pos - static_cast<int>(input.size() - admitted.size()), admitted.size());
             pos = std::max(pos, 0);
         }
-        if (m_limit > 0 && admitted.size() > m_limit) {
-            // What was just put in ends at the cursor: its end is cut.
-            const int excess = static_cast<int>(admitted.size()) - m_limit;
-            const int from = std::max(0, pos - excess);
-            admitted.remove(from, std::min<int>(excess, pos - from));
-            admitted.truncate(m_limit);
-            pos = std::min<int>(from, admitted.size());
-        }
+        TLengthLimit::Cut(admitted, pos, m_limit);
         if (admitted != input) {
             input = admitted;
-            m_grid->Beep();
+            m_grid.Beep();
         }
         return Acceptable;
     }
 
 private:
-    TMultiLineGrid* m_grid;
+    TCellEditing& m_grid;
     int m_column;
     int m_limit;
 };
 
 } // namespace
 
-TGridCellDelegate::TGridCellDelegate(TMultiLineGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+TGridCellDelegate::TGridCellDelegate(TCellEditing& grid, QObject* parent)
+    : QStyledItemDelegate(parent), m_grid(grid)
+{
+}
 
 QWidget* TGridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                          const QModelIndex& index) const
@@ -62,9 +59,9 @@ QWidget* TGridCellDelegate::createEditor(QWidget* parent, const QStyleOptionView
     editor->setTextMargins(0, 0, 0, 0);
     editor->setContentsMargins(0, 0, 0, 0);
     editor->setValidator(
-        new CellTextFilter(m_grid, index.column(), m_grid->Model()->FieldSize(index.column()), editor));
+        new CellTextFilter(m_grid, index.column(), m_grid.CellLimit(index.column()), editor));
     // Deleting or pasting changes the record as much as typing does.
-    connect(editor, &QLineEdit::textEdited, m_grid, [grid = m_grid] { grid->BeginEdit(); });
+    connect(editor, &QLineEdit::textEdited, editor, [grid = &m_grid] { grid->BeginEdit(); });
     m_editor = editor;
     return editor;
 }
@@ -87,13 +84,9 @@ void TGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                               const QModelIndex& index) const
 {
     const QString text = index.data(Qt::DisplayRole).toString();
-    const bool currentRow = index.row() == m_grid->Model()->CurrentRow();
-    const bool focused = index == m_grid->currentIndex() && m_grid->hasFocus();
-    if (m_grid->DrawColumnCell) {
-        m_grid->DrawColumnCell(*painter, option.rect, index.column(), text, currentRow, focused);
-        return;
+    if (!m_grid.DrawCell(*painter, option.rect, index, text)) {
+        QStyledItemDelegate::paint(painter, option, index);
     }
-    QStyledItemDelegate::paint(painter, option, index);
 }
 
 bool TGridCellDelegate::eventFilter(QObject* watched, QEvent* event)
@@ -102,25 +95,25 @@ bool TGridCellDelegate::eventFilter(QObject* watched, QEvent* event)
         return QStyledItemDelegate::eventFilter(watched, event);
     }
     auto* key = static_cast<QKeyEvent*>(event);
-    switch (m_grid->KeyKind(key)) {
-    case TMultiLineGrid::TKeyKind::LeavesCell:
-        m_grid->CloseEditor(true);
-        m_grid->ProcessKey(key);
+    switch (m_grid.KeyKind(key)) {
+    case TCellEditing::TKeyKind::LeavesCell:
+        m_grid.CloseEditor(true);
+        m_grid.ProcessKey(key);
         return true;
-    case TMultiLineGrid::TKeyKind::Cancels:
-        m_grid->ProcessKey(key);
+    case TCellEditing::TKeyKind::Cancels:
+        m_grid.ProcessKey(key);
         return true;
-    case TMultiLineGrid::TKeyKind::Confirms:
-        m_grid->AdmitControlCharacter(key);
-        m_grid->CloseEditor(true);
+    case TCellEditing::TKeyKind::Confirms:
+        m_grid.AdmitControlCharacter(key);
+        m_grid.CloseEditor(true);
         return true;
-    case TMultiLineGrid::TKeyKind::ControlCharacter:
+    case TCellEditing::TKeyKind::ControlCharacter:
         // Ctrl+V and the other control keys pass the column's filter first.
-        return !m_grid->AdmitControlCharacter(key);
-    case TMultiLineGrid::TKeyKind::Character:
+        return !m_grid.AdmitControlCharacter(key);
+    case TCellEditing::TKeyKind::Character:
         // A refused character never reaches the editor.
-        return !m_grid->AdmitTypedCharacter(key);
-    case TMultiLineGrid::TKeyKind::Other:
+        return !m_grid.AdmitTypedCharacter(key);
+    case TCellEditing::TKeyKind::Other:
         break;
     }
     return false;

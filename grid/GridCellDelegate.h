@@ -5,7 +5,7 @@
 #include <QStyledItemDelegate>
 
 class QLineEdit;
-class TMultiLineGrid;
+class TCellEditing;
 
 // Draws the grid's cells and makes the one-line editor a cell is typed in.
 // Keys that leave the cell, and every typed character, are handed to the
@@ -14,7 +14,7 @@ class TGridCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    explicit TGridCellDelegate(TMultiLineGrid* grid);
+    TGridCellDelegate(TCellEditing& grid, QObject* parent);
 
     // The editor open in the grid, if any.
     QLineEdit* Editor() const { return m_editor; }
@@ -31,6 +31,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TMultiLineGrid* m_grid;
+    TCellEditing& m_grid;
     mutable QPointer<QLineEdit> m_editor;
 };

@@ -17,7 +17,7 @@ TMultiLineGrid::TMultiLineGrid(QWidget* parent) : QTableView(parent)
     setHorizontalHeader(m_titles);
     m_indicator = new TIndicatorColumn(this);
     setVerticalHeader(m_indicator);
-    m_delegate = new TGridCellDelegate(this);
+    m_delegate = new TGridCellDelegate(*this, this);
     setItemDelegate(m_delegate);
     setSelectionMode(QAbstractItemView::NoSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -74,6 +74,12 @@ void TMultiLineGrid::SetRowHeight(int height)
     m_titles->setFixedHeight(m_titleHeight);
 }
 
+int TMultiLineGrid::TextTop() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    return std::max(0, -(metrics.ascent() + metrics.boundingRect(QString::fromUtf8("ΆΈΉΊΌΎΏΪΫ")).top()));
+}
+
 int TMultiLineGrid::DefaultColumnWidth(int column) const
 {
     const int size = m_model->FieldSize(column);
@@ -91,14 +97,7 @@ int TMultiLineGrid::DefaultColumnWidth(int column) const
     }
     widest =
         std::max(widest, (capitals + static_cast<int>(greek.size()) - 1) / static_cast<int>(greek.size()));
-    int width = size * widest + 4;
-    // Never narrower than the longest word of the title.
-    const QFontMetrics titleMetrics(m_titles->font());
-    const QString title = m_model->headerData(column, Qt::Horizontal).toString();
-    for (const QString& word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        width = std::max(width, titleMetrics.horizontalAdvance(word) + 8);
-    }
-    return width;
+    return size * widest + 4;
 }
 
 void TMultiLineGrid::FitColumns()
@@ -108,7 +107,10 @@ void TMultiLineGrid::FitColumns()
     }
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const int width = m_model->Column(column).width;
-        setColumnWidth(column, width > 0 ? width : DefaultColumnWidth(column));
+        // Never so narrow that the title would be cut or run into the next one.
+        setColumnWidth(column, TTitleRow::FittingWidth(m_model->headerData(column, Qt::Horizontal).toString(),
+                                                       width > 0 ? width : DefaultColumnWidth(column),
+                                                       m_titleHeight, QFontMetrics(m_titles->font())));
     }
 }
 
@@ -130,6 +132,28 @@ QString TMultiLineGrid::EditorText() const
 bool TMultiLineGrid::Run(const std::function<void()>& operation)
 {
     return m_model != nullptr && m_model->RunGuarded(operation);
+}
+
+QString TMultiLineGrid::FilterCellText(int column, const QString& text) const
+{
+    return FilterText ? FilterText(column, text) : text;
+}
+
+int TMultiLineGrid::CellLimit(int column) const
+{
+    return m_model->FieldSize(column);
+}
+
+bool TMultiLineGrid::DrawCell(QPainter& painter, const QRect& cell, const QModelIndex& index,
+                              const QString& text) const
+{
+    if (!DrawColumnCell) {
+        return false;
+    }
+    const bool currentRow = index.row() == m_model->CurrentRow();
+    const bool focused = index == currentIndex() && hasFocus();
+    DrawColumnCell(painter, cell, index.column(), text, currentRow, focused);
+    return true;
 }
 
 void TMultiLineGrid::Beep()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/CellEditing.h"
+
 #include <QTableView>
 #include <functional>
 
@@ -14,7 +16,7 @@ class TTitleRow;
 // column, and in-place editing. The grid's current row is the store's current
 // record: moving to another row stores the row being edited (or drops a new
 // one nobody typed into), and a refused row keeps the grid on it.
-class TMultiLineGrid : public QTableView
+class TMultiLineGrid : public QTableView, public TCellEditing
 {
     Q_OBJECT
 public:
@@ -26,6 +28,10 @@ public:
     int TitleHeight() const { return m_titleHeight; }
     void SetTitleHeight(int height);
     int RowHeight() const { return m_rowHeight; }
+    // How far below a cell's top its text starts: room for the accents of
+    // capitals where the screen's scaling rounds them above the font's
+    // ascent (none at 100%).
+    int TextTop() const;
     void SetRowHeight(int height);
     TTitleRow* TitleRow() const { return m_titles; }
     // Column and row lines come and go together; the titles are raised only
@@ -63,22 +69,23 @@ public:
 
     // Moves the store onto the current row's record for editing (an empty
     // store starts a new record); false when it refused.
-    bool BeginEdit();
+    bool BeginEdit() override;
     // Closes the cell editor, handing its text to the store first or not.
-    void CloseEditor(bool handIn);
+    void CloseEditor(bool handIn) override;
     // Hands the cell editor's text to the store, leaving the editor open.
     void HandInPendingEdit();
 
-    // For the cell editor: how a key acts, and the grid's handling of it.
-    enum class TKeyKind { Character, ControlCharacter, LeavesCell, Cancels, Confirms, Other };
-    TKeyKind KeyKind(const QKeyEvent* key) const;
-    void ProcessKey(QKeyEvent* key);
-    // Runs a typed character through KeyPress; false when it was dropped.
-    bool AdmitTypedCharacter(const QKeyEvent* key);
-    // Runs the character of a control key (Ctrl+V, and the Tab, Enter and
-    // Esc the grid acts on) through KeyPress; false when it was dropped.
-    bool AdmitControlCharacter(const QKeyEvent* key);
-    void Beep();
+    // TCellEditing: the typed and pasted characters go through KeyPress and
+    // FilterText, cells are drawn by DrawColumnCell.
+    TKeyKind KeyKind(const QKeyEvent* key) const override;
+    void ProcessKey(QKeyEvent* key) override;
+    bool AdmitTypedCharacter(const QKeyEvent* key) override;
+    bool AdmitControlCharacter(const QKeyEvent* key) override;
+    void Beep() override;
+    QString FilterCellText(int column, const QString& text) const override;
+    int CellLimit(int column) const override;
+    bool DrawCell(QPainter& painter, const QRect& cell, const QModelIndex& index,
+                  const QString& text) const override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

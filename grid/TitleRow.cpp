@@ -3,12 +3,45 @@
 #include "grid/WrapCaption.h"
 
 #include <QPainter>
+#include <algorithm>
 
 TTitleRow::TTitleRow(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
 {
     setSectionsClickable(false);
     setHighlightSections(false);
     setDefaultAlignment(Qt::AlignCenter);
+}
+
+namespace {
+
+// A line is as high as the font draws "Wg", ascent and descent together,
+// with two pixels of air above it.
+int LineStep(const QFontMetrics& metrics)
+{
+    return metrics.height() + 2;
+}
+
+} // namespace
+
+int TTitleRow::LinesShown(int height, const QFontMetrics& metrics)
+{
+    return std::max(1, height / LineStep(metrics));
+}
+
+int TTitleRow::FittingWidth(const QString& caption, int width, int height, const QFontMetrics& metrics)
+{
+    const int lines = LinesShown(height, metrics);
+    // Two pixels of air on either side; on one line the title always fits.
+    const int widest = metrics.horizontalAdvance(caption.trimmed()) + 4;
+    for (; width < widest; ++width) {
+        const QStringList wrapped = WrapCaption(caption, width - 4, metrics);
+        if (wrapped.size() <= lines && std::all_of(wrapped.begin(), wrapped.end(), [&](const QString& line) {
+                return metrics.horizontalAdvance(line.trimmed()) <= width - 4;
+            })) {
+            return width;
+        }
+    }
+    return width;
 }
 
 void TTitleRow::SetRaisedEdges(bool raised)
@@ -61,12 +94,10 @@ void TTitleRow::paintSection(QPainter* painter, const QRect& rect, int logicalIn
     painter->setPen(palette().color(QPalette::WindowText));
     painter->setBackground(face);
     painter->setBackgroundMode(Qt::OpaqueMode);
-    // A line is as high as the font draws "Wg", ascent and descent together.
-    const int lineHeight = metrics.height();
     int top = rect.top();
     for (const TLine& line : LayOut(caption, rect, alignment, metrics)) {
         painter->drawText(QPoint(line.left, top + 2 + metrics.ascent()), line.text);
-        top += lineHeight + 2;
+        top += LineStep(metrics);
     }
     painter->setBackgroundMode(Qt::TransparentMode);
 

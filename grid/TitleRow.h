@@ -25,6 +25,13 @@ public:
     static std::vector<TLine> LayOut(const QString& caption, const QRect& cell, Qt::Alignment alignment,
                                      const QFontMetrics& metrics);
 
+    // How many lines of a title a row of `height` pixels shows.
+    static int LinesShown(int height, const QFontMetrics& metrics);
+    // The least width, from `width` on, at which the title's lines all fit
+    // a cell of `height` pixels: each line within the cell's width, and no
+    // more lines than the cell shows.
+    static int FittingWidth(const QString& caption, int width, int height, const QFontMetrics& metrics);
+
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 

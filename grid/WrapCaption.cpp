@@ -4,20 +4,18 @@
 
 namespace {
 
-// The characters a title may break after. The blank stands three times,
-// which changes nothing but is kept so the set reads as it always has.
-const QString Delimiters = QStringLiteral(" ,.<>:;-*/+\"'$#() = ");
-
+// A title breaks only at blanks: a word, with the blanks after it, is one
+// token, so that "(*)" or "ΠΑΡ/ΘΗΚΕ" never parts.
 QStringList Tokens(const QString& caption)
 {
     QStringList tokens;
     QString token;
     for (const QChar ch : caption) {
-        token += ch;
-        if (Delimiters.contains(ch)) {
+        if (ch != QLatin1Char(' ') && token.endsWith(QLatin1Char(' '))) {
             tokens << token;
             token.clear();
         }
+        token += ch;
     }
     tokens << token; // the last token ends the list, even an empty one
     return tokens;
@@ -46,7 +44,8 @@ QStringList WrapCaption(const QString& caption, int maxWidth,
     QStringList lines{tokens.first()};
     for (qsizetype i = 1; i < tokens.size(); ++i) {
         const QString longer = lines.last() + tokens.at(i);
-        if (measure(longer) > maxWidth) {
+        // The blanks that end a line take no room in it.
+        if (measure(Trimmed(longer)) > maxWidth) {
             lines.last() = Trimmed(lines.last());
             lines << tokens.at(i);
         } else {

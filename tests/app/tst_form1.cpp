@@ -1,5 +1,7 @@
 #include "FormFixture.h"
 
+#include "grid/LengthLimit.h"
+
 #include "dataset/DataSetErrors.h"
 #include "workspace/Workspace.h"
 
@@ -197,7 +199,11 @@ void TestForm1::headerFieldsHaveTheirLengthsAndNames()
     for (const auto& [name, length] : lengths) {
         auto* edit = form.findChild<QLineEdit*>(QString::fromLatin1(name));
         QVERIFY2(edit != nullptr, name);
-        QCOMPARE(edit->maxLength(), length);
+        // The field's width is kept by a limit that beeps, not by the
+        // editor's own length, which would cut a paste silently.
+        const auto* limit = dynamic_cast<const TLengthLimit*>(edit->validator());
+        QVERIFY2(limit != nullptr, name);
+        QCOMPARE(limit->Limit(), length);
         QCOMPARE(edit->accessibleDescription(), QString::fromLatin1(name));
     }
     auto* year = form.findChild<QLineEdit*>(QStringLiteral("YearOfData"));

@@ -6,6 +6,7 @@
 #include "app/QtGreek.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -129,12 +130,15 @@ QStringList TextsOfModal(const std::function<void()>& open)
     return texts;
 }
 
+bool greekSystemLocale = false;
+
 // The main window with its file dialogs read instead of run.
 class DialogReadingForm : public TForm1
 {
 public:
     using TForm1::TForm1;
     QStringList texts;
+    QStringList cells; // of the files listed in the detail view
 
 protected:
     QString RunFileDialog(QFileDialog& dialog) override
@@ -147,6 +151,14 @@ protected:
             detail->click();
         QCoreApplication::processEvents();
         texts << VisibleTexts(&dialog);
+        if (auto* view = dialog.findChild<QAbstractItemView*>(QStringLiteral("treeView"))) {
+            // The folder is read in the background.
+            for (int wait = 0; wait < 100 && view->model()->rowCount(view->rootIndex()) == 0; ++wait)
+                QTest::qWait(20);
+            for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                for (int column = 0; column < view->model()->columnCount(view->rootIndex()); ++column)
+                    cells << view->model()->index(row, column, view->rootIndex()).data().toString();
+        }
         Shoot(&dialog);
         dialog.hide();
         return {};
@@ -172,6 +184,9 @@ private Q_SLOTS:
     {
         ProgramFolder folder;
         DialogReadingForm form(folder.path());
+        QFile large(folder.filePath(QStringLiteral("large.txt")));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(1550000));
+        large.close();
         std::string path;
         form.ChooseOpenFile(folder.path().toStdString(), "*.*", path);
         form.ChooseSaveFile(folder.path().toStdString(), "123-Rozaro", "", path);
@@ -180,6 +195,53 @@ private Q_SLOTS:
         QVERIFY(form.texts.contains(QString::fromUtf8("Όνομα")));
         QVERIFY(form.texts.contains(QString::fromUtf8("Ημερομηνία τροποποίησης")));
         QCOMPARE(Untranslated(form.texts), QStringList());
+        // Sizes and numbers as a Greek desktop shows them, though this one is not.
+        QVERIFY2(form.cells.contains(QLocale::system().formattedDataSize(1550000)),
+                 qPrintable(form.cells.join(QLatin1Char('|'))));
+        QVERIFY2(form.cells.join(QLatin1Char('|')).contains(QStringLiteral("1,48")),
+                 qPrintable(form.cells.join(QLatin1Char('|'))));
+    }
+
+    void systemLocaleIsGreekWhileTheDesktopKeepsItsOwn()
+    {
+        QVERIFY(greekSystemLocale);
+        QCOMPARE(QLocale::system().language(), QLocale::Greek);
+        QCOMPARE(QLocale::system().toString(1.5), QStringLiteral("1,5"));
+        // Nothing else sees the change: not the programs started from here.
+        QCOMPARE(qgetenv("LC_ALL"), QByteArray("C.UTF-8"));
+    }
+
+    void pageSetupShowsNoFillerText()
+    {
+        TPrintForm window;
+        QPrinter printer;
+        int pageSetups = 0;
+        bool previewShown = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr)
+                return;
+            // The page setup opens from the print dialog's properties button.
+            auto* properties = dialog->findChild<QAbstractButton*>(QStringLiteral("properties"));
+            if (properties != nullptr && properties->isEnabled()) {
+                QTimer::singleShot(0, [&] {
+                    QWidget* setup = QApplication::activeModalWidget();
+                    for (QWidget* widget : setup->findChildren<QWidget*>()) {
+                        pageSetups += widget->inherits("QPageSetupWidget") ? 1 : 0;
+                        if (widget->objectName() == QLatin1String("preview"))
+                            previewShown = previewShown || widget->isVisible();
+                    }
+                    if (auto* box = qobject_cast<QDialog*>(setup))
+                        box->reject();
+                });
+                properties->click();
+            }
+            if (auto* box = qobject_cast<QDialog*>(dialog))
+                box->reject();
+        });
+        window.ChoosePrinter(printer);
+        QVERIFY(pageSetups > 0);
+        QVERIFY(!previewShown);
     }
 
     void printAndPdfDialogsOfThePrintWindow()
@@ -217,5 +279,14 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestGreekDialogs)
+// The desktop speaks another language: its locale is plain C.
+int main(int argc, char* argv[])
+{
+    qputenv("LC_ALL", "C.UTF-8");
+    greekSystemLocale = UseGreekSystemLocale();
+    QApplication app(argc, argv);
+    TestGreekDialogs test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_greekdialogs.moc"

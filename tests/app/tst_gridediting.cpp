@@ -212,10 +212,16 @@ private Q_SLOTS:
 void TestGridEditing::captionsWrapAfterTheirDelimiters()
 {
     const auto chars = [](const QString& text) { return static_cast<int>(text.size()); };
+    // Titles break only at blanks: never inside "ΠΑΡ/ΘΗΚΕ" or "(*)", and
+    // the blanks between words start no line.
     QCOMPARE(WrapCaption(u("ΦΟΡΟΣ ΠΟΥ ΠΑΡΑΚΡΑΤΗ- ΘΗΚΕ"), 10, chars),
-             QStringList({u("ΦΟΡΟΣ ΠΟΥ"), u("ΠΑΡΑΚΡΑΤΗ-"), u(" ΘΗΚΕ")}));
-    // The hyphen lets a long word break after it; without delimiters a caption is one line.
-    QCOMPARE(WrapCaption(u("ΥΠΟΚ/ΜΑ"), 3, chars), QStringList({u("ΥΠΟΚ/"), u("ΜΑ")}));
+             QStringList({u("ΦΟΡΟΣ ΠΟΥ"), u("ΠΑΡΑΚΡΑΤΗ-"), u("ΘΗΚΕ")}));
+    QCOMPARE(WrapCaption(u("ΥΠΟΚ/ΜΑ"), 3, chars), QStringList({u("ΥΠΟΚ/ΜΑ")}));
+    QCOMPARE(WrapCaption(u("ΕΙΔΟΣ ΑΠΟΔΟΧΩΝ (*)"), 13, chars), QStringList({u("ΕΙΔΟΣ"), u("ΑΠΟΔΟΧΩΝ (*)")}));
+    QCOMPARE(WrapCaption(u("ΚΑΘΑΡΕΣ ΑΠΟΔΟΧΕΣ   (*)"), 10, chars),
+             QStringList({u("ΚΑΘΑΡΕΣ"), u("ΑΠΟΔΟΧΕΣ"), u("(*)")}));
+    // A line's closing blank does not push its last word onto the next.
+    QCOMPARE(WrapCaption(u("ΑΑΑ ΒΒΒ "), 7, chars), QStringList({u("ΑΑΑ ΒΒΒ ")}));
     QCOMPARE(WrapCaption(u("ΑΚΑΘΑΡΙΣΤΕΣ"), 3, chars), QStringList({u("ΑΚΑΘΑΡΙΣΤΕΣ")}));
     QCOMPARE(WrapCaption(QString(), 3, chars), QStringList({QString()}));
     // Lines that were followed are trimmed, the last keeps its blank ...

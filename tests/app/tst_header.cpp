@@ -60,6 +60,7 @@ class TestHeader : public QObject
 private Q_SLOTS:
     void numberFieldsTakeDigitsAndEveryKeyMarksTheChange();
     void pastedTextPassesTheFieldsFilter();
+    void textPastTheFieldsWidthBeeps();
     void leavingAWrongYearOrTaxNumberKeepsTheFocusThere();
     void menuEntriesAreNotHinderedByAWrongField();
     void headerKindSwitchesTheNameLayout();
@@ -82,7 +83,8 @@ void TestHeader::numberFieldsTakeDigitsAndEveryKeyMarksTheChange()
     };
     const Case cases[] = {
         {"YearOfData", QStringLiteral("2a0-2 5"), QStringLiteral("2025"), 3},
-        {"AFM", QString::fromUtf8("09Α00000451"), QStringLiteral("090000045"), 1},
+        // The letter and the tenth digit, past the field's width, both beep.
+        {"AFM", QString::fromUtf8("09Α00000451"), QStringLiteral("090000045"), 2},
         {"TK", QStringLiteral("1056X3"), QStringLiteral("10563"), 1},
         {"Number", QString::fromUtf8("12Α"), QString::fromUtf8("12Α"), 0},
     };
@@ -109,6 +111,56 @@ void TestHeader::numberFieldsTakeDigitsAndEveryKeyMarksTheChange()
     ws.SetModified(false);
     QTest::keyClick(afm, Qt::Key_Home);
     QVERIFY(!ws.Modified());
+}
+
+void TestHeader::textPastTheFieldsWidthBeeps()
+{
+    ProgramFolder folder;
+    HeaderForm form(folder.path());
+    Workspace& ws = form.workspace();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    // Typed: each character past the 16 beeps and is not kept.
+    QLineEdit* service = form.field("AntikeimenoErgasion");
+    service->setFocus();
+    form.beeps = 0;
+    typeText(service, QString::fromUtf8("ΔΙΕΥΘΥΝΣΗ ΟΙΚΟΝΟΜΙΚΩΝ"));
+    QCOMPARE(service->text(), QString::fromUtf8("ΔΙΕΥΘΥΝΣΗ ΟΙΚΟΝΟ"));
+    QCOMPARE(form.beeps, 5);
+    QCOMPARE(ws.Header.AntikeimenoErgasion.size(), size_t(16));
+
+    // Pasted into an empty field: one beep, the first 30 kept.
+    QLineEdit* company = form.field("CompanyName");
+    company->setFocus();
+    form.beeps = 0;
+    const QString name = QString::fromUtf8("ΠΕΡΙΦΕΡΕΙΑΚΗ ΔΙΕΥΘΥΝΣΗ ΠΡΩΤΟΒΑΘΜΙΑΣ ΕΚΠΑΙΔΕ");
+    QCOMPARE(name.size(), 43);
+    QGuiApplication::clipboard()->setText(name);
+    pasteKey(company);
+    QCOMPARE(company->text(), name.left(30));
+    QCOMPARE(form.beeps, 1);
+
+    // Pasted in the middle: the paste's end goes, the text after the
+    // cursor stays, and the cursor stands after what was kept.
+    QLineEdit* town = form.field("Town");
+    town->setFocus();
+    typeText(town, QString::fromUtf8("ΑΒΓΔ"));
+    town->setCursorPosition(2);
+    form.beeps = 0;
+    QGuiApplication::clipboard()->setText(QStringLiteral("12345678"));
+    pasteKey(town);
+    QCOMPARE(town->text(), QString::fromUtf8("ΑΒ123456ΓΔ"));
+    QCOMPARE(town->cursorPosition(), 8);
+    QCOMPARE(form.beeps, 1);
+    QCOMPARE(ws.Header.Town.size(), size_t(10));
+
+    // A full field takes nothing more, but a replaced selection fits.
+    typeText(town, QStringLiteral("9"));
+    QCOMPARE(form.beeps, 2);
+    town->selectAll();
+    typeText(town, QStringLiteral("7"));
+    QCOMPARE(town->text(), QStringLiteral("7"));
+    QCOMPARE(form.beeps, 2);
 }
 
 void TestHeader::pastedTextPassesTheFieldsFilter()

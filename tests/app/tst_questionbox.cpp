@@ -52,6 +52,16 @@ QStringList buttonTexts(QMessageBox* box)
     return timer;
 }
 
+// A short message must not make the box so narrow that the frame cuts its
+// title: the box leaves room for the title in bold and the frame's buttons.
+bool hasRoomForItsTitle(const QMessageBox* box)
+{
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return box->width() >= metrics.horizontalAdvance(box->windowTitle()) + 3 * metrics.height();
+}
+
 QString utf8(const char* text)
 {
     return QString::fromUtf8(text);
@@ -191,8 +201,10 @@ void TestQuestionBox::boxIsCaptionedWithTheTitleAndShowsNoIcon()
     QMessageBox::Icon icon = QMessageBox::Critical;
     QString text;
     QStringList buttonIcons;
+    bool titleRoom = false;
     const auto answering = whenBoxOpens([&](QMessageBox* box) {
         title = box->windowTitle();
+        titleRoom = hasRoomForItsTitle(box);
         icon = box->icon();
         text = box->text();
         for (QAbstractButton* button : box->buttons()) {
@@ -206,6 +218,7 @@ void TestQuestionBox::boxIsCaptionedWithTheTitleAndShowsNoIcon()
     box.Ask();
     QCOMPARE(title, utf8("Οριστική Δήλωση Φόρου Μισθωτών Υπηρεσιών"));
     QCOMPARE(icon, QMessageBox::NoIcon);
+    QVERIFY(titleRoom);
     QVERIFY(buttonIcons.isEmpty());
     QCOMPARE(text, utf8("Δημιουργία νέου αρχείου;"));
 }
@@ -284,8 +297,10 @@ void TestQuestionBox::reportsAreBoxesWithOneOkButton()
     QString text;
     int shownIcon = -1;
     QList<QAbstractButton*> buttons;
+    bool titleRoom = false;
     const auto answering = whenBoxOpens([&](QMessageBox* box) {
         title = box->windowTitle();
+        titleRoom = hasRoomForItsTitle(box);
         text = box->text();
         shownIcon = box->icon();
         buttons = box->buttons();
@@ -308,6 +323,7 @@ void TestQuestionBox::reportsAreBoxesWithOneOkButton()
     QCOMPARE(text, utf8("Λάθος ΑΦΜ Υπόχρεου <b>"));
     QCOMPARE(shownIcon, icon);
     QCOMPARE(buttons.size(), 1);
+    QVERIFY(titleRoom);
 }
 
 QTEST_MAIN(TestQuestionBox)
