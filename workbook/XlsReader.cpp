@@ -78,6 +78,15 @@ public:
     Record Next()
     {
         Record record;
+        Next(record);
+        return record;
+    }
+    // Into a record read before, whose room is used again: a sheet has a
+    // record for every cell, and a new list of parts for each costs more than
+    // reading the cell.
+    void Next(Record& record)
+    {
+        record.parts.clear();
         Bytes body;
         record.type = Header(body);
         record.parts.push_back(body);
@@ -85,7 +94,6 @@ public:
             Header(body);
             record.parts.push_back(body);
         }
-        return record;
     }
 
 private:
@@ -411,10 +419,11 @@ private:
 
         // Charts drawn on the sheet sit inside it as nested parts of their own.
         int depth = 1;
+        Record record;
         while (depth > 0) {
             if (records.AtEnd())
                 Damaged("το πρώτο φύλλο είναι κομμένο");
-            const Record record = records.Next();
+            records.Next(record);
             if (record.type == BofRecord)
                 ++depth;
             else if (record.type == EofRecord) {

@@ -1,8 +1,10 @@
 #include "workspace/SheetImport.h"
 
 #include "dataset/DataSetErrors.h"
+#include "fileio/FileError.h"
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
+#include "workbook/Messages.h"
 #include "workspace/Helpers.h"
 #include "workspace/RowValidation.h"
 #include "workspace/ScratchDetailRow.h"
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <unordered_set>
 
 using namespace declaration;
@@ -71,7 +75,77 @@ bool KeepsValue(const QString& whole, const std::string& cut)
            amount::FormatAmount(before) == amount::FormatAmount(after);
 }
 
+// The fields the columns A to T fill, in the person's words.
+constexpr std::array<const char*, SheetImport::Columns> kColumnTitles = {
+    "ΑΦΜ",
+    "Επώνυμο",
+    "Όνομα",
+    "Όνομα πατέρα ή συζύγου",
+    "Πόλη",
+    "Οδός",
+    "Αριθμός",
+    "Τ.Κ.",
+    "Είδος αποδοχών",
+    "Ακαθάριστες αποδοχές",
+    "Χαρτόσημο",
+    "ΟΓΑ χαρτοσήμου",
+    "Κρατήσεις (εκτός φόρου)",
+    "Καθαρές αποδοχές",
+    "Φόρος που παρακρατήθηκε",
+    "Φόρος που αναλογεί",
+    "Υποκατάστημα",
+    "Σύνολο ημερών απασχόλησης",
+    "ΟΓΑ φόρου που παρακρατήθηκε",
+    "ΟΓΑ φόρου που αναλογεί",
+};
+
+// "J" for column 9 (from 0).
+std::string ColumnLetters(int64_t column)
+{
+    std::string letters;
+    for (int64_t c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters;
+}
+
+// How many wrong tax numbers the closing note lists; the count covers them all.
+constexpr int kListedWrongAfms = 10;
+
+// A cell the import cannot read, already said in the person's words with its place.
+class CellFailure : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 } // namespace
+
+std::string SheetImport::CellPlace(int64_t row, int64_t column)
+{
+    std::string place = "Γραμμή " + std::to_string(row + 1) + ", στήλη " + ColumnLetters(column);
+    if (column >= 0 && column < Columns)
+        place += std::string(" (") + kColumnTitles[static_cast<size_t>(column)] + ")";
+    return place;
+}
+
+std::string SheetImport::RefusalMessage(const std::exception& error)
+{
+    const auto* refusal = dynamic_cast<const workbook::WorkbookRefusal*>(&error);
+    const std::string reason = refusal && refusal->Row() >= 0
+                                   ? CellPlace(refusal->Row(), refusal->Column()) + ": " + refusal->Reason()
+                               : dynamic_cast<const std::bad_alloc*>(&error)
+                                   ? std::string(workbook::message::OutOfMemory)
+                                   : std::string(error.what());
+    return reason + "\n" + FailureMessage;
+}
+
+std::string SheetImport::StoppedAt(int row)
+{
+    const std::string stored = row == 0 ? "Δεν καταχωρίστηκε καμία γραμμή του φύλλου."
+                               : row == 1 ? "Καταχωρίστηκε η γραμμή 1."
+                                          : "Καταχωρίστηκαν οι γραμμές 1 έως " + std::to_string(row) + ".";
+    return "Η εισαγωγή σταμάτησε στη γραμμή " + std::to_string(row + 1) + " του φύλλου. " + stored;
+}
 
 SheetImport::SheetImport(ImportTarget& work, const workbook::Sheet& sheet)
     : m_work(work), m_ui(work.Ui()), m_owns(false), m_sheet(sheet)
@@ -86,15 +160,35 @@ SheetImport::SheetImport(ImportTarget& work, workbook::Sheet&& sheet)
 ImportOutcome SheetImport::Run()
 {
     try {
+        if (m_sheet.Columns() == 0) {
+            m_ui.ShowMessage(std::string(workbook::message::EmptySheet) + "\n" + FailureMessage);
+            return ImportOutcome::Failed;
+        }
         if (m_sheet.Columns() < Columns) {
-            m_ui.ShowMessage(FailureMessage);
+            m_ui.ShowMessage("Το πρώτο φύλλο έχει στοιχεία μόνο ως τη στήλη " +
+                             ColumnLetters(m_sheet.Columns() - 1) + " (" + std::to_string(m_sheet.Columns()) +
+                             " στήλες): κάθε γραμμή του φύλλου χρειάζεται 20 στήλες, από την A ως την T.\n" +
+                             FailureMessage);
             return ImportOutcome::Failed;
         }
         if (!CheckAllRows())
             return ImportOutcome::Stopped;
         return StoreAllRows();
-    } catch (const std::exception&) {
-        m_ui.ShowMessage(FailureMessage);
+    } catch (const CellFailure& e) {
+        m_ui.ShowMessage(std::string(e.what()) + "\n" + FailureMessage);
+    } catch (const EFileError& e) {
+        // A file that could not be written is no fault of the workbook: the
+        // rows before it are stored, and the person is told what failed.
+        m_ui.ShowError(m_storing >= 0 ? e.what() + std::string("\n") + StoppedAt(m_storing) : e.what());
+        ShowClosingNote();
+        return ImportOutcome::NotWritten;
+    } catch (const std::exception& e) {
+        std::string text = dynamic_cast<const std::bad_alloc*>(&e)
+                               ? std::string(workbook::message::OutOfMemory) + "\n" + FailureMessage
+                               : std::string(FailureMessage);
+        if (m_storing >= 0)
+            text += "\n" + StoppedAt(m_storing);
+        m_ui.ShowMessage(text);
     }
     ShowClosingNote();
     return ImportOutcome::Failed;
@@ -120,18 +214,25 @@ void SheetImport::StopAt(int row, const std::string& what)
 bool SheetImport::CheckRow(int row)
 {
     const QString& afm = m_sheet.Cell(row, 0);
-    if (!AfmPasses(afm))
-        ++m_wrongAfms;
-    // Only the first nine characters are stored, and the row checks read them
-    // back (without trailing blanks) as digits: letters there end the import
-    // now, before any row is in.
-    if (afm.size() > 9) {
-        std::string stored;
-        QChar bad;
-        CellText(row, 0, stored, bad);
-        ScratchDetailRow record{std::string_view()};
-        record.Set(AFM, stored);
-        CheckAFM(record.Get(AFM));
+    try {
+        if (!AfmPasses(afm) && ++m_wrongAfms <= kListedWrongAfms)
+            m_wrongAfmList +=
+                "\nΓραμμή " + std::to_string(row + 1) + ": " +
+                (afm.isEmpty() ? std::string("(κενό)") : "«" + afm.left(20).toStdString() + "»");
+        // Only the first nine characters are stored, and the row checks read them
+        // back (without trailing blanks) as digits: letters there end the import
+        // now, before any row is in.
+        if (afm.size() > 9) {
+            std::string stored;
+            QChar bad;
+            CellText(row, 0, stored, bad);
+            ScratchDetailRow record{std::string_view()};
+            record.Set(AFM, stored);
+            CheckAFM(record.Get(AFM));
+        }
+    } catch (const std::exception&) {
+        throw CellFailure(CellPlace(row, 0) + ": οι εννέα χαρακτήρες του ΑΦΜ «" + afm.left(20).toStdString() +
+                          "» που γράφονται στη δήλωση δεν είναι όλοι ψηφία.");
     }
 
     const QString& kind = m_sheet.Cell(row, 8);
@@ -230,6 +331,7 @@ ImportOutcome SheetImport::StoreAllRows()
 
     m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
     for (int row = 0; row < m_sheet.Rows(); ++row) {
+        m_storing = row;
         ScratchDetailRow record{std::string_view()};
         for (int column = 0; column < Columns; ++column) {
             std::string bytes;
@@ -253,13 +355,16 @@ ImportOutcome SheetImport::StoreAllRows()
         if (!accepted) {
             Commit();
             LeaveRowInInsert(record.Text());
-            m_ui.ShowMessage("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
+            m_ui.ShowMessage(
+                "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε\n" +
+                StoppedAt(row));
             return ImportOutcome::Refused;
         }
         importedPairs.insert(StoredRowIndex::PairKeyOf(record.Get(AFM), record.Get(TypeInc)));
         m_accepted.push_back(record.Text());
         m_work.SetModified(true);
     }
+    m_storing = -1;
     if (m_owns)
         m_owned = workbook::Sheet();
     Commit();
@@ -313,5 +418,9 @@ void SheetImport::ShowClosingNote()
 {
     if (m_wrongAfms > 0)
         m_ui.ShowMessage("Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν " +
-                         std::to_string(m_wrongAfms) + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.");
+                         std::to_string(m_wrongAfms) + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν." +
+                         m_wrongAfmList +
+                         (m_wrongAfms > kListedWrongAfms
+                              ? "\nκαι " + std::to_string(m_wrongAfms - kListedWrongAfms) + " ακόμη."
+                              : std::string()));
 }
