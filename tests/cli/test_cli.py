@@ -373,7 +373,7 @@ def import_writes_the_sheet_rows_in_reverse_as_a_declaration(folder):
         source = write(folder, name, data)
         target = os.path.join(folder, "out.txt")
         status, out, err = run("import", source, target, *HEADER_OPTIONS)
-        expect((status, messages(err), out), (0, [IMPORT_DONE.format(1)], ""), name)
+        expect((status, messages(err), out), (0, [IMPORT_DONE.format(1), "Γραμμή 4: «123456780»"], ""), name)
         same_except_date(read(target), declaration(list(reversed(rows))), name)
         os.remove(target)
 
