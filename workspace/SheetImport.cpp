@@ -60,8 +60,31 @@ bool IsWholeNumber(const QString& text)
            value <= std::numeric_limits<int32_t>::max();
 }
 
+// An amount as sheets hold it, "-1234,56": digits, at most one comma, no
+// blank or exponent. Every such text of a few digits is a number, so the full
+// reading (a long double through the C library) is only for the others: it
+// cost more than the rest of the check of a row.
+bool IsPlainAmount(QStringView text)
+{
+    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    qsizetype digits = 0;
+    bool comma = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (c == u',' && !comma && digits > 0)
+            comma = true;
+        else
+            return false;
+    }
+    return digits > 0 && digits <= 30 && !text.endsWith(u',');
+}
+
 bool IsNumber(const QString& text)
 {
+    if (IsPlainAmount(text))
+        return true;
     long double value = 0;
     return amount::TryStrToFloat(Latin(text), value);
 }
@@ -199,9 +222,14 @@ ImportOutcome SheetImport::Run()
 
 bool SheetImport::CheckAllRows()
 {
+    m_records.reserve(static_cast<size_t>(m_sheet.Rows()));
     for (int row = 0; row < m_sheet.Rows(); ++row)
         if (!CheckRow(row))
             return false;
+    // Every row is held as its record now: a large sheet is let go before
+    // the store's work on the rows begins.
+    if (m_owns)
+        m_owned = workbook::Sheet();
     return true;
 }
 
@@ -266,8 +294,9 @@ bool SheetImport::CellText(int row, int column, std::string& bytes, QChar& bad) 
 // the record, a number longer than its field.
 bool SheetImport::CheckCellsFitRecord(int row)
 {
+    ScratchDetailRow record{std::string_view()};
     for (int column = 0; column < Columns; ++column) {
-        const std::string number = std::to_string(column + 1);
+        const auto number = [column] { return std::to_string(column + 1); };
         std::string bytes;
         QChar bad;
         const QString& whole = m_sheet.Cell(row, column);
@@ -275,12 +304,12 @@ bool SheetImport::CheckCellsFitRecord(int row)
             // Named whole, even when it is a pair of UTF-16 units.
             const qsizetype at = whole.indexOf(bad);
             const QString character = whole.mid(at, bad.isHighSurrogate() ? 2 : 1);
-            StopAt(row, "Η στήλη Νο " + number + " έχει τον χαρακτήρα «" + character.toStdString() +
+            StopAt(row, "Η στήλη Νο " + number() + " έχει τον χαρακτήρα «" + character.toStdString() +
                             "», που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
         if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
-            StopAt(row, "Η στήλη Νο " + number + " έχει αλλαγή γραμμής μέσα στο κελί.");
+            StopAt(row, "Η στήλη Νο " + number() + " έχει αλλαγή γραμμής μέσα στο κελί.");
             return false;
         }
         // A tab or another control character is no letter of a field: the
@@ -289,19 +318,22 @@ bool SheetImport::CheckCellsFitRecord(int row)
                 std::find_if(bytes.begin(), bytes.end(),
                              [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
             control != bytes.end()) {
-            StopAt(row, "Η στήλη Νο " + number + " έχει χαρακτήρα ελέγχου (κωδικός " +
+            StopAt(row, "Η στήλη Νο " + number() + " έχει χαρακτήρα ελέγχου (κωδικός " +
                             std::to_string(static_cast<unsigned char>(*control)) +
                             "), που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
         if (IsNumberColumn(column) && static_cast<size_t>(whole.size()) > bytes.size() &&
             !KeepsValue(whole, bytes)) {
-            StopAt(row, "Η στήλη Νο " + number + " δεν χωράει στους " +
+            StopAt(row, "Η στήλη Νο " + number() + " δεν χωράει στους " +
                             std::to_string(DetailLayout()[FieldOf(column)].width) +
                             " χαρακτήρες του πεδίου της.");
             return false;
         }
+        record.Set(FieldOf(column), bytes);
     }
+    // The row's record as the cells fill it, kept so the cells are read once.
+    m_records.push_back(record.Text());
     return true;
 }
 
@@ -329,16 +361,12 @@ ImportOutcome SheetImport::StoreAllRows()
     // and their totals, as after storing each row on its own.
     settings.beforeSpeaking = [this] { Commit(); };
 
-    m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
-    for (int row = 0; row < m_sheet.Rows(); ++row) {
+    m_accepted.reserve(m_records.size());
+    for (int row = 0; row < static_cast<int>(m_records.size()); ++row) {
         m_storing = row;
-        ScratchDetailRow record{std::string_view()};
-        for (int column = 0; column < Columns; ++column) {
-            std::string bytes;
-            QChar bad;
-            CellText(row, column, bytes, bad);
-            record.Set(FieldOf(column), bytes);
-        }
+        ScratchDetailRow record{m_records[static_cast<size_t>(row)]};
+        // Its room goes to the records accepted.
+        std::string().swap(m_records[static_cast<size_t>(row)]);
         bool accepted = true;
         m_work.SetRowAccepted(true);
         try {
@@ -365,8 +393,7 @@ ImportOutcome SheetImport::StoreAllRows()
         m_work.SetModified(true);
     }
     m_storing = -1;
-    if (m_owns)
-        m_owned = workbook::Sheet();
+    m_records = {};
     Commit();
     m_work.SetModified(true);
     ShowClosingNote();

@@ -68,6 +68,8 @@ private:
     // False once the totals or the working files could not follow the rows.
     bool m_upToDate = true;
     bool m_writeFailed = false;
+    // Every row's record as its cells fill it, from the first pass.
+    std::vector<std::string> m_records;
     // Records accepted by the row checks and not yet in the store, in sheet order.
     std::vector<std::string> m_accepted;
 };
