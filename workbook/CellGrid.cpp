@@ -25,6 +25,8 @@ QString CellGrid::CellName(int64_t row, int64_t column)
 
 void CellGrid::Put(int64_t row, int64_t column, QString text)
 {
+    if (Beyond(column))
+        return NoteBeyond(row);
     uint32_t index = 0;
     if (!text.isEmpty()) {
         // A text shared by many cells is checked at the first of them.
@@ -41,13 +43,9 @@ uint32_t CellGrid::Intern(int64_t row, int64_t column, QString text)
     for (QChar c : QStringView(text)) {
         const char16_t u = c.unicode();
         if (u == u'\n' || u == u'\r')
-            throw WorkbookRefusal(
-                QString::fromUtf8(message::LineBreak).arg(CellName(row, column)).toStdString());
+            Refuse(row, column, QString::fromUtf8(message::LineBreak));
         if (u < 0x20 || u == 0x7F)
-            throw WorkbookRefusal(QString::fromUtf8(message::ControlCharacter)
-                                      .arg(CellName(row, column))
-                                      .arg(static_cast<int>(u))
-                                      .toStdString());
+            Refuse(row, column, QString::fromUtf8(message::ControlCharacter).arg(static_cast<int>(u)));
     }
     const auto index = static_cast<uint32_t>(m_texts.size());
     m_known.insert(text.constData(), index);
@@ -103,8 +101,19 @@ void CellGrid::Expect(int64_t rows, int64_t columns)
         m_cells.reserve(static_cast<size_t>(rows * columns));
 }
 
+void CellGrid::NoteBeyond(int64_t row)
+{
+    Slot(row, ReadColumns - 1);
+    m_any = true;
+}
+
 void CellGrid::PutNumber(int64_t row, int64_t column, double value)
 {
+    if (Beyond(column))
+        return NoteBeyond(row);
+    // An infinity or a NaN would be written as a word in an amount's field.
+    if (!std::isfinite(value))
+        RefuseBadNumber(row, column, NumberText(value));
     constexpr qsizetype cacheLimit = 1 << 16;
     const auto found = m_numbers.constFind(value);
     if (found != m_numbers.constEnd()) {
@@ -119,6 +128,8 @@ void CellGrid::PutNumber(int64_t row, int64_t column, double value)
 
 void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
 {
+    if (Beyond(column))
+        return;
     if (!result.isEmpty()) {
         m_calculated = true;
     } else if (m_emptyFormulaRow < 0) {
@@ -127,21 +138,36 @@ void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
     }
 }
 
-void CellGrid::RefuseUncalculated(int64_t row, int64_t column)
+void CellGrid::Refuse(int64_t row, int64_t column, const QString& reason)
 {
     throw WorkbookRefusal(
-        QString::fromUtf8(message::NoFormulaValue).arg(CellName(row, column)).toStdString());
+        QString::fromUtf8(message::CellNamed).arg(CellName(row, column), reason).toStdString(), row, column,
+        reason.toStdString());
+}
+
+void CellGrid::RefuseUncalculated(int64_t row, int64_t column)
+{
+    Refuse(row, column, QString::fromUtf8(message::NoFormulaValue));
 }
 
 void CellGrid::RefuseDate(int64_t row, int64_t column)
 {
-    throw WorkbookRefusal(QString::fromUtf8(message::DateCell).arg(CellName(row, column)).toStdString());
+    Refuse(row, column, QString::fromUtf8(message::DateCell));
 }
 
 void CellGrid::RefuseError(int64_t row, int64_t column, const QString& errorText)
 {
-    throw WorkbookRefusal(
-        QString::fromUtf8(message::ErrorCell).arg(CellName(row, column), errorText).toStdString());
+    Refuse(row, column, QString::fromUtf8(message::ErrorCell).arg(errorText));
+}
+
+void CellGrid::RefuseBadNumber(int64_t row, int64_t column, const QString& value)
+{
+    Refuse(row, column, QString::fromUtf8(message::BadNumber).arg(value));
+}
+
+void CellGrid::RefuseMissingValue(int64_t row, int64_t column, const QString& kind)
+{
+    Refuse(row, column, QString::fromUtf8(message::MissingValue).arg(kind));
 }
 
 void CellGrid::RefuseSize(int64_t rows, int64_t columns)

@@ -20,6 +20,13 @@ public:
     // The most cells a block may have: 65,536 rows of 180 columns, or 100,000
     // rows of 120. Beyond it the grid of texts alone would take gigabytes.
     static constexpr int64_t MaxCells = 12'000'000;
+    // Columns A to T hold a row's fields. A cell past them is never checked
+    // or kept: notes, hire dates and lookups beside the fields cost nothing.
+    static constexpr int64_t ReadColumns = 20;
+    static bool Beyond(int64_t column) { return column >= ReadColumns; }
+    // A cell past T that holds something: the block reaches down to its row
+    // and across to T, as the used block of the sheet does, but nothing of it is kept.
+    void NoteBeyond(int64_t row);
 
     // `row` and `column` count from 0. A later value for the same cell
     // replaces the earlier one. Throws WorkbookError for a text that cannot
@@ -29,8 +36,15 @@ public:
     void PutNumber(int64_t row, int64_t column, double value);
     // A cell whose value is an error (#DIV/0!, #N/A ...): it has no text.
     [[noreturn]] static void RefuseError(int64_t row, int64_t column, const QString& errorText);
-    // A formula cell the writer never calculated: it has no value to read.
+    // A formula cell the writer never calculated, or whose saved result the
+    // workbook itself declares stale: it has no value to read.
     [[noreturn]] static void RefuseUncalculated(int64_t row, int64_t column);
+    // A cell that declares a number whose value is missing or is no finite number.
+    [[noreturn]] static void RefuseBadNumber(int64_t row, int64_t column, const QString& value);
+    // A cell that declares a value of the kind `kind` but has none.
+    [[noreturn]] static void RefuseMissingValue(int64_t row, int64_t column, const QString& kind);
+    // Refuses the cell for `reason`, a text that follows the cell's name.
+    [[noreturn]] static void Refuse(int64_t row, int64_t column, const QString& reason);
     // Notes a formula cell and its saved result, read as the cell's text.
     // Empty text is also what a writer that never calculates leaves in every
     // formula cell, so it reads as empty only in a sheet where some formula

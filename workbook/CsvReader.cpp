@@ -16,7 +16,6 @@ namespace {
 // sheet of 100,000 rows by 20 columns is far inside them.
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 constexpr size_t kMaxRows = 1048576;     // the most rows a worksheet holds
-constexpr size_t kMaxColumns = 16384;    // the most columns a worksheet holds
 constexpr size_t kMaxCells = 16'000'000; // cells kept, and cells of the padded block
 
 // Text saved by a Greek spreadsheet program: UTF-8 when it says so with a
@@ -105,12 +104,15 @@ private:
         return end;
     }
 
+    // Cells past T are not kept: a row with something there reaches across to
+    // T, as it does in a worksheet, and no more.
     void EndCell()
     {
-        if (m_row.size() >= kMaxColumns)
-            throw WorkbookRefusal(
-                "Μια γραμμή του αρχείου .csv έχει περισσότερα κελιά από όσα χωρά ένα φύλλο εργασίας.");
-        m_row.push_back(std::move(m_cell));
+        if (CellGrid::Beyond(static_cast<int64_t>(m_row.size()))) {
+            m_rowBeyond = m_rowBeyond || !m_cell.isEmpty();
+        } else {
+            m_row.push_back(std::move(m_cell));
+        }
         m_cell = QString();
     }
 
@@ -118,6 +120,9 @@ private:
     {
         while (!m_row.empty() && m_row.back().isEmpty())
             m_row.pop_back();
+        if (m_rowBeyond)
+            m_row.resize(CellGrid::ReadColumns);
+        m_rowBeyond = false;
         m_cells += m_row.size();
         if (m_rows.size() >= kMaxRows || m_cells > kMaxCells)
             throw WorkbookRefusal(
@@ -131,6 +136,7 @@ private:
     std::vector<QString> m_row;
     QString m_cell;
     size_t m_cells = 0;
+    bool m_rowBeyond = false;
 };
 
 } // namespace

@@ -4,8 +4,10 @@ namespace workbook {
 
 bool IsDateFormat(int id, std::string_view code)
 {
-    // The built-in dates and times: 14-22 and the minutes-and-seconds 45-47.
-    if ((id >= 14 && id <= 22) || (id >= 45 && id <= 47))
+    // The built-in dates and times: 14-22, the minutes-and-seconds 45-47 and
+    // the East Asian dates and times 27-36 and 50-58, whose codes a workbook
+    // need not write out.
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58))
         return true;
     // A code speaks of a date or time through d, m, y, h or s; quoted text,
     // escaped or padding characters and bracketed colours or locales do not count.

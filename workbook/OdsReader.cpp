@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -72,11 +73,21 @@ bool PlainDecimal(std::string_view text)
     return i == text.size();
 }
 
-// The value of a number cell; 0 for one no reading of numbers accepts.
-double Decimal(std::string_view text)
+// The value of a number cell; nothing for one no reading of numbers accepts
+// or one that is no finite number.
+std::optional<double> Decimal(std::string_view text)
 {
+    auto finite = [](double value, bool ok) {
+        return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
+    };
+    auto byQt = [&] {
+        bool ok = false;
+        const double value =
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toDouble(&ok);
+        return finite(value, ok);
+    };
     if (!PlainDecimal(text))
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toDouble();
+        return byQt();
     // An amount of at most 15 digits without an exponent is its digits over a
     // power of ten, both exact in a double: the one division rounds as a full
     // reading of the text does, at a fraction of its cost.
@@ -106,9 +117,7 @@ double Decimal(std::string_view text)
     }
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc()
-               ? value
-               : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toDouble();
+    return error == std::errc() ? finite(value, true) : byQt();
 }
 
 // One text for each string however many cells hold it, so that the grid
@@ -260,11 +269,14 @@ private:
         m_open.push_back(Element::Row);
         m_rowRepeat = Repeat(attributes, "number-rows-repeated");
         m_values.clear();
+        m_rowBeyond = false;
         m_column = 0;
     }
 
     void EndRow()
     {
+        if (m_rowBeyond)
+            m_grid.NoteBeyond(m_row + m_rowRepeat - 1);
         for (int64_t i = 0; i < m_rowRepeat && !m_values.empty(); ++i)
             for (const Value& value : m_values)
                 if (value.isNumber)
@@ -280,34 +292,54 @@ private:
         m_cellColumns = Repeat(attributes, "number-columns-repeated");
         const std::string_view type = attributes.Raw("value-type", OfficeNs);
         m_typed = !type.empty();
-        m_error = attributes.Raw("value-type", CalcExtNs) == "error";
         m_formula = attributes.Has("formula", TableNs);
         m_value = {};
+        m_text.clear();
+        m_firstParagraph = true;
+        m_paragraphs = false;
+        m_beyond = CellGrid::Beyond(m_column);
+        if (m_beyond) {
+            // Nothing past T is read, not even whether it could be.
+            m_rowBeyond = m_rowBeyond || m_typed || m_formula || attributes.Has("value-type", CalcExtNs);
+            m_error = m_hasValue = m_wantText = false;
+            return;
+        }
+        m_error = attributes.Raw("value-type", CalcExtNs) == "error";
         m_hasValue = true;
         if (type == "float" || type == "percentage" || type == "currency") {
-            if (m_formula && !attributes.Has("value", OfficeNs))
-                CellGrid::RefuseUncalculated(m_row, m_column);
+            if (!attributes.Has("value", OfficeNs)) {
+                if (m_formula)
+                    CellGrid::RefuseUncalculated(m_row, m_column);
+                CellGrid::RefuseMissingValue(m_row, m_column, QString::fromUtf8(type.data(), type.size()));
+            }
+            const std::string_view value = attributes.Raw("value", OfficeNs);
+            const std::optional<double> number = Decimal(value);
+            if (!number)
+                CellGrid::RefuseBadNumber(m_row, m_column, QString::fromUtf8(value.data(), value.size()));
             m_value.isNumber = true;
-            m_value.number = Decimal(attributes.Raw("value", OfficeNs));
+            m_value.number = *number;
         } else if (type == "date" || type == "time") {
             CellGrid::RefuseDate(m_row, m_column);
         } else if (type == "boolean") {
-            m_value.text = attributes.Raw("boolean-value", OfficeNs) == "true" ? QStringLiteral("True")
-                                                                               : QStringLiteral("False");
+            const std::string_view value = attributes.Raw("boolean-value", OfficeNs);
+            if (value != "true" && value != "false")
+                CellGrid::RefuseMissingValue(m_row, m_column, QStringLiteral("boolean"));
+            m_value.text = value == "true" ? QStringLiteral("True") : QStringLiteral("False");
         } else if (type == "string" && attributes.Has("string-value", OfficeNs)) {
             m_value.text = m_texts.Of(attributes.Value("string-value", OfficeNs));
         } else {
             m_hasValue = false;
         }
-        // The text shown is wanted for an error and for a value given only as text.
-        m_wantText = m_error || (!m_hasValue && m_typed);
-        m_text.clear();
-        m_firstParagraph = true;
+        // The text shown is wanted for an error and for a value given only as
+        // text: a cell of text may declare no value type at all (a link, as
+        // some writers save it), and still holds that text.
+        m_wantText = m_error || !m_hasValue;
     }
 
     void StartParagraph()
     {
         m_open.push_back(Element::Paragraph);
+        m_paragraphs = true;
         if (m_wantText && !m_firstParagraph)
             m_text.push_back('\n');
         m_firstParagraph = false;
@@ -341,15 +373,28 @@ private:
 
     void EndCell()
     {
+        if (m_beyond) {
+            m_column += m_cellColumns;
+            return;
+        }
+        // A cell repeated across T holds the row's fields up to T only.
+        if (CellGrid::Beyond(m_column + m_cellColumns - 1)) {
+            m_rowBeyond = m_rowBeyond || m_hasValue || m_typed || m_formula || !m_text.empty();
+            m_cellColumns = CellGrid::ReadColumns - m_column;
+        }
+        // A formula whose result is empty text is saved with an empty
+        // paragraph and no value type; with neither it has no result at all.
+        if (m_formula && !m_typed && !m_error && !m_paragraphs)
+            CellGrid::RefuseUncalculated(m_row, m_column);
         if (m_error)
             CellGrid::RefuseError(m_row, m_column,
                                   QString::fromUtf8(m_text.data(), static_cast<qsizetype>(m_text.size())));
-        if (!m_hasValue && m_typed) {
+        if (!m_hasValue && (m_typed || !m_text.empty())) {
             m_value.text = m_texts.Of(m_text);
             m_hasValue = true;
         }
-        // A formula without a value type gives empty text, or was never
-        // calculated: the grid tells the two apart by the other formulas.
+        // Empty text is also what a writer that never calculates might leave:
+        // the grid tells the two apart by the other formulas.
         if (m_formula) {
             m_hasValue = true;
             m_grid.NoteFormula(m_row, m_column, m_value.isNumber ? NumberText(m_value.number) : m_value.text);
@@ -389,6 +434,8 @@ private:
     int64_t m_column = 0;
     int64_t m_cellColumns = 1;
     bool m_typed = false;
+    bool m_beyond = false;    // the cell lies past T
+    bool m_rowBeyond = false; // some cell of the row past T holds something
     bool m_error = false;
     bool m_formula = false;
     bool m_hasValue = false;
@@ -396,6 +443,7 @@ private:
 
     bool m_wantText = false;
     bool m_firstParagraph = true;
+    bool m_paragraphs = false; // the cell has a paragraph, even an empty one
     bool m_afterBlank = true;
     std::string m_text; // the text the cell shows, UTF-8
 };

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace workbook {
@@ -58,6 +59,21 @@ class WorkbookRefusal : public WorkbookError
 {
 public:
     using WorkbookError::WorkbookError;
+    // A refusal of one cell: `what` names it by its address, `reason` says
+    // what is wrong with it after a name the caller gives the cell.
+    WorkbookRefusal(const std::string& what, int64_t row, int64_t column, std::string reason)
+        : WorkbookError(what), m_row(row), m_column(column), m_reason(std::move(reason))
+    {
+    }
+    // The refused cell, counted from 0; -1 when the refusal is of no one cell.
+    int64_t Row() const { return m_row; }
+    int64_t Column() const { return m_column; }
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    int64_t m_row = -1;
+    int64_t m_column = -1;
+    std::string m_reason;
 };
 
 // Reads the first worksheet of the workbook at `path`, choosing the reader by the file's content (and its

@@ -53,6 +53,7 @@ constexpr uint16_t Biff8 = 0x0600;
 constexpr uint16_t Biff5 = 0x0500;
 constexpr uint16_t WorksheetSubstream = 0x0010;
 constexpr uint8_t WorksheetKind = 0;
+constexpr uint16_t CalcOnLoad = 0x0002; // of a FORMULA record's option flags
 
 [[noreturn]] void Damaged(const char* what)
 {
@@ -77,6 +78,15 @@ public:
     Record Next()
     {
         Record record;
+        Next(record);
+        return record;
+    }
+    // Into a record read before, whose room is used again: a sheet has a
+    // record for every cell, and a new list of parts for each costs more than
+    // reading the cell.
+    void Next(Record& record)
+    {
+        record.parts.clear();
         Bytes body;
         record.type = Header(body);
         record.parts.push_back(body);
@@ -84,7 +94,6 @@ public:
             Header(body);
             record.parts.push_back(body);
         }
-        return record;
     }
 
 private:
@@ -410,10 +419,11 @@ private:
 
         // Charts drawn on the sheet sit inside it as nested parts of their own.
         int depth = 1;
+        Record record;
         while (depth > 0) {
             if (records.AtEnd())
                 Damaged("το πρώτο φύλλο είναι κομμένο");
-            const Record record = records.Next();
+            records.Next(record);
             if (record.type == BofRecord)
                 ++depth;
             else if (record.type == EofRecord) {
@@ -432,6 +442,17 @@ private:
             record.type != ArrayRecord && record.type != TableRecord)
             CellGrid::RefuseUncalculated(m_pendingRow, m_pendingColumn);
         Cursor in(record);
+        if (IsSingleCell(record.type) && record.parts.front().size() >= 4) {
+            const Bytes head = record.parts.front();
+            const int column = head[2] | head[3] << 8;
+            if (CellGrid::Beyond(column)) {
+                // Nothing past T is read, not even whether it could be.
+                m_grid.NoteBeyond(head[0] | head[1] << 8);
+                if (record.type == FormulaRecord)
+                    m_pendingString = false;
+                return;
+            }
+        }
         switch (record.type) {
         case NumberRecord: {
             const auto [row, column, format] = Position(in);
@@ -446,10 +467,13 @@ private:
         case MulRkRecord: {
             const int row = in.U16();
             const int first = in.U16();
-            // Six bytes a cell, then the last column in two bytes.
+            // Six bytes a cell, then the last column in two bytes; the cells
+            // past T are not read.
             const size_t length = record.parts.front().size();
             const size_t cells = length >= 6 ? (length - 6) / 6 : 0;
-            for (size_t i = 0; i < cells; ++i) {
+            if (cells > 0 && CellGrid::Beyond(first + static_cast<int64_t>(cells) - 1))
+                m_grid.NoteBeyond(row);
+            for (size_t i = 0; i < cells && !CellGrid::Beyond(first + static_cast<int64_t>(i)); ++i) {
                 const int format = in.U16();
                 PutNumber(row, first + static_cast<int>(i), format, RkValue(in.U32()));
             }
@@ -493,6 +517,12 @@ private:
         }
     }
 
+    static bool IsSingleCell(uint16_t type)
+    {
+        return type == NumberRecord || type == RkRecord || type == LabelSstRecord || type == LabelRecord ||
+               type == RStringRecord || type == BoolErrRecord || type == FormulaRecord;
+    }
+
     // A formula cell holds its last result: a number in the eight bytes, or a
     // marker for text (which follows in a STRING record), a truth value, an
     // error or empty text.
@@ -503,6 +533,11 @@ private:
         for (uint8_t& b : result)
             b = in.U8();
         m_pendingString = false;
+        // A writer that cannot calculate saves a stand-in result and marks the
+        // formula to be calculated when the workbook is opened; the mark is
+        // never set beside a result that was calculated.
+        if (in.U16() & CalcOnLoad)
+            CellGrid::RefuseUncalculated(row, column);
         if (result[6] != 0xFF || result[7] != 0xFF) {
             double value;
             std::memcpy(&value, result, sizeof value);

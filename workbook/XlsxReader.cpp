@@ -11,6 +11,7 @@
 #include "workbook/ZipPackage.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -167,16 +168,24 @@ public:
     void End(std::string_view) override {}
 };
 
-// The relationship ids of the workbook's sheets, in the workbook's order.
+// The relationship ids of the workbook's sheets, in the workbook's order,
+// and whether the workbook asks to be calculated in full when it is opened:
+// a writer that cannot calculate says so and saves a stand-in result (a 0)
+// in every formula cell, so no saved result of it can be trusted.
 class WorkbookSheets : public XmlPart
 {
 public:
     std::vector<std::string> ids;
+    bool staleResults = false;
 
     void Start(std::string_view name, const XmlAttributes& attributes) override
     {
-        if (name == "sheet")
+        if (name == "sheet") {
             ids.push_back(attributes.Value("id"));
+        } else if (name == "calcPr") {
+            const std::string_view full = attributes.Raw("fullCalcOnLoad");
+            staleResults = full == "1" || full == "true";
+        }
     }
     void End(std::string_view) override {}
 };
@@ -290,8 +299,9 @@ private:
 class Worksheet : public XmlPart
 {
 public:
-    Worksheet(CellGrid& grid, const std::vector<QString>& strings, const std::vector<bool>& dateFormats)
-        : m_grid(grid), m_strings(strings), m_dateFormats(dateFormats)
+    Worksheet(CellGrid& grid, const std::vector<QString>& strings, const std::vector<bool>& dateFormats,
+              bool staleResults)
+        : m_grid(grid), m_strings(strings), m_dateFormats(dateFormats), m_staleResults(staleResults)
     {
     }
 
@@ -409,6 +419,15 @@ private:
         m_inCell = false;
         const int64_t row = m_row;
         const int64_t column = m_column;
+        if (CellGrid::Beyond(column)) {
+            // Nothing past T is read, not even whether it could be.
+            if (m_hasValue || m_hasFormula)
+                m_grid.NoteBeyond(row);
+            m_item.Take();
+            return;
+        }
+        if (m_hasFormula && m_staleResults)
+            CellGrid::RefuseUncalculated(row, column);
         if (m_type == "inlineStr") {
             QString text = m_item.Take();
             if (m_hasFormula)
@@ -477,14 +496,17 @@ private:
             text.remove_prefix(1);
         double value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end != text.data() + text.size())
-            Damaged(QStringLiteral("το κελί %1 δεν έχει αριθμό").arg(CellGrid::CellName(row, column)));
+        // "inf", "nan" and a number too large for a double are read by
+        // from_chars too, but are no amount.
+        if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+            CellGrid::RefuseBadNumber(row, column, XText(m_value));
         return value;
     }
 
     CellGrid& m_grid;
     const std::vector<QString>& m_strings;
     const std::vector<bool>& m_dateFormats;
+    const bool m_staleResults;
     bool m_inData = false;
     bool m_inCell = false;
     bool m_inValue = false;
@@ -544,7 +566,7 @@ Sheet ReadXlsxData(std::string_view data)
         ParseXmlMember(package, package.Find(r->target), strings, message::NotXlsx);
 
     CellGrid grid;
-    Worksheet sheet(grid, strings.strings, styles.dateFormats);
+    Worksheet sheet(grid, strings.strings, styles.dateFormats, sheets.staleResults);
     if (!ParseXmlMember(package, sheetPart, sheet, message::NotXlsx))
         NotXlsx();
     return grid.TakeSheet();

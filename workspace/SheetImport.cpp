@@ -1,8 +1,10 @@
 #include "workspace/SheetImport.h"
 
 #include "dataset/DataSetErrors.h"
+#include "fileio/FileError.h"
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
+#include "workbook/Messages.h"
 #include "workspace/Helpers.h"
 #include "workspace/RowValidation.h"
 #include "workspace/ScratchDetailRow.h"
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <unordered_set>
 
 using namespace declaration;
@@ -56,8 +60,31 @@ bool IsWholeNumber(const QString& text)
            value <= std::numeric_limits<int32_t>::max();
 }
 
+// An amount as sheets hold it, "-1234,56": digits, at most one comma, no
+// blank or exponent. Every such text of a few digits is a number, so the full
+// reading (a long double through the C library) is only for the others: it
+// cost more than the rest of the check of a row.
+bool IsPlainAmount(QStringView text)
+{
+    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    qsizetype digits = 0;
+    bool comma = false;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (c == u',' && !comma && digits > 0)
+            comma = true;
+        else
+            return false;
+    }
+    return digits > 0 && digits <= 30 && !text.endsWith(u',');
+}
+
 bool IsNumber(const QString& text)
 {
+    if (IsPlainAmount(text))
+        return true;
     long double value = 0;
     return amount::TryStrToFloat(Latin(text), value);
 }
@@ -71,7 +98,77 @@ bool KeepsValue(const QString& whole, const std::string& cut)
            amount::FormatAmount(before) == amount::FormatAmount(after);
 }
 
+// The fields the columns A to T fill, in the person's words.
+constexpr std::array<const char*, SheetImport::Columns> kColumnTitles = {
+    "ΑΦΜ",
+    "Επώνυμο",
+    "Όνομα",
+    "Όνομα πατέρα ή συζύγου",
+    "Πόλη",
+    "Οδός",
+    "Αριθμός",
+    "Τ.Κ.",
+    "Είδος αποδοχών",
+    "Ακαθάριστες αποδοχές",
+    "Χαρτόσημο",
+    "ΟΓΑ χαρτοσήμου",
+    "Κρατήσεις (εκτός φόρου)",
+    "Καθαρές αποδοχές",
+    "Φόρος που παρακρατήθηκε",
+    "Φόρος που αναλογεί",
+    "Υποκατάστημα",
+    "Σύνολο ημερών απασχόλησης",
+    "ΟΓΑ φόρου που παρακρατήθηκε",
+    "ΟΓΑ φόρου που αναλογεί",
+};
+
+// "J" for column 9 (from 0).
+std::string ColumnLetters(int64_t column)
+{
+    std::string letters;
+    for (int64_t c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters;
+}
+
+// How many wrong tax numbers the closing note lists; the count covers them all.
+constexpr int kListedWrongAfms = 10;
+
+// A cell the import cannot read, already said in the person's words with its place.
+class CellFailure : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 } // namespace
+
+std::string SheetImport::CellPlace(int64_t row, int64_t column)
+{
+    std::string place = "Γραμμή " + std::to_string(row + 1) + ", στήλη " + ColumnLetters(column);
+    if (column >= 0 && column < Columns)
+        place += std::string(" (") + kColumnTitles[static_cast<size_t>(column)] + ")";
+    return place;
+}
+
+std::string SheetImport::RefusalMessage(const std::exception& error)
+{
+    const auto* refusal = dynamic_cast<const workbook::WorkbookRefusal*>(&error);
+    const std::string reason = refusal && refusal->Row() >= 0
+                                   ? CellPlace(refusal->Row(), refusal->Column()) + ": " + refusal->Reason()
+                               : dynamic_cast<const std::bad_alloc*>(&error)
+                                   ? std::string(workbook::message::OutOfMemory)
+                                   : std::string(error.what());
+    return reason + "\n" + FailureMessage;
+}
+
+std::string SheetImport::StoppedAt(int row)
+{
+    const std::string stored = row == 0 ? "Δεν καταχωρίστηκε καμία γραμμή του φύλλου."
+                               : row == 1 ? "Καταχωρίστηκε η γραμμή 1."
+                                          : "Καταχωρίστηκαν οι γραμμές 1 έως " + std::to_string(row) + ".";
+    return "Η εισαγωγή σταμάτησε στη γραμμή " + std::to_string(row + 1) + " του φύλλου. " + stored;
+}
 
 SheetImport::SheetImport(ImportTarget& work, const workbook::Sheet& sheet)
     : m_work(work), m_ui(work.Ui()), m_owns(false), m_sheet(sheet)
@@ -86,15 +183,35 @@ SheetImport::SheetImport(ImportTarget& work, workbook::Sheet&& sheet)
 ImportOutcome SheetImport::Run()
 {
     try {
+        if (m_sheet.Columns() == 0) {
+            m_ui.ShowMessage(std::string(workbook::message::EmptySheet) + "\n" + FailureMessage);
+            return ImportOutcome::Failed;
+        }
         if (m_sheet.Columns() < Columns) {
-            m_ui.ShowMessage(FailureMessage);
+            m_ui.ShowMessage("Το πρώτο φύλλο έχει στοιχεία μόνο ως τη στήλη " +
+                             ColumnLetters(m_sheet.Columns() - 1) + " (" + std::to_string(m_sheet.Columns()) +
+                             " στήλες): κάθε γραμμή του φύλλου χρειάζεται 20 στήλες, από την A ως την T.\n" +
+                             FailureMessage);
             return ImportOutcome::Failed;
         }
         if (!CheckAllRows())
             return ImportOutcome::Stopped;
         return StoreAllRows();
-    } catch (const std::exception&) {
-        m_ui.ShowMessage(FailureMessage);
+    } catch (const CellFailure& e) {
+        m_ui.ShowMessage(std::string(e.what()) + "\n" + FailureMessage);
+    } catch (const EFileError& e) {
+        // A file that could not be written is no fault of the workbook: the
+        // rows before it are stored, and the person is told what failed.
+        m_ui.ShowError(m_storing >= 0 ? e.what() + std::string("\n") + StoppedAt(m_storing) : e.what());
+        ShowClosingNote();
+        return ImportOutcome::NotWritten;
+    } catch (const std::exception& e) {
+        std::string text = dynamic_cast<const std::bad_alloc*>(&e)
+                               ? std::string(workbook::message::OutOfMemory) + "\n" + FailureMessage
+                               : std::string(FailureMessage);
+        if (m_storing >= 0)
+            text += "\n" + StoppedAt(m_storing);
+        m_ui.ShowMessage(text);
     }
     ShowClosingNote();
     return ImportOutcome::Failed;
@@ -105,9 +222,14 @@ ImportOutcome SheetImport::Run()
 
 bool SheetImport::CheckAllRows()
 {
+    m_records.reserve(static_cast<size_t>(m_sheet.Rows()));
     for (int row = 0; row < m_sheet.Rows(); ++row)
         if (!CheckRow(row))
             return false;
+    // Every row is held as its record now: a large sheet is let go before
+    // the store's work on the rows begins.
+    if (m_owns)
+        m_owned = workbook::Sheet();
     return true;
 }
 
@@ -120,18 +242,25 @@ void SheetImport::StopAt(int row, const std::string& what)
 bool SheetImport::CheckRow(int row)
 {
     const QString& afm = m_sheet.Cell(row, 0);
-    if (!AfmPasses(afm))
-        ++m_wrongAfms;
-    // Only the first nine characters are stored, and the row checks read them
-    // back (without trailing blanks) as digits: letters there end the import
-    // now, before any row is in.
-    if (afm.size() > 9) {
-        std::string stored;
-        QChar bad;
-        CellText(row, 0, stored, bad);
-        ScratchDetailRow record{std::string_view()};
-        record.Set(AFM, stored);
-        CheckAFM(record.Get(AFM));
+    try {
+        if (!AfmPasses(afm) && ++m_wrongAfms <= kListedWrongAfms)
+            m_wrongAfmList +=
+                "\nΓραμμή " + std::to_string(row + 1) + ": " +
+                (afm.isEmpty() ? std::string("(κενό)") : "«" + afm.left(20).toStdString() + "»");
+        // Only the first nine characters are stored, and the row checks read them
+        // back (without trailing blanks) as digits: letters there end the import
+        // now, before any row is in.
+        if (afm.size() > 9) {
+            std::string stored;
+            QChar bad;
+            CellText(row, 0, stored, bad);
+            ScratchDetailRow record{std::string_view()};
+            record.Set(AFM, stored);
+            CheckAFM(record.Get(AFM));
+        }
+    } catch (const std::exception&) {
+        throw CellFailure(CellPlace(row, 0) + ": οι εννέα χαρακτήρες του ΑΦΜ «" + afm.left(20).toStdString() +
+                          "» που γράφονται στη δήλωση δεν είναι όλοι ψηφία.");
     }
 
     const QString& kind = m_sheet.Cell(row, 8);
@@ -165,8 +294,9 @@ bool SheetImport::CellText(int row, int column, std::string& bytes, QChar& bad) 
 // the record, a number longer than its field.
 bool SheetImport::CheckCellsFitRecord(int row)
 {
+    ScratchDetailRow record{std::string_view()};
     for (int column = 0; column < Columns; ++column) {
-        const std::string number = std::to_string(column + 1);
+        const auto number = [column] { return std::to_string(column + 1); };
         std::string bytes;
         QChar bad;
         const QString& whole = m_sheet.Cell(row, column);
@@ -174,12 +304,12 @@ bool SheetImport::CheckCellsFitRecord(int row)
             // Named whole, even when it is a pair of UTF-16 units.
             const qsizetype at = whole.indexOf(bad);
             const QString character = whole.mid(at, bad.isHighSurrogate() ? 2 : 1);
-            StopAt(row, "Η στήλη Νο " + number + " έχει τον χαρακτήρα «" + character.toStdString() +
+            StopAt(row, "Η στήλη Νο " + number() + " έχει τον χαρακτήρα «" + character.toStdString() +
                             "», που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
         if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
-            StopAt(row, "Η στήλη Νο " + number + " έχει αλλαγή γραμμής μέσα στο κελί.");
+            StopAt(row, "Η στήλη Νο " + number() + " έχει αλλαγή γραμμής μέσα στο κελί.");
             return false;
         }
         // A tab or another control character is no letter of a field: the
@@ -188,19 +318,22 @@ bool SheetImport::CheckCellsFitRecord(int row)
                 std::find_if(bytes.begin(), bytes.end(),
                              [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
             control != bytes.end()) {
-            StopAt(row, "Η στήλη Νο " + number + " έχει χαρακτήρα ελέγχου (κωδικός " +
+            StopAt(row, "Η στήλη Νο " + number() + " έχει χαρακτήρα ελέγχου (κωδικός " +
                             std::to_string(static_cast<unsigned char>(*control)) +
                             "), που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
         if (IsNumberColumn(column) && static_cast<size_t>(whole.size()) > bytes.size() &&
             !KeepsValue(whole, bytes)) {
-            StopAt(row, "Η στήλη Νο " + number + " δεν χωράει στους " +
+            StopAt(row, "Η στήλη Νο " + number() + " δεν χωράει στους " +
                             std::to_string(DetailLayout()[FieldOf(column)].width) +
                             " χαρακτήρες του πεδίου της.");
             return false;
         }
+        record.Set(FieldOf(column), bytes);
     }
+    // The row's record as the cells fill it, kept so the cells are read once.
+    m_records.push_back(record.Text());
     return true;
 }
 
@@ -228,15 +361,12 @@ ImportOutcome SheetImport::StoreAllRows()
     // and their totals, as after storing each row on its own.
     settings.beforeSpeaking = [this] { Commit(); };
 
-    m_accepted.reserve(static_cast<size_t>(m_sheet.Rows()));
-    for (int row = 0; row < m_sheet.Rows(); ++row) {
-        ScratchDetailRow record{std::string_view()};
-        for (int column = 0; column < Columns; ++column) {
-            std::string bytes;
-            QChar bad;
-            CellText(row, column, bytes, bad);
-            record.Set(FieldOf(column), bytes);
-        }
+    m_accepted.reserve(m_records.size());
+    for (int row = 0; row < static_cast<int>(m_records.size()); ++row) {
+        m_storing = row;
+        ScratchDetailRow record{m_records[static_cast<size_t>(row)]};
+        // Its room goes to the records accepted.
+        std::string().swap(m_records[static_cast<size_t>(row)]);
         bool accepted = true;
         m_work.SetRowAccepted(true);
         try {
@@ -253,15 +383,17 @@ ImportOutcome SheetImport::StoreAllRows()
         if (!accepted) {
             Commit();
             LeaveRowInInsert(record.Text());
-            m_ui.ShowMessage("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
+            m_ui.ShowMessage(
+                "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε\n" +
+                StoppedAt(row));
             return ImportOutcome::Refused;
         }
         importedPairs.insert(StoredRowIndex::PairKeyOf(record.Get(AFM), record.Get(TypeInc)));
         m_accepted.push_back(record.Text());
         m_work.SetModified(true);
     }
-    if (m_owns)
-        m_owned = workbook::Sheet();
+    m_storing = -1;
+    m_records = {};
     Commit();
     m_work.SetModified(true);
     ShowClosingNote();
@@ -313,5 +445,9 @@ void SheetImport::ShowClosingNote()
 {
     if (m_wrongAfms > 0)
         m_ui.ShowMessage("Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν " +
-                         std::to_string(m_wrongAfms) + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.");
+                         std::to_string(m_wrongAfms) + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν." +
+                         m_wrongAfmList +
+                         (m_wrongAfms > kListedWrongAfms
+                              ? "\nκαι " + std::to_string(m_wrongAfms - kListedWrongAfms) + " ακόμη."
+                              : std::string()));
 }

@@ -3,6 +3,8 @@
 #include "workbook/Workbook.h"
 #include "workspace/ImportTarget.h"
 
+#include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,14 @@ public:
         "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
         "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.";
 
+    // "Γραμμή 12, στήλη J (Ακαθάριστες αποδοχές)" for row 11, column 9 of
+    // the sheet (both from 0): the place of a cell as the person finds it.
+    static std::string CellPlace(int64_t row, int64_t column);
+    // What the person is told of a workbook refused as it was read: the
+    // reason first, naming the sheet row and column of a refused cell, then
+    // the general message on a line of its own.
+    static std::string RefusalMessage(const std::exception& error);
+
     SheetImport(ImportTarget& work, const workbook::Sheet& sheet);
     // Takes the sheet over and lets it go once every row is read, before the
     // rows go into the store: a large sheet and its rows never stand in
@@ -41,6 +51,8 @@ private:
     void Commit();
     void LeaveRowInInsert(const std::string& record);
     void StopAt(int row, const std::string& what);
+    // The sheet row the import stopped at and the rows stored before it.
+    static std::string StoppedAt(int row);
     void ShowClosingNote();
 
     ImportTarget& m_work;
@@ -49,9 +61,15 @@ private:
     const bool m_owns;
     const workbook::Sheet& m_sheet;
     int m_wrongAfms = 0;
+    // The first wrong tax numbers, each after its sheet row, for the closing note.
+    std::string m_wrongAfmList;
+    // The sheet row being stored, for a failure that ends the import there.
+    int m_storing = -1;
     // False once the totals or the working files could not follow the rows.
     bool m_upToDate = true;
     bool m_writeFailed = false;
+    // Every row's record as its cells fill it, from the first pass.
+    std::vector<std::string> m_records;
     // Records accepted by the row checks and not yet in the store, in sheet order.
     std::vector<std::string> m_accepted;
 };

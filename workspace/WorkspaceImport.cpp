@@ -33,9 +33,9 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
     } catch (const std::exception& e) {
         // Not a workbook, or one its reader cannot take (truncated, corrupted,
         // encrypted), or one whose first sheet holds what no row can (a date,
-        // a formula never calculated): the reader's reason follows the
-        // general message, so the person knows what to mend.
-        m_ui.ShowMessage(std::string(SheetImport::FailureMessage) + "\n" + e.what());
+        // a formula never calculated): the reader's reason comes first, so
+        // the person knows what to mend, and the general message after it.
+        m_ui.ShowMessage(SheetImport::RefusalMessage(e));
         return dynamic_cast<const workbook::WorkbookRefusal*>(&e) ? ImportOutcome::Stopped
                                                                   : ImportOutcome::Unreadable;
     }

@@ -53,7 +53,7 @@ void TestForm1Import::importEntryAddsTheSheetRowsToTheGrid()
     QVERIFY(form.errors.empty());
     QCOMPARE(form.messages,
              std::vector<std::string>{"Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν 1 "
-                                      "λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."});
+                                      "λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.\nΓραμμή 2: «123»"});
     auto* grid = form.findChild<QTableView*>(QStringLiteral("dbGrid1"));
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("123"));
@@ -73,7 +73,8 @@ void TestForm1Import::importEntryAddsTheSheetRowsToTheGrid()
              (std::vector<std::string>{"Οι ημέρες απασχόλησης πρέπει να είναι <= 365. Διορθώστε το για να "
                                        "προχωρήσει η αποθήκευση.",
                                        "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η "
-                                       "εισαγωγή διακόπηκε"}));
+                                       "εισαγωγή διακόπηκε\nΗ εισαγωγή σταμάτησε στη γραμμή 2 του φύλλου. "
+                                       "Καταχωρίστηκε η γραμμή 1."}));
     QCOMPARE(grid->model()->rowCount(), 4);
     QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("094019245"));
     QCOMPARE(grid->model()->index(1, 0).data().toString().trimmed(), QStringLiteral("094014201"));

@@ -1,5 +1,6 @@
 // The .xlsx reader on small packages made here, one rule of the format each.
 #include "SheetRows.h"
+#include "workbook/NumberFormat.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
@@ -165,7 +166,10 @@ TEST(XlsxReader, DatesFormulasWithoutValueAndDamageAreRefused)
         {R"(<c r="C2" t="s"><v>7</v></c>)", "το κελί C2 παραπέμπει σε κείμενο που δεν υπάρχει"},
         {R"(<c r="C2" t="str"><v>α_x000D__x000A_β</v></c>)",
          "C2 του πρώτου φύλλου έχει κείμενο σε περισσότερες"},
-        {R"(<c r="C2"><v>12,5</v></c>)", "το κελί C2 δεν έχει αριθμό"},
+        {R"(<c r="C2"><v>12,5</v></c>)", "C2 του πρώτου φύλλου δηλώνει αριθμό, αλλά η τιμή του «12,5»"},
+        {R"(<c r="C2"><v>inf</v></c>)", "C2 του πρώτου φύλλου δηλώνει αριθμό, αλλά η τιμή του «inf»"},
+        {R"(<c r="C2"><f>A1/0</f><v>nan</v></c>)", "«nan»"},
+        {R"(<c r="C2" t="n"><v>1e400</v></c>)", "«1e400»"},
         {R"(<c r="2C"><v>1</v></c>)", "λάθος διεύθυνση κελιού «2C»"},
         {R"(<c r="C2" t="x"><v>1</v></c>)", "άγνωστο είδος κελιού «x»"},
         {R"(<c r="C2"><v>1</v></c><c r="C2" t="str"><v>1</v>)", ".xlsx"},
@@ -210,5 +214,35 @@ TEST(XlsxReader, OdsIsKnownByItsMediaTypeWhereverItStands)
         const std::string_view data(zip.constData(), static_cast<size_t>(zip.size()));
         EXPECT_EQ(DetectFormat(data), Format::Ods);
         EXPECT_EQ(RowsOf(*ReadByContent(data)), QStringList{QStringLiteral("5")});
+    }
+}
+
+// Cells past T are not read, whatever they hold; a workbook that declares its
+// saved results stale (the writer saved a stand-in 0) has no formula result to
+// trust in A to T. Every built-in date format is a date, and no other is.
+TEST(XlsxReader, PastColumnTNothingIsReadAndStaleResultsAreRefused)
+{
+    const std::string beyond =
+        R"(<row r="2"><c r="A2"><v>1</v></c><c r="T2"><f>1+1</f><v>2</v></c>)"
+        R"(<c r="U2" t="e"><v>#N/A</v></c><c r="V2" s="3"><v>45352</v></c>)"
+        R"(<c r="W2" t="str"><v>α_x000A_β</v></c><c r="X2"><f>1+1</f></c>)"
+        R"(<c r="Y2"><v>inf</v></c></row><row r="3"><c r="AB3" t="s"><v>0</v></c></row>)";
+    const Sheet sheet = Read(Zip(Package(beyond)));
+    ASSERT_EQ(sheet.Columns(), 20);
+    ASSERT_EQ(sheet.Rows(), 3);
+    EXPECT_EQ(sheet.Cell(1, 0) + sheet.Cell(1, 19) + sheet.Cell(2, 19), QStringLiteral("12"));
+
+    auto stale = Package(beyond);
+    for (auto& [name, body] : stale)
+        if (name == "xl/workbook.xml")
+            body.replace(body.find("</workbook>"), 0, R"(<calcPr calcId="124519" fullCalcOnLoad="1"/>)");
+    EXPECT_NE(ErrorOf(Zip(stale)).find("T2 του πρώτου φύλλου έχει τύπο χωρίς υπολογισμένη τιμή"),
+              std::string::npos)
+        << ErrorOf(Zip(stale));
+
+    for (int id = 0; id < 200; ++id) {
+        const bool date = (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+                          (id >= 50 && id <= 58);
+        EXPECT_EQ(IsDateFormat(id, ""), date) << id;
     }
 }

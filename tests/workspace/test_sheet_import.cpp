@@ -93,9 +93,10 @@ TEST_F(SheetImportTest, ImportsEveryRowInReverseAheadOfTheRowsThereAndCountsWron
                                   With21(GoodSheetRow("0", "ΓΑΜΜΑ"))}));
     EXPECT_EQ(outcome, Outcome::Imported);
     EXPECT_EQ(Column(SurName), (Strings{Cp("ΓΑΜΜΑ"), Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
+    // The wrong numbers follow the closing note, each after its sheet row.
     EXPECT_EQ(ui.Said(),
               (Strings{"message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν 2 λανθασμένοι "
-                       "ΑΦΜ στα στοιχεία που εισήχθησαν."}));
+                       "ΑΦΜ στα στοιχεία που εισήχθησαν.\nΓραμμή 2: «123»\nΓραμμή 3: «0»"}));
     EXPECT_TRUE(ws->Modified());
     EXPECT_FALSE(ws->Importing());
     // The last row of the sheet is current; the totals count every row.
@@ -221,7 +222,8 @@ void ExpectSameAsRowByRow(const std::vector<SheetRow>& sheetRows,
     // The person hears the same, apart from the import's own closing words.
     Strings said = imported.ui.Said();
     Strings seen = imported.ui.seen;
-    if (!said.empty() && (said.back() == kStopped || said.back().find("ολοκληρώθηκε") != std::string::npos)) {
+    if (!said.empty() &&
+        (said.back().rfind(kStopped, 0) == 0 || said.back().find("ολοκληρώθηκε") != std::string::npos)) {
         said.pop_back();
         seen.pop_back();
     }
@@ -275,7 +277,8 @@ TEST_F(SheetImportTest, ARefusedRowStopsTheImportKeepingTheRowsBeforeItAndStaysI
     const Strings said = ui.Said();
     ASSERT_EQ(said.size(), 3u);
     EXPECT_EQ(said[0], "beep");
-    EXPECT_EQ(said[2], kStopped);
+    EXPECT_EQ(said[2], kStopped + "\nΗ εισαγωγή σταμάτησε στη γραμμή 3 του φύλλου. Καταχωρίστηκαν οι "
+                                  "γραμμές 1 έως 2.");
     EXPECT_EQ(ws->CurrentTotals().GrossPay(), "2000");
     EXPECT_FALSE(ws->Importing());
 }
@@ -300,7 +303,8 @@ TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWo
               Outcome::Failed);
     EXPECT_EQ(Column(SurName), (Strings{Cp("ΒΗΤΑ"), Cp("ΑΛΦΑ"), "PAPAS"}));
     EXPECT_EQ(ui.Said(), (Strings{unreadable, "message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. "
-                                              "Υπάρχουν 1 λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
+                                              "Υπάρχουν 1 λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."
+                                              "\nΓραμμή 2: «1»"}));
     EXPECT_EQ(ws->CurrentTotals().Label32(), "3 Εγγραφές");
     EXPECT_TRUE(ws->Modified());
 
@@ -314,7 +318,8 @@ TEST_F(SheetImportTest, TotalsThatCannotBeMadeAreSaidAndTheImportStillEndsAsItWo
     const Strings said = ui.Said();
     ASSERT_EQ(said.size(), 4u);
     EXPECT_EQ(said[0], unreadable);
-    EXPECT_EQ(said[3], kStopped);
+    EXPECT_EQ(said[3],
+              kStopped + "\nΗ εισαγωγή σταμάτησε στη γραμμή 2 του φύλλου. Καταχωρίστηκε η γραμμή 1.");
     EXPECT_FALSE(ws->Importing());
 }
 
@@ -340,9 +345,9 @@ TEST_F(SheetImportTest, ABadCellStopsBeforeAnyRowIsImported)
          "δήλωσης."},
         {Set(good, 6, "ΟΔΟΣ\nΔΕΥΤΕΡΗ"), "Η στήλη Νο 6 έχει αλλαγή γραμμής μέσα στο κελί."},
         {Set(good, 6, "ΟΔΟΣ\tΔΕΥΤΕΡΗ"), "Η στήλη Νο 6 έχει χαρακτήρα ελέγχου (κωδικός 9), που δεν μπορεί να "
-                                         "γραφτεί στο αρχείο της δήλωσης."},
+                                        "γραφτεί στο αρχείο της δήλωσης."},
         {Set(good, 3, "ΓΙΩΡΓΟΣ\x7f"), "Η στήλη Νο 3 έχει χαρακτήρα ελέγχου (κωδικός 127), που δεν μπορεί να "
-                                       "γραφτεί στο αρχείο της δήλωσης."},
+                                      "γραφτεί στο αρχείο της δήλωσης."},
         {Set(good, 18, "1000"), "Η στήλη Νο 18 δεν χωράει στους 3 χαρακτήρες του πεδίου της."},
         {Set(good, 11, "123456789"), "Η στήλη Νο 11 δεν χωράει στους 8 χαρακτήρες του πεδίου της."},
     };
@@ -364,26 +369,57 @@ TEST_F(SheetImportTest, WhatCannotBeReadEndsWithTheOpeningProblemAndImportsNothi
     narrow.pop_back();
     EXPECT_EQ(ws->ImportRows(MakeSheet({narrow})), Outcome::Failed);
     EXPECT_EQ(ws->ImportRows(workbook::Sheet()), Outcome::Failed);
-    EXPECT_EQ(ui.Said(), (Strings{kFailure, kFailure}));
+    // The reason first, the general message on a line of its own after it.
+    const std::string general = kFailure.substr(std::string("message: ").size());
+    EXPECT_EQ(ui.Said(),
+              (Strings{"message: Το πρώτο φύλλο έχει στοιχεία μόνο ως τη στήλη S (19 στήλες): κάθε "
+                       "γραμμή του φύλλου χρειάζεται 20 στήλες, από την A ως την T.\n" +
+                           general,
+                       "message: Το πρώτο φύλλο του βιβλίου εργασίας δεν έχει στοιχεία.\n" + general}));
 
     // A nine-character number that is not all digits, also as the first nine of a longer one;
     // the wrong numbers counted before it are still reported.
-    for (const auto& [afm, wrong] : {std::pair{"12345678A", "1"}, {"ABCDEFGHIJ", "2"}}) {
+    for (const auto& [afm, wrong] : {std::pair{"12345678A", "1\nΓραμμή 1: «1»"},
+                                     {"ABCDEFGHIJ", "2\nΓραμμή 1: «1»\nΓραμμή 2: «ABCDEFGHIJ»"}}) {
         ui.Forget();
         EXPECT_EQ(ws->ImportRows(MakeSheet({GoodSheetRow("1"), GoodSheetRow(afm)})), Outcome::Failed);
-        EXPECT_EQ(ui.Said(),
-                  (Strings{kFailure, std::string("message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. "
-                                                 "Υπάρχουν ") +
-                                         wrong + " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν."}));
+        EXPECT_EQ(
+            ui.Said(),
+            (Strings{"message: Γραμμή 2, στήλη A (ΑΦΜ): οι εννέα χαρακτήρες του ΑΦΜ «" + std::string(afm) +
+                         "» που γράφονται στη δήλωση δεν είναι όλοι ψηφία.\n" + general,
+                     "message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν " +
+                         std::string(wrong).insert(1, " λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.")}));
     }
     ui.Forget();
-    // The reader's own reason follows the general message on its own line.
     EXPECT_EQ(ImportFile("notes.csv", std::string("\"open quote;")), Outcome::Unreadable);
-    EXPECT_EQ(ui.Said(),
-              (Strings{kFailure +
-                       std::string("\nΈνα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν.")}));
+    EXPECT_EQ(
+        ui.Said(),
+        (Strings{"message: Ένα κελί του αρχείου .csv ανοίγει εισαγωγικά που δεν κλείνουν.\n" + general}));
+    // A cell a reader refused is named by its sheet row and the column's field.
+    EXPECT_EQ(SheetImport::RefusalMessage(workbook::WorkbookRefusal("J12", 11, 9, "έχει σφάλμα (#N/A).")),
+              "Γραμμή 12, στήλη J (Ακαθάριστες αποδοχές): έχει σφάλμα (#N/A).\n" + general);
+    EXPECT_EQ(SheetImport::CellPlace(0, 19) + "|" + SheetImport::CellPlace(99, 26),
+              "Γραμμή 1, στήλη T (ΟΓΑ φόρου που αναλογεί)|Γραμμή 100, στήλη AA");
     EXPECT_TRUE(Rows().Lines().empty());
     EXPECT_FALSE(ws->Importing());
+}
+
+// The closing note lists the first ten wrong numbers by their sheet rows (a
+// right one among them takes its row) and counts the rest.
+TEST_F(SheetImportTest, TheClosingNoteListsTheFirstTenWrongNumbers)
+{
+    std::vector<SheetRow> rows;
+    std::string listed;
+    for (int i = 1; i <= 12; ++i) {
+        rows.push_back(GoodSheetRow(std::to_string(i)));
+        if (i <= 10)
+            listed += "\nΓραμμή " + std::to_string(i < 3 ? i : i + 1) + ": «" + std::to_string(i) + "»";
+    }
+    rows.insert(rows.begin() + 2, GoodSheetRow(Afm("11111111")));
+    EXPECT_EQ(ws->ImportRows(MakeSheet(rows)), Outcome::Imported);
+    EXPECT_EQ(ui.Said(), (Strings{"message: Η εισαγωγή στοιχείων από Excel ολοκληρώθηκε. Υπάρχουν 12 "
+                                  "λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν." +
+                                  listed + "\nκαι 2 ακόμη."}));
 }
 
 TEST_F(SheetImportTest, TheCommandStoresThePendingRowFirstAndOffersTheWorkbookKinds)
