@@ -7,6 +7,7 @@
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReplaceTarget.h"
 
 #include <QFile>
 
@@ -197,8 +198,8 @@ ExitStatus CliSession::ConfirmReplace(const std::string& path)
     std::error_code error;
     if (!fs::exists(fs::path(path), error))
         return ExitOk;
-    const std::string name = fs::path(path).filename().string();
-    return m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + name + ";")
+    return m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
+                                   ReplacedFileName(path) + ";")
                ? ExitOk
                : ExitRefused;
 }

@@ -16,6 +16,7 @@
 
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReplaceTarget.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -574,7 +575,7 @@ Workspace::SaveOutcome Workspace::SaveAs()
     const QString target = Path(path);
     if (QFileInfo::exists(target) &&
         !m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
-                                 QFileInfo(target).fileName().toStdString() + ";"))
+                                 ReplacedFileName(target.toStdString()) + ";"))
         return SaveOutcome::Declined;
     try {
         WriteDeclarationFile(target);

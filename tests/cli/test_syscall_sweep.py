@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""rozaro-cli with one system call failed at a time: for a small resave, sort,
+detailed report and import, the Nth write, pwrite64, ftruncate, fsync,
+fdatasync, rename, close or read fails with EIO (strace's fault injection).
+
+Every run must end one of two ways: exit 0 with exactly the output of the run
+that nothing failed, or a non-zero exit with a message in Greek, the target as
+it was (the same bytes, or still absent), and nothing left beside it nor in
+the private working folder. The one exception is a folder that could not be
+synced after the rename: exit 2, the message says so, and the new file is in
+place. A signal or a crash is always a fault.
+
+The first calls of each kind are all tried, the rest sampled, so that the
+sweep stays within a couple of minutes; every command and call kind is run.
+Without strace (or where it may not trace) the sweep passes over itself.
+
+Usage: python3 test_syscall_sweep.py BIN_DIR
+"""
+import concurrent.futures
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+
+from clitest import CLI, case, expect, finish, write
+from declarations import HEADER_OPTIONS, afm_with_check_digit, declaration, row
+
+CALLS = ["write", "pwrite64", "ftruncate", "fsync", "fdatasync", "rename", "close", "read"]
+# Every call up to this many is failed in turn; beyond, a spread sample.
+ALL_UP_TO = 24
+SAMPLES = 24
+FOLDER_SYNC = "γράφτηκε, αλλά ο φάκελός του δεν περάστηκε οριστικά στον δίσκο"
+GREEK = re.compile("[\u0370-\u03ff\u1f00-\u1fff]")
+STRACE = shutil.which("strace")
+
+
+def sheet_bytes(count):
+    line = "{};ΠΑΠΑΔΟΠΟΥΛΟΣ;ΓΙΩΡΓΟΣ;ΚΩΝ;ΑΘΗΝΑ;ΠΑΤΗΣΙΩΝ;5;11257;10;1000;0;0;200;800;0;0;0;25;0;0\r\n"
+    return "".join(line.format(afm_with_check_digit(f"{10000000 + 7 * i:08d}")) for i in range(count)).encode("cp1253")
+
+
+def inputs(folder):
+    rows = [row(afm_with_check_digit("2%07d" % n)) for n in (5, 3, 9, 1, 7)]
+    source = write(folder, "in.txt", declaration(rows))
+    sheet = write(folder, "rows.csv", sheet_bytes(5))
+    return {
+        "resave": (["resave", source], "out.txt"),
+        "sort": (["sort", "afm", source], "out.txt"),
+        "report": (["report", "detailed", source], "out.htm"),
+        "import": (["import", sheet], "out.txt"),
+    }
+
+
+class Run:
+    """One run of a command in a folder of its own, maybe under strace."""
+
+    def __init__(self, root, name, command, target_name, existing):
+        self.folder = tempfile.mkdtemp(dir=root, prefix=name + "-")
+        self.scratch = os.path.join(self.folder, "tmp")
+        os.mkdir(self.scratch)
+        self.out_folder = os.path.join(self.folder, "out")
+        os.mkdir(self.out_folder)
+        self.target = os.path.join(self.out_folder, target_name)
+        self.before = b"keep me\r\n" if existing else None
+        if existing:
+            write(self.out_folder, target_name, self.before)
+        self.args = [CLI, "--yes"] + command + [self.target] + (HEADER_OPTIONS if name == "import" else [])
+
+    def go(self, prefix):
+        env = dict(os.environ, TMPDIR=self.scratch, XDG_RUNTIME_DIR=self.scratch)
+        done = subprocess.run(prefix + self.args, env=env, capture_output=True, timeout=120)
+        self.status = done.returncode
+        self.stdout = done.stdout
+        self.stderr = done.stderr.decode("utf-8", "replace")
+        self.after = open(self.target, "rb").read() if os.path.exists(self.target) else None
+        self.beside = sorted(os.listdir(self.out_folder))
+        self.left = sorted(os.listdir(self.scratch))
+        shutil.rmtree(self.folder, ignore_errors=True)
+        return self
+
+
+def counts(root, name, command, target_name):
+    """The unfailed run and how often it makes each call."""
+    log = os.path.join(root, name + ".count")
+    run = Run(root, name, command, target_name, existing=False)
+    run.go([STRACE, "-f", "-qq", "-c", "-U", "calls,name", "-o", log, "-e", "trace=" + ",".join(CALLS)])
+    made = {}
+    for line in open(log, encoding="utf-8"):
+        parts = line.split()
+        if len(parts) == 2 and parts[0].isdigit():
+            made[parts[1]] = int(parts[0])
+    return run, made
+
+
+def chosen(made):
+    """1..ALL_UP_TO, then a spread sample up to the last call and one past it."""
+    picks = set(range(1, min(made, ALL_UP_TO) + 1))
+    if made > ALL_UP_TO:
+        step = (made - ALL_UP_TO) / SAMPLES
+        picks.update(ALL_UP_TO + 1 + int(step * k) for k in range(SAMPLES))
+        picks.update((made - 1, made))
+    return sorted(picks)
+
+
+def faults(name, call, n, run, right):
+    """What is wrong with one failed run; empty when nothing is."""
+    where = f"{name}: {call} #{n} failed"
+    expected_beside = [os.path.basename(run.target)] if run.before is not None else []
+    wrong = []
+    if run.status < 0 or run.status > 2:
+        wrong.append(f"{where}: ended by status {run.status}: {run.stderr.strip()[-300:]}")
+    elif run.status == 0:
+        if (run.after, run.stdout) != (right.after, right.stdout):
+            wrong.append(f"{where}: exit 0 with a different output")
+    else:
+        if not GREEK.search(run.stderr):
+            wrong.append(f"{where}: exit {run.status} without a Greek message: {run.stderr.strip()[-300:]!r}")
+        if FOLDER_SYNC in run.stderr:
+            if run.status != 2 or run.after != right.after:
+                wrong.append(f"{where}: folder sync reported, but exit {run.status} or the file not in place")
+            expected_beside = [os.path.basename(run.target)]
+        elif run.after != run.before:
+            wrong.append(f"{where}: exit {run.status} and the target changed")
+    if run.beside != expected_beside:
+        wrong.append(f"{where}: left beside the target: {run.beside}")
+    if run.left:
+        wrong.append(f"{where}: left in the private folder: {run.left}")
+    return wrong
+
+
+def usable():
+    if not STRACE:
+        return False
+    probe = subprocess.run([STRACE, "-f", "-qq", "-e", "trace=none", "true"], capture_output=True)
+    return probe.returncode == 0
+
+
+@case
+def one_failed_call_never_gives_a_wrong_file_a_touched_target_or_a_leftover(folder):
+    if not usable():
+        print("skip: strace is missing or may not trace here")
+        return
+    work = os.path.join(folder, "runs")
+    os.mkdir(work)
+    jobs = []
+    rights = {}
+    for name, (command, target_name) in inputs(folder).items():
+        right, made = counts(work, name, command, target_name)
+        expect(right.status, 0, f"{name} unfailed: {right.stderr}")
+        rights[name] = right
+        for call in CALLS:
+            for n in chosen(made.get(call, 0)):
+                jobs.append((name, command, target_name, call, n))
+
+    def one(job):
+        name, command, target_name, call, n = job
+        run = Run(work, name, command, target_name, existing=n % 2 == 1)
+        run.go([STRACE, "-f", "-qq", "-o", "/dev/null", "-e", "trace=none",
+                "-e", f"inject={call}:error=EIO:when={n}"])
+        return faults(name, call, n, run, rights[name])
+
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        found = [line for wrong in pool.map(one, jobs) for line in wrong]
+    print(f"{len(jobs)} runs, {len(found)} faults")
+    expect(found, [], "one failed call")
+
+
+finish()
