@@ -35,6 +35,8 @@ FOLDER_SYNC = "γράφτηκε, αλλά ο φάκελός του δεν περ
 LOADER = "error while loading shared libraries"
 GREEK = re.compile("[\u0370-\u03ff\u1f00-\u1fff]")
 STRACE = shutil.which("strace")
+# The commands whose output's folder could not be synced in some run.
+FOLDER_SYNC_SEEN = set()
 
 
 def sheet_bytes(count):
@@ -139,6 +141,7 @@ def faults(name, call, n, run, right):
         if not GREEK.search(run.stderr):
             wrong.append(f"{where}: exit {run.status} without a Greek message: {run.stderr.strip()[-300:]!r}")
         if f"«{run.target}» {FOLDER_SYNC}" in run.stderr:
+            FOLDER_SYNC_SEEN.add(name)
             if run.status != 2 or run.after != right.after:
                 wrong.append(f"{where}: folder sync reported, but exit {run.status} or the file not in place")
         elif run.after != run.before:
@@ -185,7 +188,12 @@ def one_failed_call_never_gives_a_wrong_file_a_touched_target_or_a_leftover(fold
     print(f"{len(jobs)} runs, {len(found)} faults")
     for line in found:
         print("  " + line)
+    # Each command reached the sync of its output's folder and said so.
+    expect(sorted(FOLDER_SYNC_SEEN), sorted(rights), "a failed sync of the output's folder, told as such")
     expect(found, [], "one failed call")
+    help_text = subprocess.run([CLI, "--help"], capture_output=True).stdout.decode("utf-8")
+    expect("φάκελός του δεν περάστηκε οριστικά στον δίσκο" in help_text.replace("\n", " "), True,
+           "--help tells the case apart")
 
 
 finish()
