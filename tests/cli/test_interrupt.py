@@ -14,7 +14,7 @@ import time
 from clitest import CLI, case, expect, finish, read, write
 from declarations import afm_with_check_digit, declaration, messages, row
 
-AIMED_RUNS = 12
+AIMED_RUNS = 20
 # With --yes the question is answered, and may come before the signal.
 QUESTION = "Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out.txt;"
 
