@@ -147,7 +147,7 @@ ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& o
     if (outcome != Reports::Outcome::Written)
         return outcome == Reports::Outcome::Refused ? ExitRefused : ExitFailed;
     const std::string written = firstPage ? reports.FirstPagePath() : reports.ReportPath();
-    return session.HandOnReport(written, output, reports.Detailed(), out);
+    return session.HandOnReport(written, reports.Page(), output, reports.Detailed(), out);
 }
 
 ExitStatus RunZip(CliSession& session, const Arguments& args, std::ostream&)

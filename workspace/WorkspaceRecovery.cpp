@@ -55,26 +55,15 @@ void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
     Header = work.state.header;
     m_fileName = work.state.fileName;
     m_proposeFileName = !m_fileName.empty();
-    // After a power cut temp/record2 may be behind the journal's rows.
-    std::vector<std::string> lines;
-    lines.reserve(work.rows.size());
-    for (const auto& line : work.rows)
-        lines.push_back(line.Text);
     FixedFormatDataSet1.Close();
-    WriteWorkFile(ProgramPath("temp/record2"), JoinLines(lines));
-    DropRowJournal();
-    FixedFormatDataSet1.Open();
+    FixedFormatDataSet1.OpenOnLines(work.rows);
     m_index.Clear();
-    m_scanCopyStale = true;
     m_totals = work.SummedTotals();
-    if (work.state.summed) {
-        try {
-            RecomputeTotals();
-        } catch (const std::exception& e) {
-            m_ui.ShowError(e.what());
-        }
-    }
-    SetModified(true);
+    m_sumFailed = false;
+    if (work.state.summed)
+        SumShowingError();
+    m_modified = true;
+    KeepWork(Keep::Everything);
     m_ui.EnterWorkingState();
     m_ui.FocusControl(HeaderField::YearOfData);
     m_ui.Refresh();
