@@ -275,9 +275,14 @@ ExitStatus CliSession::HandOnReport(const std::string& report, const std::string
     QString error;
     if (IsPdfName(output)) {
         const QString pdf = QString::fromStdString(output);
-        if (list ? ReportDocument::WritePdf(list, pdf, &error)
-                 : ReportDocument::WritePdf(reportPath, pdf, false, &error))
-            return ExitOk;
+        try {
+            if (list ? ReportDocument::WritePdf(list, pdf, &error)
+                     : ReportDocument::WritePdf(reportPath, pdf, false, &error))
+                return ExitOk;
+        } catch (const EFolderSyncError& e) {
+            m_ui.WriteLine(e.what());
+            return ExitFailed;
+        }
     } else {
         // The page as it was built, never read back from the report file.
         if (output.empty()) {
