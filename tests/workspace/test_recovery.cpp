@@ -171,15 +171,19 @@ TEST_F(RecoveryTest, AStoreThatCannotKeepItsRowsLeavesTheRowsOfTheCommandBefore)
     StartNew();
     TypeHeader(&EmployerHeader::Town, "X");
     const Seen before = SeenIn(*ws);
-    // The journal's first base cannot be put in place.
+    // Neither the state nor a base of the rows can be put in place any more.
     AtomicWriter::Calls().Rename = [](const char* from, const char* to) {
-        if (std::string_view(to).ends_with("/rows.base")) {
+        if (std::string_view(to).ends_with("/rows.base") || std::string_view(to).ends_with("/session")) {
             errno = EIO;
             return -1;
         }
         return ::rename(from, to);
     };
-    EXPECT_ANY_THROW(Store(GoodRow()));
+    TypeHeader(&EmployerHeader::Town, "Y");
+    // The row is stored in memory all the same; only its keeping failed.
+    EXPECT_TRUE(Store(GoodRow()));
+    EXPECT_EQ(Rows().RecordCount(), 1);
+    EXPECT_FALSE(ws->KeptSafe());
     AtomicWriter::Calls() = AtomicWriter::RealCalls();
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws), before);
