@@ -90,6 +90,8 @@ std::string SessionState::Serialize() const
     add("modified", modified ? "1" : "0");
     add("summed", summed ? "1" : "0");
     add("file", fileName);
+    if (personCapsLock >= 0)
+        add("capsLock", personCapsLock ? "1" : "0");
     add("NaturalPerson", header.NaturalPerson ? "1" : "0");
     for (const TextEntry& entry : kHeaderEntries)
         add(entry.key, header.*entry.field);
@@ -122,6 +124,8 @@ std::optional<SessionState> SessionState::Parse(std::string_view text)
             state.modified = *value == "1";
         else if (key == "summed")
             state.summed = *value == "1";
+        else if (key == "capsLock")
+            state.personCapsLock = *value == "1" ? 1 : 0;
         else if (key == "file")
             state.fileName = *value;
         else if (key == "NaturalPerson")

@@ -23,6 +23,9 @@ struct SessionState
     std::string fileName; // UTF-8; empty for a declaration never opened or saved
     bool modified = false;
     bool summed = false;
+    // The Caps Lock the person had before the program first set it: -1 not
+    // known, 0 off, 1 on. A session that never closed gives it back.
+    int personCapsLock = -1;
 
     std::string Serialize() const;
     // Nothing for text that is not a whole state (a file from elsewhere).
