@@ -496,7 +496,7 @@ WorkKeeper::Recovered WorkKeeper::Recover(const std::string& workingFolder)
     }
     RecordReader changes(journal.bytes);
     const RecordReader::Result first = changes.Next(kind, payload);
-    if (first == RecordReader::Result::CutShort)
+    if (first == RecordReader::Result::CutShort || first == RecordReader::Result::End)
         return give(); // the journal of a new base, cut before its header was whole
     if (first != RecordReader::Result::Record || kind != Kind::JournalHeader ||
         payload.size() != kMagic.size() + 16 || payload.substr(0, kMagic.size()) != kMagic) {
