@@ -5,6 +5,7 @@
 #include "fileio/FileReason.h"
 #include "fileio/WriteFully.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -239,6 +240,11 @@ bool Apply(const Splice& splice, std::vector<std::string>& rows)
         splice.after != held - splice.removed + splice.added.size())
         return false;
     const auto at = rows.begin() + static_cast<std::ptrdiff_t>(splice.start);
+    if (splice.removed == splice.added.size()) {
+        // An edit: in place, without moving every later row twice.
+        std::copy(splice.added.begin(), splice.added.end(), at);
+        return true;
+    }
     rows.erase(at, at + static_cast<std::ptrdiff_t>(splice.removed));
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(splice.start), splice.added.begin(),
                 splice.added.end());

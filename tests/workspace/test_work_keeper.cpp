@@ -166,31 +166,28 @@ TEST_F(WorkKeeperTest, EveryFlippedBitIsFoundAndNothingNeverKeptComesBack)
 {
     WorkKeeper keeper(Folder());
     const std::vector<std::string> stages = KeepWithJournal(keeper);
+    // Recovers `path` with byte `byte` of `bytes` flipped, one bit of it by turns.
+    const auto flipped = [this](const std::string& path, std::string bytes, size_t byte) {
+        bytes[byte] = static_cast<char>(bytes[byte] ^ (1 << (byte % 8)));
+        Put(path, bytes);
+        return Recover();
+    };
     const std::string journal = Slurp(Journal());
     for (size_t byte = 0; byte < journal.size(); ++byte) {
-        const size_t bit = byte * 8 + byte % 8;
-        std::string damaged = journal;
-        damaged[byte] = static_cast<char>(damaged[byte] ^ (1 << (bit % 8)));
-        Put(Journal(), damaged);
-        const WorkKeeper::Recovered work = Recover();
-        ASSERT_TRUE(work.damaged) << bit;
-        ASSERT_NE(std::find(stages.begin(), stages.end(), Content(work)), stages.end()) << bit;
+        const WorkKeeper::Recovered work = flipped(Journal(), journal, byte);
+        ASSERT_TRUE(work.damaged) << byte;
+        ASSERT_NE(std::find(stages.begin(), stages.end(), Content(work)), stages.end()) << byte;
     }
     fs::remove(Journal());
     const std::string base = Slurp(Base());
     for (size_t byte = 0; byte < base.size(); ++byte) {
-        const size_t bit = byte * 8 + byte % 8;
-        std::string damaged = base;
-        damaged[byte] = static_cast<char>(damaged[byte] ^ (1 << (bit % 8)));
-        Put(Base(), damaged);
-        const WorkKeeper::Recovered work = Recover();
-        ASSERT_TRUE(work.damaged) << bit;
-        ASSERT_FALSE(work.reason.empty());
+        const WorkKeeper::Recovered work = flipped(Base(), base, byte);
+        ASSERT_TRUE(work.damaged && !work.reason.empty()) << byte;
         if (work.found) {
-            ASSERT_EQ(work.state.header.CompanyName, m_state.header.CompanyName) << bit;
-            ASSERT_LE(work.rows.size(), 4u) << bit;
+            ASSERT_EQ(work.state.header.CompanyName, m_state.header.CompanyName) << byte;
+            ASSERT_LE(work.rows.size(), 4u) << byte;
             for (size_t k = 0; k < work.rows.size(); ++k)
-                ASSERT_EQ(work.rows[k].Text, Rows(0, 4)[k].Text) << bit;
+                ASSERT_EQ(work.rows[k].Text, Rows(0, 4)[k].Text) << byte;
         }
     }
 }
