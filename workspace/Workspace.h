@@ -62,6 +62,12 @@ public:
     // after Start, while no other program holds the folder.
     enum class RecoveryOutcome { NothingLeft, Recovered, CopyKept };
     RecoveryOutcome RecoverLeftoverWork();
+    // The Caps Lock the person had before the program set it (-1 not known,
+    // 0 off, 1 on): the window notes it at start, it is kept with the work.
+    int PersonCapsLock = -1;
+    // The same as the session that did not close kept it; -1 when there was
+    // none. That session may have left the lock on for the whole desktop.
+    int LeftoverCapsLock() const { return m_leftoverCapsLock; }
     // The file the declaration came from or was last saved as (UTF-8), empty
     // for a new one.
     const std::string& FileName() const { return m_fileName; }
@@ -264,6 +270,8 @@ private:
     void RemoveLeftoverFiles();
     void TakeUpLeftoverWork(const LeftoverWork& work);
     std::string KeepCopyOf(const LeftoverWork& work);
+    std::string MoveAside(const std::vector<std::string>& files);
+    int m_leftoverCapsLock = -1;
 
     UserInterface& m_ui;
     std::string m_programFolder;

@@ -171,11 +171,6 @@ bool Workspace::ValidateForSave()
         return ShowSaveFailure(*failure);
     if (!StorePendingRowFirst())
         return false;
-    // Boxes that do not hold the rows' sums are never written: the amount
-    // that kept them from it is thrown again.
-    if (m_sumFailed)
-        RecomputeTotals();
-
     // The rows checked are the rows that will be written: the store's own.
     const auto& lines = FixedFormatDataSet1.Lines();
     for (size_t row : savechecks::RowsWithEmployerAfm(Header, lines)) {
@@ -186,6 +181,13 @@ bool Workspace::ValidateForSave()
     }
     if (const auto failure = savechecks::FirstRowsFailure(lines, m_totals))
         return ShowSaveFailure(*failure);
+    // Boxes that do not hold the rows' sums are never written: summed again,
+    // an amount that still cannot be read is thrown.
+    if (m_sumFailed) {
+        RecomputeTotals();
+        if (const auto failure = savechecks::FirstRowsFailure(lines, m_totals))
+            return ShowSaveFailure(*failure);
+    }
     return true;
 }
 

@@ -13,8 +13,8 @@ bool Workspace::SortAlphabetically()
     return SortRows(SortKind::Alphabetical);
 }
 
-// The rows are put in their new order in memory, each keeping its id, so the
-// index and the crash-safe copy follow without reading anything back.
+// The rows are put in their new order in memory, so the index and the
+// crash-safe copy follow without reading anything back.
 bool Workspace::SortRows(SortKind kind)
 {
     if (!StorePendingRowFirst())
@@ -36,12 +36,18 @@ bool Workspace::SortRows(SortKind kind)
     const std::vector<size_t> order = ExchangeSortOrder(keys);
     keys = {};
 
-    std::vector<TFixedFormatDataSet::TLine> sorted;
+    std::vector<std::string> sorted;
+    std::vector<int32_t> formerIds;
     sorted.reserve(order.size());
-    for (size_t index : order)
-        sorted.push_back(
-            {std::string(std::string_view(lines[index].Text).substr(0, width)), lines[index].Id});
-    TakeRows(std::move(sorted));
+    formerIds.reserve(order.size());
+    for (size_t index : order) {
+        sorted.emplace_back(std::string_view(lines[index].Text).substr(0, width));
+        formerIds.push_back(lines[index].Id);
+    }
+    // The rows are numbered anew in their new order, as record numbers
+    // follow positions; the index carries each row's reading over.
+    TakeRows(TFixedFormatDataSet::NumberedLines(std::move(sorted)));
+    m_index.Renumber(formerIds);
     m_modified = true;
     KeepWork(Keep::Everything);
     FixedFormatDataSet1.First();

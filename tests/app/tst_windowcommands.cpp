@@ -141,6 +141,7 @@ private Q_SLOTS:
     void findStoresThePendingRowFirst();
     void fileDialogsOpenWithCapsLockOff();
     void capsLockIsOnOnlyWhileTheProgramIsInFront();
+    void capsLockLeftOnByASessionThatNeverClosedIsGivenBack();
     void closingAfterAnUnfinishedSaveKeepsTheWindowOpen();
     void saveAsNewAndOpenThroughTheFileDialogs();
     void aFailingDiskKeepsTheFileTheRowsAndTheFlag();
@@ -305,6 +306,39 @@ void TestWindowCommands::fileDialogsOpenWithCapsLockOff()
 // had it whenever it is not: another program active, a standard dialog open
 // (the print window's PDF and print dialogs too), the program ended. It used
 // to stay on for every program from start to exit.
+// A killed session leaves the desktop's lock on, and the next start would
+// take that for the person's own: the one that session kept is given back.
+void TestWindowCommands::capsLockLeftOnByASessionThatNeverClosedIsGivenBack()
+{
+    // The switches as the killed session left them: on, and the program
+    // takes that for the person's own. The form sees the lock through them.
+    class LeftOnKeyLed : public StubKeyLed
+    {
+    public:
+        LeftOnKeyLed(bool& seen) : StubKeyLed(m_on), m_seen(seen) {}
+        void SetCapsLock(bool on) override { StubKeyLed::SetCapsLock(m_seen = on); }
+
+    private:
+        bool m_on = true;
+        bool& m_seen;
+    };
+    ProgramFolder folder;
+    CommandsForm form(folder.path());
+    form.SetKeyLed(std::make_unique<LeftOnKeyLed>(form.capsLock));
+    SessionState kept;
+    kept.personCapsLock = 0;
+    QFile state(folder.path() + QStringLiteral("/temp/session"));
+    QVERIFY(state.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    state.write(QByteArray::fromStdString(kept.Serialize()));
+    state.close();
+    form.RecoverLeftoverWork();
+    QCOMPARE(form.workspace().PersonCapsLock, 0);
+    std::string path;
+    QVERIFY(!form.ChooseOpenFile(folder.path().toStdString(), "*.*", path));
+    QCOMPARE(form.capsLockDuringDialogs, std::vector<bool>{false});
+    QVERIFY(form.capsLock);
+}
+
 void TestWindowCommands::capsLockIsOnOnlyWhileTheProgramIsInFront()
 {
     ProgramFolder folder;

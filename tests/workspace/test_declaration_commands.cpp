@@ -615,8 +615,11 @@ TEST_F(DeclarationCommandsTest, CommandsNeverReadTheWorkingFolderAndSayItsFailur
     ASSERT_TRUE(Change({{SurName, "ALPHA"}}));
     EXPECT_TRUE(ws->KeptSafe());
     EXPECT_NE(ReadFile(RowJournal::BaseFile), "<missing>");
+    // A row journal open before keeps appending to its removed file; the
+    // state, written anew, finds the folder gone.
     ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/temp")).removeRecursively());
     WriteFile("temp", "");
+    ws->Header.Town = "PATRA";
     ASSERT_TRUE(Change({{SurName, "BETA"}}));
     EXPECT_TRUE(ws->Modified());
     EXPECT_EQ(failures(), 2);
@@ -683,7 +686,8 @@ TEST_F(DeclarationCommandsTest, UnsummedRowsAreNeverSavedWithZeroTotals)
     ui.Forget();
     ui.saveChoices.push_back(SavePath("zeros.txt"));
     EXPECT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Refused);
-    EXPECT_EQ(ui.Said(), Said{"error: 'ABCDEFGHI' is not a valid floating point value"});
+    ASSERT_EQ(ui.Said().size(), 2u);
+    EXPECT_NE(ui.Said()[1].find("δεν είναι αριθμός: ABCDEFGHI"), std::string::npos);
     EXPECT_EQ(ReadFile("zeros.txt"), "<missing>");
 }
 
