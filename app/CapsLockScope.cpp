@@ -44,6 +44,18 @@ void CapsLockScope::Replace(const std::function<void()>& replaceSwitches)
     Apply();
 }
 
+bool CapsLockScope::PersonsOwn() const
+{
+    return m_held ? m_personHadItOn : m_keyLed().CapsLock();
+}
+
+void CapsLockScope::SetPersonsOwn(bool on)
+{
+    m_personHadItOn = on;
+    if (!m_held)
+        m_keyLed().SetCapsLock(on);
+}
+
 void CapsLockScope::ActivationChanged(Qt::ApplicationState state)
 {
     m_active = state == Qt::ApplicationActive;

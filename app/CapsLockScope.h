@@ -27,6 +27,12 @@ public:
     void Follow();
     // Gives the lock back for good: the program ends.
     void Finish();
+    // The lock as the person has it outside the program: the one noted when
+    // the program took it, or the switch as it stands.
+    bool PersonsOwn() const;
+    // Corrects the person's own lock (a session that never closed left the
+    // desktop's on); given back at once when the program does not hold it.
+    void SetPersonsOwn(bool on);
     // Gives the lock back before the switches are replaced, and takes it
     // again with the new ones.
     void Replace(const std::function<void()>& replaceSwitches);

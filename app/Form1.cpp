@@ -156,6 +156,17 @@ void TForm1::SetKeyLed(std::unique_ptr<TKeyLed> keyLed)
     m_capsLock->Replace([&] { m_keyLed = std::move(keyLed); });
 }
 
+void TForm1::RecoverLeftoverWork()
+{
+    Workspace& work = *m_workspace;
+    work.PersonCapsLock = m_capsLock->PersonsOwn() ? 1 : 0;
+    work.RecoverLeftoverWork();
+    if (work.LeftoverCapsLock() >= 0) {
+        work.PersonCapsLock = work.LeftoverCapsLock();
+        m_capsLock->SetPersonsOwn(work.PersonCapsLock == 1);
+    }
+}
+
 void TForm1::FormCreate()
 {
     m_capsLock->Follow();

@@ -67,6 +67,11 @@ public:
     // The print window every report is shown in; made on first use if none is given.
     void SetPrintWindow(TPrintForm* printWindow) { m_printWindow = printWindow; }
 
+    // The start's offer of work a session left without closing; the Caps
+    // Lock that session kept as the person's own is given back, since the
+    // lock as found now may be the one it left on.
+    void RecoverLeftoverWork();
+
     // Runs one command of the person: a refusal ends it silently, any other
     // error is shown and the program carries on.
     void RunCommand(const std::function<void()>& command);

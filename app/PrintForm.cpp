@@ -4,6 +4,7 @@
 #include "app/ControlNames.h"
 #include "app/Form1.h"
 #include "app/ListView.h"
+#include "fileio/FileError.h"
 #include "printing/ReportDocument.h"
 
 #include <QAbstractButton>
@@ -195,9 +196,18 @@ void TPrintForm::SavePdfClick()
     }
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = m_detailed ? ReportDocument::WritePdf(m_detailed, target, &error)
-                                    : ReportDocument::WritePdf(m_path, target, m_landscape, &error);
+    bool written = true;
+    try {
+        written = m_detailed ? ReportDocument::WritePdf(m_detailed, target, &error)
+                             : ReportDocument::WritePdf(m_path, target, m_landscape, &error);
+    } catch (const EFolderSyncError& e) {
+        // Written, and the message says exactly what is still at risk.
+        error = QString::fromStdString(e.what());
+    }
     QApplication::restoreOverrideCursor();
+    if (!error.isEmpty() && written) {
+        ShowProblem(error);
+    }
     if (!written) {
         ShowProblem(QString::fromUtf8("Το αρχείο PDF δεν μπορεί να γραφτεί.\n") + error);
     }

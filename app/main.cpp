@@ -44,7 +44,7 @@ int main(int argc, char* argv[])
     form1.SetPrintWindow(&printForm);
     // The folder is ours now: work that a program left in it without closing
     // is offered back before anything else.
-    form1.RunCommand([&form1] { form1.workspace().RecoverLeftoverWork(); });
+    form1.RunCommand([&form1] { form1.RecoverLeftoverWork(); });
     form1.show();
     // A desktop without a window manager activates nothing by itself, and
     // the menu shortcuts work only in the active window.

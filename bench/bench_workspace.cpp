@@ -84,17 +84,14 @@ struct Office
         for (int i = 0; i < kRows; ++i)
             numbers[static_cast<size_t>(i)] = 10'000'000 + 7LL * i;
         std::shuffle(numbers.begin(), numbers.end(), random);
-        std::string text;
+        std::vector<std::string> lines;
         for (int i = 0; i < kRows; ++i)
-            text += WorkingLine(i, numbers[static_cast<size_t>(i)], random) + "\r\n";
+            lines.push_back(WorkingLine(i, numbers[static_cast<size_t>(i)], random));
         auto& rows = ws->FixedFormatDataSet1;
         rows.Close();
-        QFile record2(dir.filePath(QStringLiteral("temp/record2")));
-        record2.open(QIODevice::WriteOnly);
-        record2.write(text.data(), static_cast<qint64>(text.size()));
-        record2.close();
-        rows.Open();
+        rows.OpenOnLines(TFixedFormatDataSet::NumberedLines(std::move(lines)));
         ws->RecomputeTotals();
+        ws->KeepWork(Workspace::Keep::Everything);
 
         declarationPath = dir.filePath(QStringLiteral("declaration.txt")).toStdString();
         ui.savePath = declarationPath;
@@ -129,7 +126,7 @@ void Report(benchmark::State& state, Office& office)
 }
 
 // A new row typed in and stored: the whole gate with the duplicate check,
-// the totals and both working files written.
+// the totals and the crash-safe copy synced.
 void BM_StoreNewRow(benchmark::State& state)
 {
     Office& office = TheOffice();
@@ -150,20 +147,36 @@ void BM_StoreNewRow(benchmark::State& state)
 }
 BENCHMARK(BM_StoreNewRow)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// The part of storing a row that is only writing: both working files.
-void BM_WriteBothWorkingFiles(benchmark::State& state)
+// A row in the middle changed and stored: the row checks, the totals and
+// the change appended to the crash-safe copy and synced.
+void BM_StoreEditedRow(benchmark::State& state)
 {
     Office& office = TheOffice();
     auto& rows = office.ws->FixedFormatDataSet1;
+    int round = 0;
     for (auto _ : state) {
-        rows.WriteFileAs(office.Path("temp/record21"));
-        rows.WriteFileAs(office.Path("temp/record2"));
+        rows.SetRecNo(kRows / 2);
+        rows.Edit();
+        rows.FieldByName("Name").SetAsString(++round % 2 ? "NIKOS" : "GIORGOS");
+        rows.Post();
     }
+    if (!office.ws->RowAccepted() || !office.ws->KeptSafe())
+        state.SkipWithError("row refused or not kept");
     Report(state, office);
 }
-BENCHMARK(BM_WriteBothWorkingFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreEditedRow)->Unit(benchmark::kMillisecond)->Iterations(50);
 
-// The whole totals pass, writes included.
+// Every row kept anew, as after Open or a sort: the whole base written and synced.
+void BM_KeepEveryRow(benchmark::State& state)
+{
+    Office& office = TheOffice();
+    for (auto _ : state)
+        office.ws->KeepWork(Workspace::Keep::Everything);
+    Report(state, office);
+}
+BENCHMARK(BM_KeepEveryRow)->Unit(benchmark::kMillisecond);
+
+// The whole totals pass: from memory only.
 void BM_RecomputeTotals(benchmark::State& state)
 {
     Office& office = TheOffice();

@@ -149,7 +149,7 @@ ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& o
     if (outcome != Reports::Outcome::Written)
         return outcome == Reports::Outcome::Refused ? ExitRefused : ExitFailed;
     const std::string written = firstPage ? reports.FirstPagePath() : reports.ReportPath();
-    return session.HandOnReport(written, output, reports.Detailed(), out);
+    return session.HandOnReport(written, reports.Page(), output, reports.Detailed(), out);
 }
 
 ExitStatus RunZip(CliSession& session, const Arguments& args, std::ostream&)
@@ -278,9 +278,11 @@ ExitStatus RunRecover(CliSession& session, const Arguments& args, std::ostream&)
     std::optional<LeftoverWork> work;
     if (!session.Guarded([&] { work = LeftoverWork::Find(folder); }))
         return ExitFailed;
+    if (work && work->damaged)
+        ui.WriteLine(work->reason);
     if (!work || !work->state.modified) {
         ui.WriteLine("Δεν υπάρχει εργασία για ανάκτηση στον φάκελο " + folder);
-        return ExitRefused;
+        return work && work->damaged ? ExitFailed : ExitRefused;
     }
     if (session.CheckOutput(output) != ExitOk)
         return ExitFailed;
@@ -291,7 +293,16 @@ ExitStatus RunRecover(CliSession& session, const Arguments& args, std::ostream&)
     if (!session.Guarded(
             [&] { work->WriteDeclaration(AtomicFile::DefaultFactory(), output, QDate::currentDate()); }))
         return ExitFailed;
-    return ExitOk;
+    if (const std::string unreadable = work->UnreadableAmount(); !unreadable.empty())
+        ui.WriteLine(unreadable);
+    // A copy that lost anything is no success, though what it kept is written.
+    std::string outcome = "Ανακτήθηκαν " + std::to_string(work->rows.size()) + " εγγραφές";
+    if (work->lostRows > 0)
+        outcome += "· " + std::to_string(work->lostRows) + " εγγραφές δεν ανακτήθηκαν";
+    else if (work->damaged)
+        outcome += "· οι αλλαγές μετά τη βλάβη δεν ανακτήθηκαν";
+    ui.WriteLine(outcome);
+    return work->damaged || work->lostRows > 0 ? ExitFailed : ExitOk;
 }
 
 std::span<const CliCommand> Commands()
@@ -340,8 +351,11 @@ std::span<const CliCommand> Commands()
          "Γράφει ως δήλωση ΝΕΟ την εργασία που άφησε στον ΦΑΚΕΛΟ (αν λείπει, στον φάκελο\n"
          "του προγράμματος) ένα πρόγραμμα που δεν έκλεισε κανονικά: τα στοιχεία φορέα\n"
          "όπως γράφτηκαν και κάθε αποθηκευμένη γραμμή, χωρίς τους ελέγχους της\n"
-         "αποθήκευσης. Ο ΦΑΚΕΛΟΣ μένει όπως είναι. Κωδικός εξόδου 1 όταν δεν υπάρχει\n"
-         "εργασία για ανάκτηση. Ένα υπάρχον ΝΕΟ αντικαθίσταται μόνο με --yes.\n",
+         "αποθήκευσης. Ο ΦΑΚΕΛΟΣ μένει όπως είναι· διαβάζονται μόνο κανονικά αρχεία\n"
+         "μέσα του, ποτέ μέσω συνδέσμου. Γράφει πόσες εγγραφές ανακτήθηκαν και πόσες\n"
+         "όχι. Κωδικός εξόδου 1 όταν δεν υπάρχει εργασία για ανάκτηση· 2 όταν το\n"
+         "αντίγραφο της εργασίας βρέθηκε κατεστραμμένο: το ΝΕΟ γράφεται τότε με ό,τι\n"
+         "προηγείται της βλάβης. Ένα υπάρχον ΝΕΟ αντικαθίσταται μόνο με --yes.\n",
          1, 1, nullptr, RunRecover},
     };
     return commands;
@@ -395,6 +409,9 @@ void WriteToolHelp(std::ostream& stream)
            << "\nΚωδικός εξόδου: 0 επιτυχία, 1 απόρριψη της δήλωσης ή μιας γραμμής ή απάντηση\n"
               "«Όχι» (όπως σε ένα υπάρχον αρχείο εξόδου χωρίς --yes), 2 λάθος χρήση, αρχείο\n"
               "που δεν διαβάζεται ή δεν γράφεται, ή αρχείο εξόδου ίδιο με αρχείο εισόδου.\n"
+              "Ο κωδικός 2 δίνεται και όταν το αρχείο εξόδου γράφτηκε στη θέση του αλλά ο\n"
+              "φάκελός του δεν περάστηκε οριστικά στον δίσκο: το μήνυμα το λέει, και μια\n"
+              "διακοπή ρεύματος μπορεί ακόμη να το χάσει.\n"
               "Με Ctrl+C, SIGTERM ή SIGHUP ο προσωρινός φάκελος εργασίας σβήνεται και ένα\n"
               "αρχείο εξόδου μένει όπως ήταν.\n";
 }

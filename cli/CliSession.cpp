@@ -7,6 +7,7 @@
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReplaceTarget.h"
 
 #include <QFile>
 
@@ -143,6 +144,9 @@ ExitStatus CliSession::OpenDeclaration(const std::string& path, bool* summed)
         m_ui.WriteLine("Το αρχείο " + path + " " + reason);
         return ExitFailed;
     }
+    // The declaration comes from a file the person keeps: the private
+    // folder needs no crash-safe copy of it.
+    m_workspace->SetKeepingWork(false);
     m_ui.SetOpenPath(AbsolutePath(path));
     // An error that escapes (working files that cannot be written) is a
     // failure, not a verdict on the declaration.
@@ -197,8 +201,8 @@ ExitStatus CliSession::ConfirmReplace(const std::string& path)
     std::error_code error;
     if (!fs::exists(fs::path(path), error))
         return ExitOk;
-    const std::string name = fs::path(path).filename().string();
-    return m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + name + ";")
+    return m_ui.ConfirmDestructive("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " +
+                                   ReplacedFileName(path) + ";")
                ? ExitOk
                : ExitRefused;
 }
@@ -213,7 +217,9 @@ ExitStatus CliSession::SaveDeclarationAs(const std::string& path)
     case Workspace::SaveOutcome::Saved:
         return ExitOk;
     case Workspace::SaveOutcome::Failed:
-        // The declaration passed; the file could not be written.
+    case Workspace::SaveOutcome::Unsynced:
+        // The declaration passed; the file could not be written, or it is
+        // in place but may not outlast a power cut (said).
         return ExitFailed;
     case Workspace::SaveOutcome::Refused:
     case Workspace::SaveOutcome::Cancelled:
@@ -261,35 +267,38 @@ void CopyFormPictures(const fs::path& report, const fs::path& output)
 
 } // namespace
 
-ExitStatus CliSession::HandOnReport(const std::string& report, const std::string& output,
+ExitStatus CliSession::HandOnReport(const std::string& report, const std::string& page,
+                                    const std::string& output,
                                     const std::shared_ptr<const DetailedList>& list, std::ostream& out)
 {
     const QString reportPath = QString::fromStdString(report);
     QString error;
     if (IsPdfName(output)) {
         const QString pdf = QString::fromStdString(output);
-        if (list ? ReportDocument::WritePdf(list, pdf, &error)
-                 : ReportDocument::WritePdf(reportPath, pdf, false, &error))
-            return ExitOk;
-    } else {
-        QFile in(reportPath);
-        if (!in.open(QIODevice::ReadOnly)) {
-            m_ui.WriteLine("Το αρχείο " + report +
-                           " δεν μπορεί να διαβαστεί: " + in.errorString().toStdString());
+        try {
+            if (list ? ReportDocument::WritePdf(list, pdf, &error)
+                     : ReportDocument::WritePdf(reportPath, pdf, false, &error))
+                return ExitOk;
+        } catch (const EFolderSyncError& e) {
+            m_ui.WriteLine(e.what());
             return ExitFailed;
         }
-        const QByteArray bytes = in.readAll();
+    } else {
+        // The page as it was built, never read back from the report file.
         if (output.empty()) {
-            out.write(bytes.constData(), bytes.size());
+            out.write(page.data(), static_cast<std::streamsize>(page.size()));
             out.flush();
+            if (!out) {
+                m_ui.WriteLine("Η σελίδα της αναφοράς δεν μπορεί να γραφτεί στην έξοδο");
+                return ExitFailed;
+            }
             return ExitOk;
         }
         try {
             // The pictures first: a page in place without them would look
             // written while it cannot be printed whole.
             CopyFormPictures(report, output);
-            AtomicWriter::WriteWhole(output,
-                                     std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+            AtomicWriter::WriteWhole(output, page);
             return ExitOk;
         } catch (const EFileError& e) {
             m_ui.WriteLine(e.what());

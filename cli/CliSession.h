@@ -54,10 +54,11 @@ public:
     // ExitFailed when the file could not be written.
     ExitStatus SaveDeclarationAs(const std::string& path);
 
-    // Hands a written report file on: to `out` when `output` is empty, as a
-    // PDF when `output` ends in ".pdf" (the detailed list printed from `list`,
-    // on turned paper), otherwise as a copy (with the form's pictures beside it).
-    ExitStatus HandOnReport(const std::string& report, const std::string& output,
+    // Hands a written report on: its `page` as built in memory to `out` when
+    // `output` is empty, as a PDF when `output` ends in ".pdf" (the detailed
+    // list printed from `list`, on turned paper, else the file `report`),
+    // otherwise as a copy of `page` (with the form's pictures beside it).
+    ExitStatus HandOnReport(const std::string& report, const std::string& page, const std::string& output,
                             const std::shared_ptr<const DetailedList>& list, std::ostream& out);
 
     // Runs a workspace step; an error that escapes it is reported like the

@@ -81,15 +81,19 @@ void removeFolder(const std::string& folder)
     }
     interrupted.store(true);
     silenceOutput();
+    // From here on the main thread, which runs on, puts no file in place and
+    // starts none: every target stays as it was.
+    AtomicWriter::Halt();
     std::string folder;
     {
         const std::lock_guard lock(registered().mutex);
         folder = registered().folder;
     }
-    // A file being written beside its target goes too; the target stays.
-    AtomicWriter::RemoveUnfinished();
     if (!folder.empty())
         removeFolder(folder);
+    // Last, just before the end: a file being written beside its target goes
+    // too, whenever the main thread made it.
+    AtomicWriter::RemoveUnfinished();
     // Ends the way the signal ends a program, so the caller (a shell, a
     // batch) sees what stopped the run.
     std::signal(signal, SIG_DFL);

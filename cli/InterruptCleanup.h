@@ -2,10 +2,10 @@
 
 #include <string>
 
-// An interrupted, terminated or hung-up run (SIGINT, SIGTERM, SIGHUP) removes
-// its private working folder, then ends as the signal would have ended it.
-// Every file is written beside its target and renamed over it only when
-// whole, so the target stays as it was; the unfinished new file is removed.
+// An interrupted, terminated or hung-up run (SIGINT, SIGTERM, SIGHUP) stops
+// every file from being put in place, removes its private working folder and
+// then, last, the unfinished new files beside their targets, and ends as the
+// signal would have ended it. The targets stay as they were.
 //
 // The signals are blocked in every thread and taken by one thread of their
 // own with sigwait, so the removal is ordinary code, not a signal handler.

@@ -39,7 +39,7 @@ TFixedFormatDataSet::~TFixedFormatDataSet()
 {
     // The owner is being torn down, so no hook may run; stored rows are still
     // written as a close would, and a failure here has nobody left to tell.
-    if (Active() && !m_readOnly && m_linesChanged) {
+    if (Active() && !m_readOnly && !m_inMemory && m_linesChanged) {
         try {
             TLineFile::WriteAtomically(m_fileName, JoinLines(m_lines));
         } catch (...) {
@@ -74,6 +74,7 @@ void TFixedFormatDataSet::SetFileName(const std::string& path)
 {
     CheckInactive();
     m_fileName = path;
+    m_inMemory = false;
 }
 
 void TFixedFormatDataSet::SetFileMustExist(bool value)
@@ -154,15 +155,45 @@ void TFixedFormatDataSet::Open()
     if (Active())
         return;
     CallHook(BeforeOpen);
-    if (!m_fileMustExist && !TLineFile::Exists(m_fileName))
-        TLineFile::CreateEmpty(m_fileName);
     std::vector<TLine> lines;
     size_t longest = 0;
-    ReadLines(lines, longest);
+    if (!m_inMemory) {
+        if (!m_fileMustExist && !TLineFile::Exists(m_fileName))
+            TLineFile::CreateEmpty(m_fileName);
+        ReadLines(lines, longest);
+    }
+    OpenWith(std::move(lines), longest);
+}
 
+void TFixedFormatDataSet::OpenOnLines(std::vector<TLine> lines)
+{
+    CheckInactive();
+    CallHook(BeforeOpen);
+    m_inMemory = true;
+    m_fileName.clear();
+    size_t longest = 0;
+    for (const TLine& line : lines)
+        longest = std::max(longest, line.Text.size());
+    OpenWith(std::move(lines), longest);
+}
+
+std::vector<TFixedFormatDataSet::TLine> TFixedFormatDataSet::NumberedLines(std::vector<std::string> texts)
+{
+    std::vector<TLine> lines;
+    lines.reserve(texts.size());
+    int32_t id = 0;
+    for (std::string& text : texts)
+        lines.push_back(TLine{std::move(text), ++id});
+    return lines;
+}
+
+void TFixedFormatDataSet::OpenWith(std::vector<TLine> lines, size_t longest)
+{
     m_lines = std::move(lines);
     m_linesChanged = false;
-    m_lastRecordId = static_cast<int32_t>(m_lines.size());
+    m_lastRecordId = 0;
+    for (const TLine& line : m_lines)
+        m_lastRecordId = std::max(m_lastRecordId, line.Id);
     BuildFields(longest);
     m_currentLine = -1;
     m_state = TDataSetState::dsBrowse;
@@ -184,7 +215,7 @@ void TFixedFormatDataSet::Close()
     CallHook(BeforeClose);
     // A failed write keeps the store open with every line, so nothing stored
     // is lost and the caller can try again or write elsewhere.
-    if (!m_readOnly && m_linesChanged)
+    if (!m_readOnly && !m_inMemory && m_linesChanged)
         TLineFile::WriteAtomically(m_fileName, JoinLines(m_lines));
 
     std::vector<TLine>().swap(m_lines);
@@ -211,6 +242,7 @@ void TFixedFormatDataSet::WriteFileAs(const std::string& path, bool inPlace)
     else
         TLineFile::WriteAtomically(path, JoinLines(m_lines));
     m_fileName = path;
+    m_inMemory = false;
     m_linesChanged = false;
 }
 
@@ -253,7 +285,8 @@ void TFixedFormatDataSet::CutLinesToWidth()
         LineToRecord(line->Text, record);
         line->Text = RecordToLine(record);
     }
-    TLineFile::WriteAtomically(m_fileName, JoinLines(cut));
+    if (!m_inMemory)
+        TLineFile::WriteAtomically(m_fileName, JoinLines(cut));
     m_lines = std::move(cut);
     if (m_state == TDataSetState::dsBrowse)
         Resync();

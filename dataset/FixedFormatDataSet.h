@@ -113,6 +113,15 @@ public:
 
     // Opening and closing, with the file rules of the store.
     void Open();
+    // Opens on `lines` held in memory, with no file behind them: the store
+    // forgets its file name, and neither Close nor the destructor writes
+    // anything; a later Open of such a store starts it empty. The ids must be
+    // positive and distinct (they need not be in order: rows reordered keep
+    // theirs). Setting a file name makes it a store over a file again.
+    void OpenOnLines(std::vector<TLine> lines);
+    bool InMemory() const { return m_inMemory; }
+    // `texts` numbered 1, 2, ... in their order, as Open numbers a file's lines.
+    static std::vector<TLine> NumberedLines(std::vector<std::string> texts);
     void Close();
     bool Active() const { return m_state != TDataSetState::dsInactive; }
     void SetActive(bool value) { value ? Open() : Close(); }
@@ -242,6 +251,7 @@ private:
     template <class Operation> void CheckOperation(Operation operation, const TErrorHook& onError);
 
     void ReadLines(std::vector<TLine>& lines, size_t& longest) const;
+    void OpenWith(std::vector<TLine> lines, size_t longest);
     void BuildFields(size_t longestLine);
     std::string JoinLines(const std::vector<TLine>& lines) const;
 
@@ -277,6 +287,7 @@ private:
 
     std::string m_name;
     std::string m_fileName;
+    bool m_inMemory = false;
     bool m_fileMustExist = true;
     bool m_readOnly = false;
     bool m_trimSpace = true;

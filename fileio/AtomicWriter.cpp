@@ -2,6 +2,7 @@
 
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReplaceTarget.h"
 #include "fileio/WriteFully.h"
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <random>
 #include <set>
 
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,43 +26,44 @@ int RealOpen(const char* path, int flags, mode_t mode)
     return ::open(path, flags, mode);
 }
 
-const AtomicWriter::SystemCalls kRealCalls = {RealOpen, ::write, ::pwrite, ::fsync, ::close, ::rename};
+const AtomicWriter::SystemCalls kRealCalls = {RealOpen, ::write,  ::pwrite, ::fsync,
+                                              ::close,  ::rename, ::fchown};
+
+// "." + name + ".tmp" + the random part.
+constexpr size_t kTemporaryExtra = 1 + 4 + 8;
 
 std::string TemporaryNameFor(const std::string& target)
 {
     static std::mt19937_64 generator{std::random_device{}()};
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     const std::filesystem::path path(target);
+    // A target name near the longest a folder takes leaves no room for the
+    // additions: its start stands for it, cut whole characters at a time;
+    // the random part and the exclusive create keep it unique.
+    std::string stem = path.filename().string();
+    if (stem.size() + kTemporaryExtra > NAME_MAX) {
+        size_t cut = NAME_MAX - kTemporaryExtra;
+        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+            --cut;
+        stem.resize(cut);
+    }
     // Hidden, so a folder listing does not show a half-written file.
-    std::string name = "." + path.filename().string() + ".tmp";
+    std::string name = "." + stem + ".tmp";
     for (int i = 0; i < 8; ++i)
         name += digits[generator() % (sizeof digits - 1)];
     return (path.parent_path() / name).string();
 }
 
-// The file a chain of links ends at; the path itself when it is no link.
-std::string ResolveLinks(const std::string& path)
-{
-    std::filesystem::path current(path);
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(current, error))
-            return current.string();
-        const std::filesystem::path next = std::filesystem::read_symlink(current, error);
-        if (error)
-            return current.string();
-        current = next.is_absolute() ? next : current.parent_path() / next;
-    }
-    return current.string();
-}
-
 // The new files not yet renamed into place, so that a run ended by a signal
 // can take them away (RemoveUnfinished). Never destroyed: the thread that
-// takes the signal may still look while the program exits.
+// takes the signal may still look while the program exits. Creating a new
+// file and renaming one into place happen under the lock, so the signal's
+// cleanup sees each file either registered or already in place.
 struct Unfinished
 {
     std::mutex mutex;
     std::set<std::string> paths;
+    bool halted = false;
 };
 
 Unfinished& unfinished()
@@ -69,14 +72,11 @@ Unfinished& unfinished()
     return *instance;
 }
 
-void Track(const std::string& temporary, bool pending)
+void Untrack(const std::string& temporary)
 {
     Unfinished& all = unfinished();
     const std::lock_guard lock(all.mutex);
-    if (pending)
-        all.paths.insert(temporary);
-    else
-        all.paths.erase(temporary);
+    all.paths.erase(temporary);
 }
 
 std::string FolderOf(const std::string& path)
@@ -98,7 +98,7 @@ const AtomicWriter::SystemCalls& AtomicWriter::RealCalls()
     return kRealCalls;
 }
 
-AtomicWriter::AtomicWriter(const std::string& path) : m_path(path), m_target(ResolveLinks(path))
+AtomicWriter::AtomicWriter(const std::string& path) : m_path(path), m_target(ReplaceTarget(path))
 {
     struct stat existing;
     if (::stat(m_target.c_str(), &existing) == 0) {
@@ -107,19 +107,35 @@ AtomicWriter::AtomicWriter(const std::string& path) : m_path(path), m_target(Res
         if (!S_ISREG(existing.st_mode))
             Fail(kNotRegularFile);
         m_mode = existing.st_mode & 07777;
+        m_owner = existing.st_uid;
+        m_group = existing.st_gid;
         m_keepMode = true;
     }
     const SystemCalls& calls = Calls();
-    for (int attempt = 0; m_fd < 0; ++attempt) {
-        m_temporary = TemporaryNameFor(m_target);
-        m_fd = calls.Open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd < 0 && (errno != EEXIST || attempt == 100)) {
-            const int error = errno;
-            m_temporary.clear();
-            Fail(error);
+    int error = 0;
+    {
+        Unfinished& all = unfinished();
+        const std::lock_guard lock(all.mutex);
+        for (int attempt = 0; m_fd < 0 && error == 0; ++attempt) {
+            if (all.halted) {
+                error = ECANCELED;
+                break;
+            }
+            m_temporary = TemporaryNameFor(m_target);
+            all.paths.insert(m_temporary);
+            m_fd = calls.Open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0) {
+                const int failure = errno;
+                // Another's file under that name is not ours to remove.
+                all.paths.erase(m_temporary);
+                m_temporary.clear();
+                if (failure != EEXIST || attempt == 100)
+                    error = failure;
+            }
         }
     }
-    Track(m_temporary, true);
+    if (m_fd < 0)
+        Fail(error);
     m_buffer.reserve(kBufferSize);
 }
 
@@ -135,9 +151,16 @@ void AtomicWriter::Cancel() noexcept
     m_fd = -1;
     if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
-        Track(m_temporary, false);
+        Untrack(m_temporary);
     }
     m_temporary.clear();
+}
+
+void AtomicWriter::Halt() noexcept
+{
+    Unfinished& all = unfinished();
+    const std::lock_guard lock(all.mutex);
+    all.halted = true;
 }
 
 void AtomicWriter::RemoveUnfinished() noexcept
@@ -202,19 +225,33 @@ void AtomicWriter::WriteAt(uint64_t offset, std::string_view bytes)
         Fail(error);
 }
 
+// The owner first: changing it may clear the set-id bits of the mode.
+void AtomicWriter::KeepOwnerAndMode()
+{
+    struct stat created;
+    if (::fstat(m_fd, &created) != 0)
+        Fail(errno);
+    if (m_keepMode && (created.st_uid != m_owner || created.st_gid != m_group) &&
+        Calls().Chown(m_fd, m_owner, m_group) != 0) {
+        // Root can always give a file away, so a failure is a failure. Anyone
+        // else keeps at least the group when it is one of theirs, as a copy
+        // over the file would.
+        if (::geteuid() == 0)
+            Fail(errno);
+        Calls().Chown(m_fd, static_cast<uid_t>(-1), m_group);
+    }
+    if ((m_keepMode || m_extraMode) &&
+        ::fchmod(m_fd, (m_keepMode ? m_mode : created.st_mode & 07777) | m_extraMode) != 0)
+        Fail(errno);
+}
+
 void AtomicWriter::Commit()
 {
     if (m_fd < 0)
         Fail(EBADF);
     Flush();
     const SystemCalls& calls = Calls();
-    if (m_keepMode || m_extraMode) {
-        struct stat created;
-        const mode_t mode =
-            m_keepMode ? m_mode : (::fstat(m_fd, &created) == 0 ? created.st_mode & 07777 : 0644);
-        if (::fchmod(m_fd, mode | m_extraMode) != 0)
-            Fail(errno);
-    }
+    KeepOwnerAndMode();
     if (calls.Sync(m_fd) != 0)
         Fail(errno);
     // Closing is where a delayed write error (a network folder) shows.
@@ -222,21 +259,32 @@ void AtomicWriter::Commit()
     m_fd = -1;
     if (calls.Close(fd) != 0)
         Fail(errno);
-    if (calls.Rename(m_temporary.c_str(), m_target.c_str()) != 0)
-        Fail(errno);
-    Track(m_temporary, false);
+    int error = 0;
+    {
+        Unfinished& all = unfinished();
+        const std::lock_guard lock(all.mutex);
+        if (all.halted)
+            error = ECANCELED;
+        else if (calls.Rename(m_temporary.c_str(), m_target.c_str()) != 0)
+            error = errno;
+        else
+            all.paths.erase(m_temporary);
+    }
+    if (error)
+        Fail(error);
     m_temporary.clear();
     // The new name must reach the disk too, or a crash could bring back the
     // old file. A file system that cannot sync a folder (EINVAL) has nothing
-    // to wait for.
+    // to wait for. The file is in place by now: a failure says exactly that.
     const int folder = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    error = folder < 0 ? errno : 0;
     if (folder >= 0) {
-        const int synced = calls.Sync(folder);
-        const int error = errno;
+        if (calls.Sync(folder) != 0)
+            error = errno;
         ::close(folder);
-        if (synced != 0 && error != EINVAL)
-            throw EFileError(FileErrorMessage(m_path, error, FileAction::Write));
     }
+    if (error != 0 && error != EINVAL)
+        throw EFolderSyncError(FolderSyncMessage(m_path, error));
 }
 
 void AtomicWriter::WriteWhole(const std::string& path, std::string_view bytes)

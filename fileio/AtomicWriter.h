@@ -11,10 +11,13 @@
 // write is checked, the new file is synced, closed and renamed over the
 // target, and the folder is synced so the rename itself survives a crash. Any
 // failure removes the new file and leaves the target as it was, and is thrown
-// as EFileError naming the file and the reason in Greek.
+// as EFileError naming the file and the reason in Greek. When the new file is
+// in place but its folder could not be synced, EFolderSyncError says that.
 //
-// A symbolic link is written through: the file it names is replaced and the
-// link stays. A target that exists but is not a regular file (a folder, a
+// A replaced file keeps its mode, and its owner and group where the caller
+// may give them (always as root). A symbolic link is written through: the
+// file it names is replaced and the link stays, unless ReplaceTarget refuses
+// it. A target that exists but is not a regular file (a folder, a
 // device such as /dev/full, a pipe) is refused before anything is written.
 class AtomicWriter
 {
@@ -28,6 +31,7 @@ public:
         int (*Sync)(int fd);
         int (*Close)(int fd);
         int (*Rename)(const char* from, const char* to);
+        int (*Chown)(int fd, uid_t owner, gid_t group);
     };
     static SystemCalls& Calls();
     static const SystemCalls& RealCalls();
@@ -54,8 +58,12 @@ public:
     // The path as the caller gave it, for messages.
     const std::string& Path() const { return m_path; }
 
-    // Removes the new files of every writer not yet committed or cancelled,
-    // for a run that a signal ends half-way; their targets stay as they were.
+    // For a run that a signal ends half-way: from Halt on, no writer creates
+    // a new file or puts one in place (they fail instead), so the targets
+    // stay as they were; RemoveUnfinished then removes the new files of every
+    // writer not yet committed or cancelled. A name is registered before its
+    // file is created, under the same lock, so none escapes.
+    static void Halt() noexcept;
     static void RemoveUnfinished() noexcept;
 
     // The whole content in one step.
@@ -65,6 +73,7 @@ private:
     [[noreturn]] void Fail(int error);
     void Flush();
     void WriteOut(std::string_view bytes);
+    void KeepOwnerAndMode();
 
     std::string m_path;
     std::string m_target;
@@ -73,6 +82,8 @@ private:
     uint64_t m_size = 0;
     mode_t m_mode = 0;
     mode_t m_extraMode = 0;
+    uid_t m_owner = 0;
+    gid_t m_group = 0;
     bool m_keepMode = false;
     std::string m_buffer;
 };

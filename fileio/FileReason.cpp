@@ -11,6 +11,8 @@ std::string FileReason(int error, FileAction action)
     switch (error) {
     case kNotRegularFile:
         return "Δεν είναι κανονικό αρχείο (είναι συσκευή, σωλήνωση ή υποδοχή) και δεν αντικαθίσταται.";
+    case kForeignLink:
+        return "Είναι σύνδεσμος που έβαλε άλλος χρήστης σε κοινόχρηστο φάκελο και δεν ακολουθείται.";
     case ENOSPC:
     case EDQUOT:
         return "Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.";
@@ -36,4 +38,12 @@ std::string FileErrorMessage(const std::string& path, int error, FileAction acti
 {
     return "Το αρχείο «" + path + "» δεν μπορεί να " +
            (action == FileAction::Write ? "γραφτεί. " : "ανοίξει. ") + FileReason(error, action);
+}
+
+std::string FolderSyncMessage(const std::string& path, int error)
+{
+    return "Το αρχείο «" + path +
+           "» γράφτηκε, αλλά ο φάκελός του δεν περάστηκε οριστικά στον δίσκο: μια διακοπή ρεύματος "
+           "μπορεί ακόμη να το χάσει. " +
+           FileReason(error, FileAction::Write);
 }

@@ -181,6 +181,8 @@ bool ReportDocument::WritePdf(const QString& pdfPath, bool landscape, QString* e
     }
     try {
         out.Commit();
+    } catch (const EFolderSyncError&) {
+        throw; // the PDF is in place: no failure to write it
     } catch (const EFileError& e) {
         return fail(QString::fromStdString(e.what()));
     }

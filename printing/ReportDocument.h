@@ -47,6 +47,8 @@ public:
 
     // The report file `reportPath` as a PDF at `pdfPath`. False, with the
     // reason in `error`, when the report cannot be read or the PDF written.
+    // Both throw EFolderSyncError when the PDF is in place but its folder
+    // could not be synced.
     static bool WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape, QString* error);
     // The detailed list as a PDF at `pdfPath`, on turned paper.
     static bool WritePdf(const std::shared_ptr<const DetailedList>& list, const QString& pdfPath,

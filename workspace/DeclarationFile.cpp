@@ -538,10 +538,11 @@ EmployerHeader LoadEmployerLine(std::string_view line)
     auto trimmed = [&](int position, int width) { return std::string(trimRight(field(position, width))); };
 
     h.YearOfData = std::string(field(2, 4));
-    const std::string first = trimmed(6, 18);
+    // The body name fills the three pieces as one text: a blank where one
+    // piece meets the next is part of the name.
+    h.CompanyName = trimmed(6, 30);
     h.Name = trimmed(24, 9);
     h.FatherName = trimmed(33, 3);
-    h.CompanyName = first + h.Name + h.FatherName;
     h.NaturalPerson = false;
     h.AFM = std::string(field(37, 9));
     h.AntikeimenoErgasion = trimmed(46, 16);

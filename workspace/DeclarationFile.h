@@ -146,8 +146,7 @@ struct ReadResult
 // header is refused before the rest is read. A refused file gives no lines at all.
 ReadResult ReadDeclaration(QIODevice& in);
 
-// Loading the employer record from the first line of the working file
-// `generaldata` (empty text: every field empty).
+// The header held in an employer record (empty text: every field empty).
 EmployerHeader LoadEmployerLine(std::string_view line);
 
 } // namespace declaration

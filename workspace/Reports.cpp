@@ -37,11 +37,13 @@ template <typename Build> Reports::Outcome Reports::Write(const std::string& pat
 {
     if (m_work.StorePendingRow() == Workspace::StoreOutcome::Refused)
         return Outcome::Refused;
+    m_page.clear();
     try {
         // Gone before a failure is told: the catches run after it.
         const BusyWindow busy(m_work.Ui());
-        const std::string page = build();
+        std::string page = build();
         AtomicFile::Write(m_work.SaveFileFactory, QString::fromStdString(path), page);
+        m_page = std::move(page);
     } catch (const EFileError& e) {
         // Which file and why, on the line after the usual words.
         m_work.Ui().ShowMessage(std::string(FailureMessage) + "\n" + e.what());
@@ -53,28 +55,13 @@ template <typename Build> Reports::Outcome Reports::Write(const std::string& pat
     return Outcome::Written;
 }
 
-// The rows as the report lists them: the detail store written to the scan
-// copy and back to the working file, then read through the scan store.
-void Reports::TakeSnapshot()
-{
-    auto& rows = m_work.FixedFormatDataSet1;
-    if (!rows.Active())
-        rows.Open();
-    rows.WriteFileAs(Join(m_work.ProgramFolder(), "temp/record21"));
-    rows.WriteFileAs(Join(m_work.ProgramFolder(), "temp/record2"));
-}
-
 Reports::Outcome Reports::WriteDetailed()
 {
     m_detailed.reset();
     return Write(ReportPath(), [this] {
-        TakeSnapshot();
-        auto& scan = m_work.FixedFormatDataSet3;
-        scan.Open();
-        std::vector<TFixedFormatDataSet::TLine> rows = scan.Lines();
-        scan.Close();
+        // The rows as the report lists them are the stored rows in memory.
         m_detailed = std::make_shared<const DetailedList>(m_work.Header, m_work.CurrentTotals().Edits(),
-                                                          std::move(rows));
+                                                          m_work.FixedFormatDataSet1.Lines());
         return report::DetailedReport(*m_detailed);
     });
 }

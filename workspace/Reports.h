@@ -32,6 +32,10 @@ public:
     void PrintTotals();
     void PrintFirstPage();
 
+    // The page the last report written holds, as it was built in memory;
+    // empty when none was written.
+    const std::string& Page() const { return m_page; }
+
     std::string ReportPath() const;
     std::string FirstPagePath() const;
 
@@ -42,8 +46,8 @@ private:
     template <typename Build> Outcome Write(const std::string& path, Build build);
     void Show(Outcome outcome, const std::string& path, const char* caption, bool landscapeHint,
               std::shared_ptr<const DetailedList> list);
-    void TakeSnapshot();
 
     Workspace& m_work;
     std::shared_ptr<const DetailedList> m_detailed;
+    std::string m_page;
 };

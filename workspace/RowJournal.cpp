@@ -63,7 +63,7 @@ void ApplyEntries(std::string_view journal, std::vector<std::string>& rows)
             return;
         line.remove_prefix(1);
         if (!TakeNumber(line, start) || !TakeNumber(line, removed) || !TakeNumber(line, added) ||
-            !line.empty() || start + removed > rows.size())
+            !line.empty() || start > rows.size() || removed > rows.size() - start)
             return;
         std::vector<std::string> lines;
         for (size_t k = 0; k < added; ++k) {
@@ -198,7 +198,7 @@ std::optional<std::vector<std::string>> RowJournal::Replay(const std::string& wo
         rows.emplace_back(line);
 
     const std::string journalPath = (folder / JournalFile).string();
-    if (!TLineFile::Exists(journalPath))
+    if (!TLineFile::Exists(journalPath) || std::filesystem::is_symlink(journalPath))
         return rows;
     const std::string journal = TLineFile::ReadAll(journalPath);
     text = journal;

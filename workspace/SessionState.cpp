@@ -2,8 +2,10 @@
 
 #include "dataset/LineFile.h"
 #include "text/AmountText.h"
+#include "text/Cp1253.h"
 #include "workspace/RowJournal.h"
 #include "workspace/StoredRowIndex.h"
+#include "workspace/WorkKeeper.h"
 
 #include <filesystem>
 
@@ -78,6 +80,19 @@ std::optional<std::string> Unescape(std::string_view value)
     return out;
 }
 
+// Whether `relative` inside `folder` is a regular file reached through no link.
+bool RegularInside(const std::filesystem::path& folder, const std::string& relative)
+{
+    std::error_code error;
+    std::filesystem::path at = folder;
+    for (const auto& part : std::filesystem::path(relative)) {
+        at /= part;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(at, error)) || error)
+            return false;
+    }
+    return std::filesystem::is_regular_file(std::filesystem::symlink_status(at, error));
+}
+
 } // namespace
 
 std::string SessionState::Serialize() const
@@ -90,6 +105,8 @@ std::string SessionState::Serialize() const
     add("modified", modified ? "1" : "0");
     add("summed", summed ? "1" : "0");
     add("file", fileName);
+    if (personCapsLock >= 0)
+        add("capsLock", personCapsLock ? "1" : "0");
     add("NaturalPerson", header.NaturalPerson ? "1" : "0");
     for (const TextEntry& entry : kHeaderEntries)
         add(entry.key, header.*entry.field);
@@ -122,6 +139,8 @@ std::optional<SessionState> SessionState::Parse(std::string_view text)
             state.modified = *value == "1";
         else if (key == "summed")
             state.summed = *value == "1";
+        else if (key == "capsLock")
+            state.personCapsLock = *value == "1" ? 1 : 0;
         else if (key == "file")
             state.fileName = *value;
         else if (key == "NaturalPerson")
@@ -140,22 +159,41 @@ bool SessionState::operator==(const SessionState& other) const
 
 std::optional<LeftoverWork> LeftoverWork::Find(const std::string& workingFolder)
 {
-    const std::filesystem::path folder(workingFolder);
-    const std::string statePath = (folder / StateFile).string();
-    if (!TLineFile::Exists(statePath))
-        return std::nullopt;
-    std::optional<SessionState> state = SessionState::Parse(TLineFile::ReadAll(statePath));
-    if (!state)
-        return std::nullopt;
-    LeftoverWork work{*state, {}};
-    if (std::optional<std::vector<std::string>> kept = RowJournal::Replay(workingFolder)) {
-        int32_t id = 0;
-        for (std::string& text : *kept)
-            work.rows.push_back({std::move(text), ++id});
+    WorkKeeper::Recovered kept = WorkKeeper::Recover(workingFolder);
+    if (!kept.files.empty()) {
+        LeftoverWork work;
+        if (kept.found) {
+            work.state = std::move(kept.state);
+            work.rows = std::move(kept.rows);
+        }
+        work.lostRows = kept.lostRows;
+        work.damaged = kept.damaged;
+        work.reason = std::move(kept.reason);
+        work.keptFiles = std::move(kept.files);
         return work;
     }
+
+    // The files of a program that kept its work before the keeper: read
+    // only when each is a regular file reached without a link.
+    const std::filesystem::path folder(workingFolder);
+    if (!RegularInside(folder, StateFile))
+        return std::nullopt;
+    std::optional<SessionState> state =
+        SessionState::Parse(TLineFile::ReadAll((folder / StateFile).string()));
+    if (!state)
+        return std::nullopt;
+    LeftoverWork work;
+    work.state = *state;
+    if (RegularInside(folder, RowJournal::BaseFile)) {
+        if (std::optional<std::vector<std::string>> rows = RowJournal::Replay(workingFolder)) {
+            int32_t id = 0;
+            for (std::string& text : *rows)
+                work.rows.push_back({std::move(text), ++id});
+            return work;
+        }
+    }
     const std::string rowsPath = (folder / "temp/record2").string();
-    if (TLineFile::Exists(rowsPath)) {
+    if (RegularInside(folder, "temp/record2")) {
         // Read as the detail store reads its file, changing nothing.
         TFixedFormatDataSet rows("FixedFormatDataSet1");
         rows.SetFileName(rowsPath);
@@ -166,6 +204,25 @@ std::optional<LeftoverWork> LeftoverWork::Find(const std::string& workingFolder)
         rows.Close();
     }
     return work;
+}
+
+std::string LeftoverWork::UnreadableAmount() const
+{
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const std::string_view line = rows[k].Text;
+        const std::string_view kind = declaration::DetailFieldText(line, declaration::TypeInc);
+        if (kind == "15" || kind == "16")
+            continue; // never summed
+        for (const declaration::TotalSlot& slot : declaration::TotalsLayout()) {
+            const std::string_view field = declaration::DetailFieldText(line, slot.field);
+            long double value = 0;
+            if (!field.empty() && !amount::TryStrToFloat(field, value))
+                return "Η εγγραφή " + std::to_string(k + 1) +
+                       " της εργασίας που ανακτήθηκε έχει ποσό που δεν διαβάζεται: «" +
+                       cp1253::toUnicode(field).toStdString() + "»";
+        }
+    }
+    return {};
 }
 
 Totals LeftoverWork::SummedTotals() const

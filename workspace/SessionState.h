@@ -23,6 +23,9 @@ struct SessionState
     std::string fileName; // UTF-8; empty for a declaration never opened or saved
     bool modified = false;
     bool summed = false;
+    // The Caps Lock the person had before the program first set it: -1 not
+    // known, 0 off, 1 on. A session that never closed gives it back.
+    int personCapsLock = -1;
 
     std::string Serialize() const;
     // Nothing for text that is not a whole state (a file from elsewhere).
@@ -35,14 +38,27 @@ struct LeftoverWork
 {
     SessionState state;
     std::vector<TFixedFormatDataSet::TLine> rows;
+    // What the copy held and could not give back: rows lost (at least this
+    // many), whether any kept record failed its checks and why, in Greek.
+    size_t lostRows = 0;
+    bool damaged = false;
+    std::string reason;
+    // The kept files found, relative to the folder: what a damaged copy
+    // moves aside into recovered/.
+    std::vector<std::string> keptFiles;
 
     // The working folder's state file, relative to it.
     static constexpr const char* StateFile = "temp/session";
 
     // Reads the state and the rows of `workingFolder` without changing
-    // anything there. Nothing when no whole state is kept; rows that cannot
-    // be read are thrown as the store's error.
+    // anything there, never through a link. Nothing when nothing is kept; a
+    // damaged copy gives what it holds before the damage, or only the damage
+    // (an unchanged empty state) when no state could be read.
     static std::optional<LeftoverWork> Find(const std::string& workingFolder);
+
+    // The first row with an amount that cannot be read, named in Greek;
+    // empty when every amount reads.
+    std::string UnreadableAmount() const;
 
     // The totals the rows sum to, as the totals pass leaves them; empty
     // boxes for a declaration never summed, or whose rows cannot be summed.

@@ -87,11 +87,17 @@ void StoredRowIndex::Sync(const std::vector<TFixedFormatDataSet::TLine>& lines)
     // number counts are rebuilt in one go: far cheaper than taking every old
     // line out of them and putting every new one in.
     size_t changed = 0;
+    size_t highest = 0;
     for (const auto& line : lines) {
         const size_t at = static_cast<size_t>(std::max<int32_t>(line.Id, 0));
+        highest = std::max(highest, at);
         if (at >= m_byId.size() || !m_byId[at].live || m_byId[at].text != line.Text)
             ++changed;
     }
+    // Grown once to the highest id, rather than moving every slot at each
+    // step of a declaration read whole.
+    if (highest >= m_byId.size())
+        m_byId.resize(highest + 1);
     const bool recount = changed > 1024 && changed > lines.size() / 4;
     const int in = recount ? 0 : 1;
 

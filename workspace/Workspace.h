@@ -22,10 +22,12 @@
 class DetailRow;
 
 // The open declaration for the life of the program: the employer header, the
-// three record stores over their working files, the totals with the row label
-// and the flags the commands leave behind. It talks to the person only
-// through UserInterface; the main window, rozaro-cli and the tests all drive
-// it the same way.
+// detail rows held in memory, the totals with the row label and the flags the
+// commands leave behind. Every command reads and changes these, never a file
+// of the working folder; that folder only keeps a crash-safe copy, written
+// after each change through KeepWork. It talks to the person only through
+// UserInterface; the main window, rozaro-cli and the tests all drive it the
+// same way.
 class Workspace final : private ImportTarget
 {
 public:
@@ -37,9 +39,10 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    // Start-up: create temp/ (an existing one is fine), point the three
-    // stores at their files and open the income-type list; a list that cannot
-    // be opened is reported and the program runs on without it.
+    // Start-up: create temp/ (an existing one is fine), make the first
+    // page's pictures whole in the working folder, lay the detail rows out and
+    // open the income-type list; a list that cannot be opened is reported and
+    // the program runs on without it.
     void Start();
 
     // Closing, first half: asks about unsaved changes ("Ναι" saves) and says
@@ -47,8 +50,8 @@ public:
     bool CloseQuery();
     // Closing, second half: closes the detail store and removes the working files.
     void Shutdown();
-    // Deletes temp/generaldata, temp/record2, temp/record21 and the folder,
-    // each step on its own.
+    // Deletes the crash-safe copy, the files earlier releases kept in temp/
+    // and the folder, each step on its own.
     void RemoveWorkFiles();
 
     // The start's look at the working folder: work that a session left
@@ -59,6 +62,12 @@ public:
     // after Start, while no other program holds the folder.
     enum class RecoveryOutcome { NothingLeft, Recovered, CopyKept };
     RecoveryOutcome RecoverLeftoverWork();
+    // The Caps Lock the person had before the program set it (-1 not known,
+    // 0 off, 1 on): the window notes it at start, it is kept with the work.
+    int PersonCapsLock = -1;
+    // The same as the session that did not close kept it; -1 when there was
+    // none. That session may have left the lock on for the whole desktop.
+    int LeftoverCapsLock() const { return m_leftoverCapsLock; }
     // The file the declaration came from or was last saved as (UTF-8), empty
     // for a new one.
     const std::string& FileName() const { return m_fileName; }
@@ -77,10 +86,10 @@ public:
     // The employer header, as the window's fields hold it (cp1253).
     declaration::EmployerHeader Header;
 
-    // The record stores.
+    // The detail rows, held in memory with no file behind them, and the
+    // read-only income-kind list.
     TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};
     TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};
-    TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};
 
     // What the totals boxes and the row label show. Only the workspace
     // changes them, and tells the front to show them again (Refresh).
@@ -126,10 +135,11 @@ public:
     // What Open came to.
     enum class OpenOutcome {
         Opened,
-        OpenedWithoutTotals, // open, but the rows could not be summed (the error was shown)
+        OpenedWithoutTotals, // open, but an amount of a row cannot be read (the error was
+                             // shown); Save as refuses until it is corrected
         Cancelled,           // the unsaved changes were kept, or the file dialog was cancelled
         Refused,             // the file is no declaration (its message was shown)
-        Failed,              // the file could not be read (the error was shown)
+        Failed,              // the file could not be read (the error was shown); nothing changed
     };
     OpenOutcome Open();
     // What Save as came to; LastSaveOk still says whether its checks passed.
@@ -139,15 +149,19 @@ public:
         Cancelled, // the file dialog was cancelled
         Declined,  // an existing file was kept: "Όχι", or the question closed
         Failed,    // the file could not be written; the error was shown
+        // The file is in place, but its folder could not be synced, so a
+        // power cut may still take it (said): the file name is taken, the
+        // declaration stays marked changed and its crash-safe copy kept.
+        Unsynced,
     };
     SaveOutcome SaveAs();
     // The checks Save as runs before it writes anything.
     bool ValidateForSave();
-    // Fills the header from the first line of temp/generaldata.
-    void LoadEmployerRecord();
 
     // Hooks of the detail store.
     void FixedFormatDataSet1BeforePost();
+    // Sums the stored rows into the totals and shows them; writes nothing.
+    // An amount that cannot be read is thrown, the boxes left empty.
     void RecomputeTotals() override;
 
     // Runs the row checks, questions included, on a copy of stored row
@@ -207,6 +221,23 @@ public:
     // Starts an empty declaration, as New does once its question is answered.
     void StartNewDeclaration();
 
+    // Whether the crash-safe copy in the working folder is up to date with
+    // the declaration in memory (false after a write of it failed).
+    bool KeptSafe() const { return !m_keepFailing; }
+    // What the crash-safe copy must take after a change.
+    enum class Keep {
+        State,       // the header, the file name and the flags
+        ChangedRows, // those, and how the rows differ from those last kept
+        Everything,  // those, and every row anew (after New, Open, a sort, recovery, an import)
+    };
+    // Brings the crash-safe copy level with memory. A failure changes
+    // nothing in memory: it is said once, until a later keep succeeded.
+    void KeepWork(Keep what);
+    // Whether changes are kept safe in the working folder at all: a batch
+    // run that only reads a declaration and writes another file from it has
+    // the file it read as its copy, and writes nothing there.
+    void SetKeepingWork(bool keeping) { m_keepingWork = keeping; }
+
     // Header checks.
     bool YearIsValid(const std::string& year) const;
     // Leaving the year field: false (after telling the person) when it is not a valid year.
@@ -225,20 +256,22 @@ private:
     void RunRowValidation(DetailRow& row, bool newRow, bool& verdict);
     bool IsStoredPair(const std::string& afm, const std::string& typeInc);
     bool HeaderAfmPasses() const;
-    bool AmountsFitFile();
-    bool AmountTotalsFitFile();
-    void RefreshScanCopy();
+    bool ShowSaveFailure(const struct SaveCheckFailure& failure);
     void DropRowJournal();
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
-    void ReplaceWorkingFiles(const declaration::ReadResult& read);
-    void ReopenAfterFailedWrite();
+    // Makes `lines` the rows of the declaration in one step.
+    void TakeRows(std::vector<TFixedFormatDataSet::TLine> lines);
+    // Sums the rows; an amount that cannot be read is shown, and false.
+    bool SumShowingError();
+    void RestorePictures();
     std::string ProgramPath(const std::string& relative) const;
     void KeepSessionState();
-    void ForgetSession();
     void RemoveLeftoverFiles();
     void TakeUpLeftoverWork(const LeftoverWork& work);
     std::string KeepCopyOf(const LeftoverWork& work);
+    std::string MoveAside(const std::vector<std::string>& files);
+    int m_leftoverCapsLock = -1;
 
     UserInterface& m_ui;
     std::string m_programFolder;
@@ -247,10 +280,10 @@ private:
     bool m_installed = false;
     RowJournal m_journal;
     StoredRowIndex m_index;
-    // temp/record21 no longer holds what temp/record2 holds (after a sort,
-    // New or Open), so the next duplicate check must copy it first.
-    bool m_scanCopyStale = true;
     Totals m_totals;
+    // The last sum of the rows met an amount it could not read: the boxes
+    // do not hold the rows' totals, so nothing may be saved from them.
+    bool m_sumFailed = false;
     bool m_modified = false;
     bool m_lastSaveOk = true;
     bool m_rowAccepted = true;
@@ -260,8 +293,9 @@ private:
     // Save as proposes m_fileName: the declaration was taken up from work
     // left behind, whose file name is all that says what it was.
     bool m_proposeFileName = false;
-    // The state last written to the working folder, and whether writing it
-    // failed (said once, not at every keystroke).
+    // The state last written to the working folder, and whether keeping the
+    // work failed (said once, not at every keystroke).
     std::string m_keptState;
-    bool m_stateFailing = false;
+    bool m_keepFailing = false;
+    bool m_keepingWork = true;
 };

@@ -39,6 +39,8 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
         return dynamic_cast<const workbook::WorkbookRefusal*>(&e) ? ImportOutcome::Stopped
                                                                   : ImportOutcome::Unreadable;
     }
+    // The rows stored, all or some, are kept safe in one step.
+    ScopeExit keep([this] { KeepWork(Keep::Everything); });
     return SheetImport(static_cast<ImportTarget&>(*this), std::move(sheet)).Run();
 }
 
@@ -46,5 +48,6 @@ Workspace::ImportOutcome Workspace::ImportRows(const workbook::Sheet& sheet)
 {
     m_importing = true;
     ScopeExit done([this] { m_importing = false; });
+    ScopeExit keep([this] { KeepWork(Keep::Everything); });
     return SheetImport(static_cast<ImportTarget&>(*this), sheet).Run();
 }

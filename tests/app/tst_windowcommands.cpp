@@ -141,6 +141,7 @@ private Q_SLOTS:
     void findStoresThePendingRowFirst();
     void fileDialogsOpenWithCapsLockOff();
     void capsLockIsOnOnlyWhileTheProgramIsInFront();
+    void capsLockLeftOnByASessionThatNeverClosedIsGivenBack();
     void closingAfterAnUnfinishedSaveKeepsTheWindowOpen();
     void saveAsNewAndOpenThroughTheFileDialogs();
     void aFailingDiskKeepsTheFileTheRowsAndTheFlag();
@@ -305,6 +306,39 @@ void TestWindowCommands::fileDialogsOpenWithCapsLockOff()
 // had it whenever it is not: another program active, a standard dialog open
 // (the print window's PDF and print dialogs too), the program ended. It used
 // to stay on for every program from start to exit.
+// A killed session leaves the desktop's lock on, and the next start would
+// take that for the person's own: the one that session kept is given back.
+void TestWindowCommands::capsLockLeftOnByASessionThatNeverClosedIsGivenBack()
+{
+    // The switches as the killed session left them: on, and the program
+    // takes that for the person's own. The form sees the lock through them.
+    class LeftOnKeyLed : public StubKeyLed
+    {
+    public:
+        LeftOnKeyLed(bool& seen) : StubKeyLed(m_on), m_seen(seen) {}
+        void SetCapsLock(bool on) override { StubKeyLed::SetCapsLock(m_seen = on); }
+
+    private:
+        bool m_on = true;
+        bool& m_seen;
+    };
+    ProgramFolder folder;
+    CommandsForm form(folder.path());
+    form.SetKeyLed(std::make_unique<LeftOnKeyLed>(form.capsLock));
+    SessionState kept;
+    kept.personCapsLock = 0;
+    QFile state(folder.path() + QStringLiteral("/temp/session"));
+    QVERIFY(state.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    state.write(QByteArray::fromStdString(kept.Serialize()));
+    state.close();
+    form.RecoverLeftoverWork();
+    QCOMPARE(form.workspace().PersonCapsLock, 0);
+    std::string path;
+    QVERIFY(!form.ChooseOpenFile(folder.path().toStdString(), "*.*", path));
+    QCOMPARE(form.capsLockDuringDialogs, std::vector<bool>{false});
+    QVERIFY(form.capsLock);
+}
+
 void TestWindowCommands::capsLockIsOnOnlyWhileTheProgramIsInFront()
 {
     ProgramFolder folder;
@@ -355,7 +389,7 @@ void TestWindowCommands::closingAfterAnUnfinishedSaveKeepsTheWindowOpen()
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());
     QCOMPARE(form.workspace().FixedFormatDataSet1.RecordCount(), 1);
-    QVERIFY(QFile::exists(folder.filePath(QStringLiteral("temp/record2"))));
+    QVERIFY(QFile::exists(folder.filePath(QString::fromLatin1(RowJournal::BaseFile))));
 }
 
 void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()
@@ -410,8 +444,9 @@ void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()
     QVERIFY(form.errors.empty());
 }
 
-// A disk that fills up: Save as over a good file and a sort of the working
-// file fail with the reason shown and take nothing away.
+// A disk that fills up: Save as over a good file fails with the reason shown
+// and takes nothing away; a sort works on the rows in memory and says once
+// that the work is no longer kept safe against a crash.
 void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
 {
     ProgramFolder folder;
@@ -464,14 +499,17 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
 
         form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QCOMPARE(form.errors.size(), size_t(2));
-        QVERIFY(form.errors[1].find("temp/record2") != std::string::npos);
+        QVERIFY(form.errors[1].find("δεν φυλάσσεται πια") != std::string::npos);
+        QVERIFY(form.errors[1].find("Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.") != std::string::npos);
     }
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), good);
     QCOMPARE(lineOf("Label32"), label);
     QVERIFY(ws.CurrentTotals().Edits() == totals);
     QCOMPARE(ws.FixedFormatDataSet1.RecordCount(), 2);
-    QVERIFY(texts() == rows);
+    std::vector<std::string> byAfm = rows;
+    std::sort(byAfm.begin(), byAfm.end());
+    QVERIFY(texts() == byAfm);
     QVERIFY(ws.Modified());
     // Έξοδος still asks about the rows no file holds.
     form.answers = {UserInterface::Answer::Cancel};

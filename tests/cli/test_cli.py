@@ -496,9 +496,9 @@ def a_signal_removes_the_private_folder_and_leaves_the_target(folder):
         env = dict(os.environ, TMPDIR=scratch, XDG_RUNTIME_DIR=folder)
         process = subprocess.Popen([CLI, "--yes", "resave", source, target], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        # The working rows are written once the file has been read.
+        # The private folder is set up before the file is read.
         deadline = time.monotonic() + 60
-        while not glob.glob(os.path.join(scratch, "*", "temp", "record2")) and time.monotonic() < deadline:
+        while not glob.glob(os.path.join(scratch, "*", "temp")) and time.monotonic() < deadline:
             time.sleep(0.002)
         process.send_signal(signal_number)
         _, err = process.communicate(timeout=60)

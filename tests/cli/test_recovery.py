@@ -150,6 +150,28 @@ def recover_says_when_there_is_nothing_and_keeps_an_existing_file(folder):
 
 
 @case
+def recover_reads_nothing_through_a_link(folder):
+    temp = os.path.join(folder, "temp")
+    os.mkdir(temp)
+    write(temp, "session", b"Rozaro session 1\nmodified=1\nsummed=0\nfile=\nNaturalPerson=0\n"
+          b"YearOfData=2025\nAFM=094014201\nend\n")
+    data, _, _ = row("090000045")
+    outside = write(folder, "outside.txt", row_in_working_form(data) + b"\r\n")
+    os.symlink(outside, os.path.join(temp, "record2"))
+    out = os.path.join(folder, "out.txt")
+    status, _, err = run("recover", folder, out)
+    expect(status, 0, err)
+    expect(detail_lines(read(out)), [], "no row read through the link")
+
+    # The keeper's copy as a link: damage said, nothing written.
+    os.symlink(outside, os.path.join(temp, "work.base"))
+    status, _, err = run("--yes", "recover", folder, os.path.join(folder, "other.txt"))
+    expect((status, "κατεστραμμένο" in err, os.path.exists(os.path.join(folder, "other.txt"))), (2, True, False),
+           err)
+    expect(os.path.islink(os.path.join(temp, "work.base")), True, "the folder stays as it was")
+
+
+@case
 def an_installed_copy_recovers_from_the_persons_data_folder_by_default(folder):
     # A copy with no Addon/ beside it runs as installed: its working folder is
     # the person's data folder, where the desktop program keeps its work.

@@ -432,3 +432,51 @@ TEST(DataSetProperties, CloseEmptiesTheStoreAndReopenRenumbers)
 }
 
 } // namespace
+
+namespace {
+
+// A store opened on lines in memory: the ids given are kept (rows reordered
+// keep theirs), new rows number on from the highest, and nothing ever
+// reaches a file: not on close, not when the store goes away. A file name
+// set afterwards makes it a store over that file again.
+TEST(DataSetInMemory, LinesGivenKeepTheirIdsAndNeverReachAFile)
+{
+    TTempFolder folder;
+    {
+        TFixedFormatDataSet dataSet;
+        Prepare(dataSet, folder, "on disk\r\n", {"A=2", "B=3"});
+        dataSet.OpenOnLines({{"b1b", 7}, {"a2a", 3}});
+        EXPECT_TRUE(dataSet.InMemory());
+        EXPECT_EQ(dataSet.FileName(), "");
+        EXPECT_EQ(dataSet.FieldByName("B").AsString(), "b");
+        EXPECT_EQ(dataSet.GetBookmark(), 7);
+        dataSet.Append();
+        dataSet.Fields(0).SetAsString("cc");
+        dataSet.Post();
+        ASSERT_EQ(dataSet.Lines().size(), 3u);
+        EXPECT_EQ(dataSet.Lines()[2].Id, 8);
+        dataSet.GotoBookmark(3);
+        EXPECT_EQ(dataSet.Fields(0).AsString(), "a2");
+        dataSet.Close();
+        EXPECT_EQ(dataSet.RecordCount(), 0);
+        // Opened again without lines, it starts empty rather than reading a file.
+        dataSet.Open();
+        EXPECT_EQ(dataSet.RecordCount(), 0);
+        dataSet.Append();
+        dataSet.Fields(0).SetAsString("zz");
+        dataSet.Post();
+        EXPECT_THROW(dataSet.OpenOnLines({}), EDatabaseError);
+    }
+    EXPECT_EQ(ReadBytes(folder.Path("data.txt")), "on disk\r\n");
+
+    TFixedFormatDataSet dataSet;
+    dataSet.OpenOnLines(TFixedFormatDataSet::NumberedLines({"x", "y"}));
+    EXPECT_EQ(dataSet.Lines()[1].Id, 2);
+    dataSet.Close();
+    dataSet.SetFileName(folder.Path("data.txt"));
+    EXPECT_FALSE(dataSet.InMemory());
+    dataSet.Open();
+    EXPECT_EQ(TextsOf(dataSet), Lines{"on disk"});
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReplaceTarget.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -239,4 +241,130 @@ TEST_F(AtomicWriterTest, UnfinishedNewFilesAreRemovedOnRequest)
     ExpectOnlyTheOldFile();
     EXPECT_THROW(writer.Commit(), EFileError);
     ExpectOnlyTheOldFile();
+}
+
+// The rename went through but the folder could not be synced: the file is in
+// place and the error says exactly that. A file system that cannot sync a
+// folder at all (EINVAL) is no failure.
+TEST_F(AtomicWriterTest, AFolderThatCannotBeSyncedAfterTheRenameIsToldApart)
+{
+    static int folderError = EIO;
+    AtomicWriter::Calls().Sync = [](int fd) {
+        struct stat info;
+        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+            return errno = folderError, -1;
+        return ::fsync(fd);
+    };
+    try {
+        AtomicWriter::WriteWhole(target.string(), "new");
+        ADD_FAILURE() << "no error";
+    } catch (const EFolderSyncError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Το αρχείο «" + target.string() +
+                      "» γράφτηκε, αλλά ο φάκελός του δεν περάστηκε οριστικά στον δίσκο: μια διακοπή "
+                      "ρεύματος μπορεί ακόμη να το χάσει. Παρουσιάστηκε σφάλμα του συστήματος: "
+                      "Input/output error.");
+    }
+    EXPECT_EQ(ReadFile(target), "new");
+    folderError = EINVAL;
+    EXPECT_EQ(ErrorOf("newer"), "");
+    EXPECT_EQ(ReadFile(target), "newer");
+}
+
+// A name as long as a folder takes (255 bytes, cut inside a Greek letter or
+// not) still saves and replaces: the new file's name beside it is shortened.
+TEST_F(AtomicWriterTest, ANameOfTheLongestLengthSaves)
+{
+    for (const std::string& name :
+         {std::string(242, 'a'), std::string(243, 'b'), std::string(255, 'c'), "d" + [] {
+              std::string s;
+              for (int i = 0; i < 127; ++i)
+                  s += "α";
+              return s;
+          }()}) {
+        const fs::path longTarget = folder / name;
+        ASSERT_EQ(longTarget.filename().string().size() <= 255, true);
+        for (const char* content : {"first", "second"})
+            AtomicWriter::WriteWhole(longTarget.string(), content);
+        EXPECT_EQ(ReadFile(longTarget), "second") << name.size();
+        fs::remove(longTarget);
+        ExpectOnlyTheOldFile();
+    }
+}
+
+// As root a replaced file keeps its owner and group, and a link another user
+// planted in a sticky folder everyone writes into is not followed.
+TEST_F(AtomicWriterTest, AsRootOwnersAreKeptAndPlantedLinksRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files away needs root";
+    ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0);
+    ::chmod(target.c_str(), 0604);
+    AtomicWriter::WriteWhole(target.string(), "kept owner");
+    struct stat info;
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(std::make_tuple(info.st_uid, info.st_gid, info.st_mode & 07777),
+              std::make_tuple(4321u, 4322u, 0604u));
+    // Root that cannot give the file away says so and changes nothing.
+    AtomicWriter::Calls().Chown = [](int, uid_t, gid_t) { return errno = EPERM, -1; };
+    EXPECT_NE(ErrorOf("x").find("Δεν έχετε δικαίωμα"), std::string::npos);
+    EXPECT_EQ(ReadFile(target), "kept owner");
+    AtomicWriter::Calls() = AtomicWriter::RealCalls();
+
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), 01777);
+    const fs::path planted = shared / "planted";
+    fs::create_symlink(target, planted);
+    ASSERT_EQ(::lchown(planted.c_str(), 4321, 4321), 0);
+    try {
+        AtomicWriter::WriteWhole(planted.string(), "through");
+        ADD_FAILURE() << "the link was followed";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Το αρχείο «" + planted.string() +
+                                             "» δεν μπορεί να γραφτεί. Είναι σύνδεσμος που έβαλε άλλος "
+                                             "χρήστης σε κοινόχρηστο φάκελο και δεν ακολουθείται.");
+    }
+    EXPECT_EQ(ReadFile(target), "kept owner");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_EQ(ReplacedFileName(planted.string()), "planted");
+    // The folder's owner's link, and the caller's own, are followed; the
+    // question names the file that is really replaced.
+    ASSERT_EQ(::lchown(planted.c_str(), 0, 0), 0);
+    EXPECT_EQ(ReplacedFileName(planted.string()), target.string());
+    EXPECT_EQ(ReplacedFileName(target.string()), "declaration.txt");
+    AtomicWriter::WriteWhole(planted.string(), "through");
+    EXPECT_EQ(ReadFile(target), "through");
+    ::chmod(shared.c_str(), 0755); // not shared: anyone's link is followed
+    ASSERT_EQ(::lchown(planted.c_str(), 4321, 4321), 0);
+    EXPECT_EQ(ReplacedFileName(planted.string()), target.string());
+}
+
+// After Halt no writer starts or puts a file in place; the new files are
+// removed last. In a child process: the halt lasts until the process ends.
+TEST_F(AtomicWriterTest, AHaltedRunPutsNothingInPlaceAndLeavesNothingBehind)
+{
+    EXPECT_EXIT(
+        {
+            AtomicWriter earlier(target.string());
+            earlier.Write("half");
+            AtomicWriter::Halt();
+            bool refused = false;
+            try {
+                AtomicWriter later((folder / "report.htm").string());
+            } catch (const EFileError&) {
+                refused = true;
+            }
+            try {
+                earlier.Commit();
+                refused = false;
+            } catch (const EFileError&) {
+            }
+            AtomicWriter::RemoveUnfinished();
+            _exit(refused && ReadFile(target) == kOld &&
+                          std::distance(fs::directory_iterator(folder), fs::directory_iterator()) == 1
+                      ? 0
+                      : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

@@ -164,8 +164,8 @@ TEST_F(DeclarationCommandsTest, NewEmptiesTheDeclarationAfterItsQuestion)
         for (const auto& box : ws->CurrentTotals().Edits())
             EXPECT_EQ(box, "");
         EXPECT_FALSE(ws->Modified());
-        EXPECT_EQ(ReadFile("temp/record2"), "");
-        EXPECT_EQ(ReadFile("temp/generaldata"), "");
+        EXPECT_EQ(ReadFile("temp/record2"), "<missing>");
+        EXPECT_EQ(ReadFile("temp/generaldata"), "<missing>");
         EXPECT_TRUE(Logged("working-state"));
         EXPECT_EQ(ui.log.back(), "focus: YearOfData");
     }
@@ -316,37 +316,29 @@ TEST_F(DeclarationCommandsTest, RefusedFileLeavesTheOpenDeclarationAlone)
     EXPECT_EQ(RowTexts(), rows);
 }
 
-TEST_F(DeclarationCommandsTest, AnOpenThatCannotWriteItsWorkingFilesKeepsTheDeclaration)
+TEST_F(DeclarationCommandsTest, AnOpenThatCannotKeepItsCrashSafeCopyStillOpens)
 {
     StartDeclaration();
     ASSERT_TRUE(Store(GoodRow("090000045")));
-    const auto rows = RowTexts();
-    const std::string record2 = ReadFile("temp/record2");
     WriteFile("other.txt", Lines({Record0(), Record1("OTHER", "094014201"),
                                   Record3("123456783", "10", "100", "0", "100")}));
-    ws->SaveFileFactory = FailWritingFilesEndingIn("record2");
+    ws->SaveFileFactory = FailWritingFilesEndingIn("session");
     // The stored row is a change the file does not have: "Όχι" drops it.
     ui.No();
     ui.openChoices.push_back(ProgramPath("other.txt"));
-    EXPECT_THROW(ws->Open(), EFileError);
-    EXPECT_TRUE(Rows().Active());
-    EXPECT_EQ(RowTexts(), rows);
-    EXPECT_EQ(ReadFile("temp/record2"), record2);
-    EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
+    EXPECT_EQ(ws->Open(), Workspace::OpenOutcome::Opened);
+    ASSERT_EQ(Rows().RecordCount(), 1);
+    EXPECT_EQ(StoredField(0, AFM), "123456783");
+    EXPECT_EQ(ws->Header.CompanyName, "OTHER");
+    EXPECT_FALSE(ws->KeptSafe());
 
-    // New that cannot empty them either (nothing to write, so the file
-    // cannot even be created): rows and header stay, so a later save cannot
-    // write the header without its rows.
-    ws->SaveFileFactory = [](const QString& path) {
-        return std::make_unique<AtomicDevice>(
-            path.endsWith(QStringLiteral("record2")) ? path + QStringLiteral("/not-a-folder/x") : path);
-    };
+    // New goes on as well, and the failure is not said a second time.
+    ui.Forget();
     ui.Yes();
-    EXPECT_THROW(ws->New(), EFileError);
-    EXPECT_TRUE(Rows().Active());
-    EXPECT_EQ(RowTexts(), rows);
-    EXPECT_EQ(ReadFile("temp/record2"), record2);
-    EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
+    ws->New();
+    EXPECT_EQ(Rows().RecordCount(), 0);
+    EXPECT_EQ(ws->Header.CompanyName, "");
+    EXPECT_EQ(ui.Said(), Said{kCreate});
 }
 
 TEST_F(DeclarationCommandsTest, OpeningHandMadeFiles)
@@ -577,6 +569,126 @@ TEST_F(DeclarationCommandsTest, LeavingTheHeaderFields)
         EXPECT_FALSE(ws->AFMExit()) << afm;
         EXPECT_EQ(ui.log, (std::vector<std::string>{"message: Λάθος ΑΦΜ Υπόχρεου", "focus: AFM"}));
     }
+}
+
+// The declaration lives in memory: with the working folder gone (a file
+// stands where temp/ was, so nothing can be written there or read back),
+// Open, both sorts and Save as still give the right file. The keep that
+// fails is said once, until a later one succeeded and failed anew.
+TEST_F(DeclarationCommandsTest, CommandsNeverReadTheWorkingFolderAndSayItsFailureOnce)
+{
+    const std::string notKept =
+        "error: Η εργασία δεν φυλάσσεται πια για την περίπτωση διακοπής λειτουργίας: ";
+    const auto failures = [&] {
+        return std::count_if(ui.log.begin(), ui.log.end(),
+                             [&](const std::string& line) { return line.rfind(notKept, 0) == 0; });
+    };
+    const std::string b = Record3("123456783", "10", "200", "0", "200");
+    const std::string a = Record3("090000045", "10", "100", "0", "100");
+    WriteFile("in.txt", Lines({Record0(), Record1("BODY", "094014201"), b, a}));
+    ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/temp")).removeRecursively());
+    WriteFile("temp", "not a folder");
+
+    OpenFrom(ProgramPath("in.txt"));
+    EXPECT_EQ(failures(), 1);
+    EXPECT_FALSE(ws->KeptSafe());
+    ASSERT_EQ(Rows().RecordCount(), 2);
+    EXPECT_EQ(ws->CurrentTotals().Label32(), "2 Εγγραφές-2 μοναδικοί ΑΦΜ");
+    EXPECT_EQ(ws->Header.CompanyName, "BODY");
+    EXPECT_TRUE(ws->SortByAfm());
+    ASSERT_TRUE(Store(GoodRow("011111111")));
+    EXPECT_TRUE(ws->SortAlphabetically());
+    EXPECT_TRUE(ws->SortByAfm());
+    SaveTo(SavePath("sorted.txt"));
+    EXPECT_EQ(failures(), 1);
+    const std::string saved = ReadFile("sorted.txt");
+    ASSERT_EQ(saved.size(), 6u * 172);
+    EXPECT_EQ(saved.substr(3 * 172 + 1, 9), "011111111");
+    EXPECT_EQ(saved.substr(4 * 172, 172), a + "\r\n");
+    EXPECT_EQ(saved.substr(5 * 172, 172), b + "\r\n");
+    EXPECT_EQ(saved.substr(2 * 172 + 1, 15), "000000000100300"); // 1000 + 1 + 2 summed in memory
+
+    // The folder back: the next change is kept whole; a new failure is said again.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(ProgramPath("temp"))));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("temp")));
+    ws->SetModified(true);
+    ASSERT_TRUE(Change({{SurName, "ALPHA"}}));
+    EXPECT_TRUE(ws->KeptSafe());
+    EXPECT_NE(ReadFile(RowJournal::BaseFile), "<missing>");
+    // A row journal open before keeps appending to its removed file; the
+    // state, written anew, finds the folder gone.
+    ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/temp")).removeRecursively());
+    WriteFile("temp", "");
+    ws->Header.Town = "PATRA";
+    ASSERT_TRUE(Change({{SurName, "BETA"}}));
+    EXPECT_TRUE(ws->Modified());
+    EXPECT_EQ(failures(), 2);
+    EXPECT_EQ(StoredField(0, SurName), "BETA");
+}
+
+// A file that cannot be read ends Open with its name and the reason, and
+// changes nothing: rows, header, totals, file name and flag.
+TEST_F(DeclarationCommandsTest, AnOpenThatCannotReadItsFileChangesNothing)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow("090000045")));
+    SaveTo(SavePath("first.txt"));
+    ASSERT_TRUE(Store(GoodRow("123456783")));
+    const auto rows = RowTexts();
+    const Totals totals = ws->CurrentTotals();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    ui.Forget();
+    ui.No();
+    ui.openChoices.push_back(ProgramPath("folder.txt"));
+    EXPECT_EQ(ws->Open(), Workspace::OpenOutcome::Failed);
+    ASSERT_EQ(ui.Said().size(), 2u);
+    EXPECT_EQ(ui.Said()[1].rfind("error: Το αρχείο «" + ProgramPath("folder.txt") + "»", 0), 0u);
+    EXPECT_EQ(RowTexts(), rows);
+    EXPECT_EQ(ws->CurrentTotals(), totals);
+    EXPECT_EQ(ws->Header.CompanyName, "MINISTRY");
+    EXPECT_EQ(ws->FileName(), SavePath("first.txt"));
+    EXPECT_TRUE(ws->Modified());
+}
+
+// A body name fills three pieces of 18, 9 and 3 characters as one text: the
+// blank where the first piece ends is part of it, through Open and Save as.
+TEST_F(DeclarationCommandsTest, TheBodyNameSurvivesOpenAndSaveAsByteForByte)
+{
+    const std::string name = Cp("ΓΕΝΙΚΟ ΛΟΓΙΣΤΗΡΙΟ ΚΡΑΤΟΥΣ");
+    ASSERT_EQ(name[17], ' ');
+    const std::string header = Record1(name, "094014201");
+    const std::string row = Record3("090000045", "10", "100", "0", "100");
+    WriteFile("body.txt", Lines({Record0(), header, Pad("2", 170), row}));
+    OpenFrom(ProgramPath("body.txt"));
+    EXPECT_EQ(ws->Header.CompanyName, name);
+    EXPECT_EQ(ws->Header.Name, Cp("ΚΡΑΤΟΥΣ"));
+    SaveTo(SavePath("again.txt"));
+    EXPECT_EQ(ReadFile("again.txt").substr(172, 172), header + "\r\n");
+    OpenFrom(SavePath("again.txt"));
+    EXPECT_EQ(ws->Header.CompanyName, name);
+}
+
+// An amount that cannot be read opens, but no file is written from boxes
+// that do not hold the rows' sums, and the boxes never keep the totals of
+// the declaration opened before.
+TEST_F(DeclarationCommandsTest, UnsummedRowsAreNeverSavedWithZeroTotals)
+{
+    StartDeclaration();
+    ASSERT_TRUE(Store(GoodRow("090000045")));
+    std::string letters = Record3("123456783", "10", "100", "0", "100");
+    letters.replace(104, 9, "ABCDEFGHI");
+    WriteFile("letters.txt", Lines({Record0(), Record1("BODY", "094014201"), letters}));
+    ui.No();
+    ui.openChoices.push_back(ProgramPath("letters.txt"));
+    EXPECT_EQ(ws->Open(), Workspace::OpenOutcome::OpenedWithoutTotals);
+    for (const auto& box : ws->CurrentTotals().Edits())
+        EXPECT_EQ(box, "");
+    ui.Forget();
+    ui.saveChoices.push_back(SavePath("zeros.txt"));
+    EXPECT_EQ(ws->SaveAs(), Workspace::SaveOutcome::Refused);
+    ASSERT_EQ(ui.Said().size(), 2u);
+    EXPECT_NE(ui.Said()[1].find("δεν είναι αριθμός: ABCDEFGHI"), std::string::npos);
+    EXPECT_EQ(ReadFile("zeros.txt"), "<missing>");
 }
 
 } // namespace

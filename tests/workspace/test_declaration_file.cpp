@@ -486,23 +486,25 @@ TEST(EmployerLine, FieldsFromTheirPositions)
     EXPECT_EQ(Record1(back)[35], '0');
 }
 
-TEST(EmployerLine, NamePiecesLoseTheirTrailingSpaces)
+TEST(EmployerLine, TheBodyNameKeepsTheBlanksWherePiecesMeet)
 {
     auto nameOf = [](const std::string& name) {
         EmployerHeader h;
         h.CompanyName = name;
         return LoadEmployerLine(Record1(h));
     };
-    // A space at the 18th character ends the first piece and is lost.
+    // A blank at the 18th character is part of the name; the pieces that
+    // make the first name and the father's name still lose theirs.
     const EmployerHeader a = nameOf(cp("ΓΕΝΙΚΟ ΛΟΓΙΣΤΗΡΙΟ ΚΡΑΤΟΥΣ"));
-    EXPECT_EQ(a.CompanyName, cp("ΓΕΝΙΚΟ ΛΟΓΙΣΤΗΡΙΟΚΡΑΤΟΥΣ"));
+    EXPECT_EQ(a.CompanyName, cp("ΓΕΝΙΚΟ ΛΟΓΙΣΤΗΡΙΟ ΚΡΑΤΟΥΣ"));
     EXPECT_EQ(a.Name, cp("ΚΡΑΤΟΥΣ"));
     // ... and so is one at the 27th.
     const EmployerHeader b = nameOf(cp("ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣ12345678 ΩΨΧ"));
-    EXPECT_EQ(b.CompanyName, cp("ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣ12345678ΩΨΧ"));
+    EXPECT_EQ(b.CompanyName, cp("ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣ12345678 ΩΨΧ"));
     EXPECT_EQ(b.Name, "12345678");
     EXPECT_EQ(b.FatherName, cp("ΩΨΧ"));
-    // Without such a space the name comes back unchanged.
+    // Only the blanks that end the whole name go.
+    EXPECT_EQ(nameOf(cp("ΥΠΟΥΡΓΕΙΟ ΠΑΙΔΕΙΑΣ")).CompanyName, cp("ΥΠΟΥΡΓΕΙΟ ΠΑΙΔΕΙΑΣ"));
     EXPECT_EQ(nameOf(cp("ΥΠΟΥΡΓΕΙΟ ΠΑΙΔΕΙΑΣ ΚΑΙ ΘΡΗΣΚ")).CompanyName, cp("ΥΠΟΥΡΓΕΙΟ ΠΑΙΔΕΙΑΣ ΚΑΙ ΘΡΗΣΚ"));
 }
 

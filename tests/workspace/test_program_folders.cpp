@@ -130,3 +130,26 @@ TEST(ProgramFolders, TheShortcutOfAnInstalledProgram)
     EXPECT_TRUE(plain.contains(QStringLiteral("\nPath=") + bare.path() + QStringLiteral("\n")));
     EXPECT_FALSE(plain.contains(QStringLiteral("\nIcon=")));
 }
+
+// The pictures of the first page come back whole at every start: a missing
+// one is copied again even when one before it cannot be replaced, and one
+// the person's copy holds whole is left alone.
+TEST(ProgramFolders, APicturesFolderWithAMissingPictureIsMadeWholeAtStart)
+{
+    Installation at;
+    const QString source = at.data + QStringLiteral("/Addon/E7FirstPageFinal.files/");
+    Put(source + QStringLiteral("a.png"), "new a");
+    Put(source + QStringLiteral("image.gif"), "gif");
+    const QString copy = at.home + QStringLiteral("/Addon/E7FirstPageFinal.files/");
+    // A folder where a picture should be cannot be replaced by it.
+    QDir().mkpath(copy + QStringLiteral("a.png"));
+    Put(copy + QStringLiteral("filelist.xml"), "<xml/>");
+    ScriptedUi ui;
+    Workspace ws(ui, ProgramFolders::Choose(at.bin, at.home, at.documents, ReadOnly));
+    ws.Start();
+    QFile gif(copy + QStringLiteral("image.gif"));
+    ASSERT_TRUE(gif.open(QIODevice::ReadOnly));
+    EXPECT_EQ(gif.readAll(), QByteArray("gif"));
+    EXPECT_TRUE(QFileInfo(copy + QStringLiteral("a.png")).isDir());
+    EXPECT_TRUE(ui.Said().empty());
+}

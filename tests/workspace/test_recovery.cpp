@@ -2,6 +2,7 @@
 #include "workspace/Helpers.h"
 
 #include "fileio/AtomicWriter.h"
+#include "workspace/WorkKeeper.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -171,15 +172,19 @@ TEST_F(RecoveryTest, AStoreThatCannotKeepItsRowsLeavesTheRowsOfTheCommandBefore)
     StartNew();
     TypeHeader(&EmployerHeader::Town, "X");
     const Seen before = SeenIn(*ws);
-    // The journal's first base cannot be put in place.
+    // Neither the state nor a base of the rows can be put in place any more.
     AtomicWriter::Calls().Rename = [](const char* from, const char* to) {
-        if (std::string_view(to).ends_with("/rows.base")) {
+        if (std::string_view(to).ends_with("/rows.base") || std::string_view(to).ends_with("/session")) {
             errno = EIO;
             return -1;
         }
         return ::rename(from, to);
     };
-    EXPECT_ANY_THROW(Store(GoodRow()));
+    TypeHeader(&EmployerHeader::Town, "Y");
+    // The row is stored in memory all the same; only its keeping failed.
+    EXPECT_TRUE(Store(GoodRow()));
+    EXPECT_EQ(Rows().RecordCount(), 1);
+    EXPECT_FALSE(ws->KeptSafe());
     AtomicWriter::Calls() = AtomicWriter::RealCalls();
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws), before);
@@ -282,7 +287,7 @@ TEST_F(RecoveryTest, ThePowerCutsRowsComeFromTheJournal)
     WriteFile(RowJournal::JournalFile, journal.substr(0, journal.size() - 3));
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws), before);
-    EXPECT_EQ(ReadFile("temp/record2"), ReadFile("temp/record21"));
+    EXPECT_EQ(ReadFile("temp/record21"), "<missing>");
 
     // A journal that follows another base is never applied to this one.
     ASSERT_TRUE(Store(GoodRow(Afm("05555555"))));
@@ -291,4 +296,108 @@ TEST_F(RecoveryTest, ThePowerCutsRowsComeFromTheJournal)
     WriteFile(RowJournal::JournalFile, otherJournal);
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws).rows.size(), stored.rows.size() - 1);
+}
+
+// The keeper's copy of a session that never closed, as a crash leaves it.
+class KeptCopyTest : public RecoveryTest
+{
+protected:
+    std::vector<TFixedFormatDataSet::TLine> KeptRows()
+    {
+        StartNew();
+        for (const char* first8 : {"01111111", "02222222", "03333333"})
+            EXPECT_TRUE(Store(GoodRow(Afm(first8))));
+        return Rows().Lines();
+    }
+    void Keep(const std::vector<TFixedFormatDataSet::TLine>& rows, int capsLock = -1)
+    {
+        SessionState state;
+        state.header = ws->Header;
+        state.modified = true;
+        state.summed = true;
+        state.personCapsLock = capsLock;
+        WorkKeeper(ProgramPath("")).Restart(state, rows);
+        for (const char* legacy :
+             {LeftoverWork::StateFile, "temp/record2", RowJournal::BaseFile, RowJournal::JournalFile})
+            std::filesystem::remove(ProgramPath(legacy));
+    }
+    // The files moved aside into recovered/.
+    std::vector<std::string> MovedAside() const
+    {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(ProgramPath("recovered"), ignored))
+            if (!entry.is_directory())
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// A damaged record: said once, the damaged files kept aside, the rows before
+// the damage offered with the count of those lost; the next start is clean.
+TEST_F(KeptCopyTest, ADamagedCopyOffersWhatCameBeforeTheDamageAndSaysHowManyRowsAreLost)
+{
+    const auto rows = KeptRows();
+    Keep(rows);
+    std::string base = ReadFile(WorkKeeper::BaseFile);
+    base[base.size() - 40] ^= 0x10; // inside the last row
+    WriteFile(WorkKeeper::BaseFile, base);
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    ASSERT_GE(person->log.size(), 2u);
+    EXPECT_EQ(person->log[0].rfind("error: Το αντίγραφο ασφαλείας της εργασίας είναι κατεστραμμένο", 0), 0u);
+    EXPECT_NE(person->log[0].find("recovered/damaged-2026-06-15_14-03-22"), std::string::npos);
+    EXPECT_EQ(person->log[1], "ask: Η προηγούμενη εργασία δεν έκλεισε κανονικά. Υπάρχουν αλλαγές που δεν "
+                              "αποθηκεύτηκαν (2 εγγραφές· 1 εγγραφές δεν ανακτήθηκαν). Θέλετε να τις "
+                              "ανακτήσετε; [Ναι|Όχι]");
+    ASSERT_EQ(Rows().Lines().size(), 2u);
+    EXPECT_EQ(Rows().Lines()[1].Text, rows[1].Text);
+    EXPECT_EQ(MovedAside(), (std::vector<std::string>{"work.base", "work.journal"}));
+    EXPECT_FALSE(std::filesystem::exists(ProgramPath(WorkKeeper::BaseFile)));
+}
+
+TEST_F(KeptCopyTest, ACopyWithNoReadableStateNeverStopsTheStart)
+{
+    Keep(KeptRows());
+    std::string base = ReadFile(WorkKeeper::BaseFile);
+    base[20] ^= 0x01; // inside the base's header
+    WriteFile(WorkKeeper::BaseFile, base);
+    ASSERT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+    ASSERT_EQ(person->log.size(), 1u);
+    EXPECT_EQ(person->log[0].rfind("error: Το αντίγραφο ασφαλείας", 0), 0u);
+    EXPECT_EQ(MovedAside(), (std::vector<std::string>{"work.base", "work.journal"}));
+    ASSERT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+    EXPECT_TRUE(person->log.empty());
+
+    // The rows of a kept state before the keeper: a change that would wrap
+    // the position is left out, never a crash.
+    StartNew();
+    ASSERT_TRUE(Store(GoodRow(Afm("01111111"))));
+    WriteFile(RowJournal::JournalFile, ReadFile(RowJournal::JournalFile) + "R 18446744073709551615 2 0\nE\n");
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_EQ(Rows().Lines().size(), 1u);
+}
+
+// An amount that cannot be read is named by its row, in Greek, and the work
+// still comes back.
+TEST_F(KeptCopyTest, AnUnreadableAmountIsNamedByItsRow)
+{
+    auto rows = KeptRows();
+    const declaration::FieldLayout& gross = declaration::DetailLayout()[declaration::AkaInc];
+    rows[1].Text.replace(static_cast<size_t>(gross.offset), 7, "52!4,78");
+    Keep(rows);
+    ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
+    EXPECT_TRUE(Saw(
+        *person, "error: Η εγγραφή 2 της εργασίας που ανακτήθηκε έχει ποσό που δεν διαβάζεται: «52!4,78»"));
+    EXPECT_EQ(Rows().Lines().size(), 3u);
+}
+
+TEST_F(KeptCopyTest, ThePersonsCapsLockComesBackFromASessionThatNeverClosed)
+{
+    Keep(KeptRows(), 0);
+    ASSERT_EQ(Restart(UserInterface::Answer::No), Recovery::CopyKept);
+    EXPECT_EQ(ws->LeftoverCapsLock(), 0);
+    ASSERT_EQ(Restart(std::nullopt), Recovery::NothingLeft);
+    EXPECT_EQ(ws->LeftoverCapsLock(), -1) << "the copy was settled";
 }

@@ -302,11 +302,11 @@ TEST_F(ReportsTest, RefusedPendingRowWritesNothing)
 
 TEST_F(ReportsTest, StoreFailingForAnotherReasonStopsTheReport)
 {
-    // The scan copy cannot be replaced (a folder stands in its place), so
-    // storing the pending row fails with an error that is no refusal.
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Path("temp/record21/x"))));
+    // A row past the checks whose amount cannot be summed: storing the
+    // pending row fails with an error that is no refusal.
+    Rows().BeforePost = nullptr;
     Rows().Append();
-    for (const auto& [field, value] : GoodRow())
+    for (const auto& [field, value] : With(GoodRow(), {{Kratiseis, "12a"}}))
         Rows().FieldByName(DetailLayout()[field].name).SetAsString(value);
     EXPECT_ANY_THROW(Reports(*ws).PrintDetailed());
     EXPECT_EQ(Report(), "<missing>");

@@ -1,5 +1,6 @@
 #include "WorkspaceFixture.h"
 
+#include "fileio/FileError.h"
 #include "text/ConvertError.h"
 
 #include <QBuffer>
@@ -186,6 +187,40 @@ TEST_F(SaveOutcomeTest, APendingRowThatCannotBeReadStopsTheCommandAndStaysInEdit
     EXPECT_EQ(ui.Said(), Said{"error: '12AB' is not a valid floating point value"});
     stillEditing();
     EXPECT_EQ(Rows().RecordCount(), 2);
+}
+
+// The writer's word that the new file is in place but its folder could not be
+// synced, given at the first write of the declaration.
+class UnsyncedSaveFile : public AtomicDevice
+{
+public:
+    using AtomicDevice::AtomicDevice;
+
+protected:
+    qint64 writeData(const char*, qint64) override { throw EFolderSyncError("in place, not synced"); }
+};
+
+// Such a file is written, so its name is taken; but a power cut may still
+// take it, so the work stays changed and kept safe, and closing still asks.
+TEST_F(SaveOutcomeTest, AFileWhoseFolderCouldNotBeSyncedIsSaidSoAndClosingStillAsks)
+{
+    ws->SaveFileFactory = [](const QString& path) -> std::unique_ptr<AtomicDevice> {
+        if (path.endsWith(QStringLiteral("out.txt")))
+            return std::make_unique<UnsyncedSaveFile>(path);
+        return std::make_unique<AtomicDevice>(path);
+    };
+    EXPECT_EQ(SaveTo(ProgramPath("out.txt")), Outcome::Unsynced);
+    EXPECT_EQ(ui.Said(), Said{"error: in place, not synced"});
+    EXPECT_TRUE(ws->LastSaveOk());
+    EXPECT_EQ(ws->FileName(), ProgramPath("out.txt"));
+    EXPECT_TRUE(ws->Modified());
+
+    // "Ναι" to closing saves again; the same doubt keeps the program open.
+    ui.Forget();
+    ui.Yes();
+    ui.saveChoices.push_back(ProgramPath("out.txt"));
+    EXPECT_FALSE(ws->CloseQuery());
+    EXPECT_EQ(ui.Said(), (Said{kChanges, "error: in place, not synced"}));
 }
 
 } // namespace

@@ -1,0 +1,55 @@
+#include "workspace/Workspace.h"
+
+#include "workspace/BusyWindow.h"
+#include "workspace/ExchangeSort.h"
+
+bool Workspace::SortByAfm()
+{
+    return SortRows(SortKind::ByAfm);
+}
+
+bool Workspace::SortAlphabetically()
+{
+    return SortRows(SortKind::Alphabetical);
+}
+
+// The rows are put in their new order in memory, so the index and the
+// crash-safe copy follow without reading anything back.
+bool Workspace::SortRows(SortKind kind)
+{
+    if (!StorePendingRowFirst())
+        return false;
+    BusyWindow busy(m_ui);
+
+    const auto& lines = FixedFormatDataSet1.Lines();
+    // Each row as its record text: every field at full width, the whole
+    // record; alphabetically the first three fields travel along unsorted.
+    constexpr size_t head = 11;
+    const size_t width = static_cast<size_t>(declaration::RecordWidth);
+    std::vector<std::string> keys;
+    keys.reserve(lines.size());
+    for (const auto& line : lines) {
+        const std::string_view record = std::string_view(line.Text).substr(0, width);
+        keys.emplace_back(kind == SortKind::ByAfm ? record
+                                                  : (record.size() > head ? record.substr(head) : ""));
+    }
+    const std::vector<size_t> order = ExchangeSortOrder(keys);
+    keys = {};
+
+    std::vector<std::string> sorted;
+    std::vector<int32_t> formerIds;
+    sorted.reserve(order.size());
+    formerIds.reserve(order.size());
+    for (size_t index : order) {
+        sorted.emplace_back(std::string_view(lines[index].Text).substr(0, width));
+        formerIds.push_back(lines[index].Id);
+    }
+    // The rows are numbered anew in their new order, as record numbers
+    // follow positions; the index carries each row's reading over.
+    TakeRows(TFixedFormatDataSet::NumberedLines(std::move(sorted)));
+    m_index.Renumber(formerIds);
+    m_modified = true;
+    KeepWork(Keep::Everything);
+    FixedFormatDataSet1.First();
+    return true;
+}
