@@ -62,6 +62,9 @@ ExitStatus RunCheck(CliSession& session, const Arguments& args, std::ostream& ou
     // Rows that cannot be summed open all the same, with their error shown,
     // and fail the check as well.
     bool summed = true;
+    // A check writes nothing from the declaration it reads: there is no
+    // work to keep safe.
+    session.Work().SetKeepingWork(false);
     const ExitStatus opened = session.OpenDeclaration(args[0], &summed);
     if (opened != ExitOk)
         return opened;
@@ -134,6 +137,8 @@ ExitStatus RunReport(CliSession& session, const Arguments& args, std::ostream& o
         if (writable != ExitOk)
             return writable;
     }
+    // A report changes nothing in the declaration it reads.
+    session.Work().SetKeepingWork(false);
     const ExitStatus opened = session.OpenDeclaration(args[1]);
     if (opened != ExitOk)
         return opened;

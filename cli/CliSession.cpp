@@ -144,9 +144,6 @@ ExitStatus CliSession::OpenDeclaration(const std::string& path, bool* summed)
         m_ui.WriteLine("Το αρχείο " + path + " " + reason);
         return ExitFailed;
     }
-    // The declaration comes from a file the person keeps: the private
-    // folder needs no crash-safe copy of it.
-    m_workspace->SetKeepingWork(false);
     m_ui.SetOpenPath(AbsolutePath(path));
     // An error that escapes (working files that cannot be written) is a
     // failure, not a verdict on the declaration.

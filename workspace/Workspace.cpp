@@ -215,6 +215,7 @@ void Workspace::KeepSessionState()
     state.fileName = m_fileName;
     state.modified = m_modified;
     state.summed = !m_totals.Edits()[0].empty();
+    state.personCapsLock = PersonCapsLock;
     std::string text = state.Serialize();
     if (text == m_keptState)
         return;

@@ -234,8 +234,8 @@ public:
     // nothing in memory: it is said once, until a later keep succeeded.
     void KeepWork(Keep what);
     // Whether changes are kept safe in the working folder at all: a batch
-    // run that only reads a declaration and writes another file from it has
-    // the file it read as its copy, and writes nothing there.
+    // run that only reads a declaration (a check, a report) has nothing of
+    // its own to lose, and writes nothing there.
     void SetKeepingWork(bool keeping) { m_keepingWork = keeping; }
 
     // Header checks.

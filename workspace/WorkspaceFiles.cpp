@@ -67,11 +67,11 @@ void Workspace::New()
 
 void Workspace::StartNewDeclaration()
 {
+    TakeRows({});
     Header = declaration::LoadEmployerLine({});
     m_fileName.clear();
     m_proposeFileName = false;
     m_modified = false;
-    TakeRows({});
     m_totals = Totals(Totals::Boxes{}, "0 Εγγραφές");
     m_sumFailed = false;
     KeepWork(Keep::Everything);
@@ -120,6 +120,9 @@ Workspace::OpenOutcome Workspace::Open()
         return OpenOutcome::Refused;
     }
 
+    // The rows first: the window hands its header fields in as the store
+    // closes, and they must not overwrite the header read.
+    TakeRows(TFixedFormatDataSet::NumberedLines(std::move(read.detailLines)));
     // The header comes from the first employer record read; the window's
     // header is always a legal entity's.
     Header = declaration::LoadEmployerLine(read.employerLines.empty() ? std::string_view()
@@ -128,7 +131,6 @@ Workspace::OpenOutcome Workspace::Open()
     m_fileName = path;
     m_proposeFileName = false;
     m_modified = false;
-    TakeRows(TFixedFormatDataSet::NumberedLines(std::move(read.detailLines)));
     m_totals = Totals();
     // An amount the rows cannot be summed with is shown; the declaration is
     // open all the same, for the person to correct the row, and Save as

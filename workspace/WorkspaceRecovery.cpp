@@ -101,11 +101,11 @@ std::string Workspace::MoveAside(const std::vector<std::string>& files)
 
 void Workspace::TakeUpLeftoverWork(const LeftoverWork& work)
 {
+    FixedFormatDataSet1.Close();
+    FixedFormatDataSet1.OpenOnLines(work.rows);
     Header = work.state.header;
     m_fileName = work.state.fileName;
     m_proposeFileName = !m_fileName.empty();
-    FixedFormatDataSet1.Close();
-    FixedFormatDataSet1.OpenOnLines(work.rows);
     m_index.Clear();
     m_totals = work.SummedTotals();
     m_sumFailed = false;

@@ -497,6 +497,8 @@ void TestWindowCommands::aFailingDiskKeepsTheFileTheRowsAndTheFlag()
         QVERIFY(form.errors[0].find("Δεν υπάρχει αρκετός ελεύθερος χώρος στον δίσκο.") != std::string::npos);
         QVERIFY(ws.Modified());
 
+        // The sort works in memory and says, once, that the work is no
+        // longer kept safe against a crash.
         form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QCOMPARE(form.errors.size(), size_t(2));
         QVERIFY(form.errors[1].find("δεν φυλάσσεται πια") != std::string::npos);
