@@ -36,7 +36,7 @@ struct Op
 
 std::vector<Op> g_log;
 // Writes take at most this much per call, so every write is resumed.
-size_t g_writeLimit = 7;
+size_t g_writeLimit = 61;
 
 std::string Leaf(const char* path)
 {
