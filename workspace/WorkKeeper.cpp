@@ -351,6 +351,12 @@ void WorkKeeper::Append(const std::string& record)
         Fail(path, error);
     if (Calls().Sync(m_fd) != 0)
         Fail(path, errno);
+    // A journal whose name was removed (its folder deleted under the running
+    // program) takes every append and keeps none of them: that is a failure
+    // to keep, and the next call writes a whole copy where the name is.
+    struct stat kept;
+    if (::fstat(m_fd, &kept) != 0 || kept.st_nlink == 0)
+        Fail(path, ENOENT);
     m_journalSize += record.size();
 }
 

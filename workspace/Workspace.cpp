@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include "workspace/RowJournal.h"
 #include "workspace/WorkspaceText.h"
 
 #include <QFileInfo>
@@ -23,7 +24,7 @@ Workspace::Workspace(UserInterface& ui, std::string programFolder)
 Workspace::Workspace(UserInterface& ui, const ProgramFolders& folders)
     : m_ui(ui), m_programFolder(folders.working.toStdString()),
       m_resourceFolder(folders.resources.toStdString()), m_dialogFolder(folders.dialogs.toStdString()),
-      m_installed(folders.installed), m_journal(m_programFolder)
+      m_installed(folders.installed), m_keeper(m_programFolder)
 {
 }
 
@@ -150,23 +151,13 @@ void Workspace::RemoveWorkFiles()
     std::filesystem::remove(ProgramPath("temp"), ignored);
 }
 
-// Each step on its own: a missing file is skipped. The state goes first: rows
-// left without it are never offered back. The other names are those earlier
-// releases kept there.
+// The keeper's copy goes first, base before journal; then, each on its own,
+// the files earlier releases kept there, which only recovery still reads.
 void Workspace::RemoveLeftoverFiles()
 {
-    for (const char* name : {LeftoverWork::StateFile, "temp/generaldata", "temp/record2", "temp/record21"}) {
-        std::error_code ignored;
-        std::filesystem::remove(ProgramPath(name), ignored);
-    }
-    DropRowJournal();
-    m_keptState.clear();
-}
-
-void Workspace::DropRowJournal()
-{
-    m_journal.Close();
-    for (const char* name : {RowJournal::JournalFile, RowJournal::BaseFile}) {
+    m_keeper.Forget();
+    for (const char* name : {LeftoverWork::StateFile, RowJournal::BaseFile, RowJournal::JournalFile,
+                             "temp/generaldata", "temp/record2", "temp/record21"}) {
         std::error_code ignored;
         std::filesystem::remove(ProgramPath(name), ignored);
     }
@@ -181,22 +172,30 @@ void Workspace::SetModified(bool modified)
     KeepWork(Keep::State);
 }
 
-// The state goes before the rows: work stopped in between is offered back
-// (flag set, rows behind) rather than dropped (rows ahead, flag clear). After
-// a failure the next rows are kept whole, as the journal may have missed any
-// change since.
+// Everything after a whole change (New, Open, a sort, an import, recovery);
+// otherwise the state, then the rows: work stopped in between is offered back
+// with the flag set and the rows behind rather than dropped. The keeper
+// writes a whole new copy by itself after any of its writes failed, so a
+// change it missed is never lost from the copy once the disk takes writes
+// again.
 void Workspace::KeepWork(Keep what)
 {
     if (!m_keepingWork)
         return;
     try {
-        KeepSessionState();
-        if (what == Keep::Everything || (what == Keep::ChangedRows && m_keepFailing))
-            m_journal.Restart(FixedFormatDataSet1.Lines());
-        else if (what == Keep::ChangedRows)
-            m_journal.Record(FixedFormatDataSet1.Lines());
-        else if (m_keepFailing)
-            return; // only the state was kept: the rows there are still behind
+        SessionState state;
+        state.header = Header;
+        state.fileName = m_fileName;
+        state.modified = m_modified;
+        state.summed = !m_totals.Edits()[0].empty();
+        state.personCapsLock = PersonCapsLock;
+        if (what == Keep::Everything) {
+            m_keeper.Restart(state, FixedFormatDataSet1.Lines());
+        } else {
+            m_keeper.RecordState(state);
+            if (what == Keep::ChangedRows)
+                m_keeper.RecordRows(FixedFormatDataSet1.Lines());
+        }
     } catch (const std::exception& e) {
         if (!m_keepFailing)
             m_ui.ShowError(kNotKeptSafe + std::string(e.what()));
@@ -204,22 +203,4 @@ void Workspace::KeepWork(Keep what)
         return;
     }
     m_keepFailing = false;
-}
-
-// Written only when it changed: the first change after a save, a header
-// field typed, another file name.
-void Workspace::KeepSessionState()
-{
-    SessionState state;
-    state.header = Header;
-    state.fileName = m_fileName;
-    state.modified = m_modified;
-    state.summed = !m_totals.Edits()[0].empty();
-    state.personCapsLock = PersonCapsLock;
-    std::string text = state.Serialize();
-    if (text == m_keptState)
-        return;
-    m_keptState.clear();
-    WriteWorkFile(ProgramPath(LeftoverWork::StateFile), text);
-    m_keptState = std::move(text);
 }

@@ -6,11 +6,11 @@
 #include "workspace/DeclarationFile.h"
 #include "workspace/ImportTarget.h"
 #include "workspace/ProgramFolders.h"
-#include "workspace/RowJournal.h"
 #include "workspace/SessionState.h"
 #include "workspace/StoredRowIndex.h"
 #include "workspace/Totals.h"
 #include "workspace/UserInterface.h"
+#include "workspace/WorkKeeper.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -257,7 +257,6 @@ private:
     bool IsStoredPair(const std::string& afm, const std::string& typeInc);
     bool HeaderAfmPasses() const;
     bool ShowSaveFailure(const struct SaveCheckFailure& failure);
-    void DropRowJournal();
     void WriteDeclarationFile(const QString& target);
     void WriteWorkFile(const std::string& path, const std::string& content);
     // Makes `lines` the rows of the declaration in one step.
@@ -266,7 +265,6 @@ private:
     bool SumShowingError();
     void RestorePictures();
     std::string ProgramPath(const std::string& relative) const;
-    void KeepSessionState();
     void RemoveLeftoverFiles();
     void TakeUpLeftoverWork(const LeftoverWork& work);
     std::string KeepCopyOf(const LeftoverWork& work);
@@ -278,7 +276,7 @@ private:
     std::string m_resourceFolder;
     std::string m_dialogFolder;
     bool m_installed = false;
-    RowJournal m_journal;
+    WorkKeeper m_keeper;
     StoredRowIndex m_index;
     Totals m_totals;
     // The last sum of the rows met an amount it could not read: the boxes
@@ -293,9 +291,7 @@ private:
     // Save as proposes m_fileName: the declaration was taken up from work
     // left behind, whose file name is all that says what it was.
     bool m_proposeFileName = false;
-    // The state last written to the working folder, and whether keeping the
-    // work failed (said once, not at every keystroke).
-    std::string m_keptState;
+    // Keeping the work failed (said once, not at every keystroke).
     bool m_keepFailing = false;
     bool m_keepingWork = true;
 };

@@ -4,6 +4,7 @@
 #include "app/KeyLed.h"
 #include "app/PrintForm.h"
 #include "fileio/AtomicWriter.h"
+#include "workspace/WorkKeeper.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>
@@ -327,10 +328,7 @@ void TestWindowCommands::capsLockLeftOnByASessionThatNeverClosedIsGivenBack()
     form.SetKeyLed(std::make_unique<LeftOnKeyLed>(form.capsLock));
     SessionState kept;
     kept.personCapsLock = 0;
-    QFile state(folder.path() + QStringLiteral("/temp/session"));
-    QVERIFY(state.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    state.write(QByteArray::fromStdString(kept.Serialize()));
-    state.close();
+    WorkKeeper(folder.path().toStdString()).Restart(kept, {});
     form.RecoverLeftoverWork();
     QCOMPARE(form.workspace().PersonCapsLock, 0);
     std::string path;
@@ -389,7 +387,7 @@ void TestWindowCommands::closingAfterAnUnfinishedSaveKeepsTheWindowOpen()
     QVERIFY(!form.close());
     QVERIFY(form.isVisible());
     QCOMPARE(form.workspace().FixedFormatDataSet1.RecordCount(), 1);
-    QVERIFY(QFile::exists(folder.filePath(QString::fromLatin1(RowJournal::BaseFile))));
+    QVERIFY(QFile::exists(folder.filePath(QString::fromLatin1(WorkKeeper::BaseFile))));
 }
 
 void TestWindowCommands::saveAsNewAndOpenThroughTheFileDialogs()

@@ -44,18 +44,19 @@ def half_written(folder, name):
     return any(entry.startswith("." + name + ".tmp") for entry in os.listdir(folder))
 
 
+def grown_base(temp, entry):
+    """Whether `entry` is the keeper's new base being written, already holding many rows."""
+    try:
+        return entry.startswith(".work.base.tmp") and os.path.getsize(os.path.join(temp, entry)) > 100000
+    except OSError:
+        return False
+
+
 def left_folder(work):
     """The one working folder the killed program left behind (beside what Qt keeps there)."""
     entries = [e for e in os.listdir(work) if os.path.isdir(os.path.join(work, e, "temp"))]
     expect(len(entries), 1, f"one working folder left among {os.listdir(work)}")
     return os.path.join(work, entries[0])
-
-
-def changed(temp):
-    try:
-        return b"modified=1" in read(os.path.join(temp, "session"))
-    except OSError:
-        return False
 
 
 def detail_lines(data):
@@ -92,10 +93,9 @@ def killed_while_storing_imported_rows_recovers_all_or_none_of_them(folder):
     def storing():
         for entry in os.listdir(work):
             temp = os.path.join(work, entry, "temp")
-            # The rows being kept once the import has marked the declaration
-            # changed (the empty rows of the new declaration come before).
-            if os.path.isdir(temp) and changed(temp) and any(
-                    half_written(temp, name) for name in ("rows.base", "rows.journal", "record21", "record2")):
+            # The imported rows being kept: a new base far larger than the
+            # empty declaration's that came before it.
+            if os.path.isdir(temp) and any(grown_base(temp, entry) for entry in os.listdir(temp)):
                 return True
         return False
 

@@ -6,11 +6,16 @@
 #include "workspace/Workspace.h"
 
 #include "fileio/AtomicDevice.h"
+#include "fileio/AtomicWriter.h"
 #include "fileio/FileReason.h"
+#include "workspace/WorkKeeper.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string_view>
 
 #include <map>
 #include <memory>
@@ -46,6 +51,33 @@ inline AtomicFile::Factory FailWritingFilesEndingIn(const char* suffix)
         return std::make_unique<AtomicDevice>(path);
     };
 }
+
+// While it lives, the keeper can neither put a new base in place nor append
+// to its journal: the crash-safe copy fails as a full disk makes it fail.
+struct FailingKeeperBase
+{
+    FailingKeeperBase()
+    {
+        AtomicWriter::Calls().Rename = [](const char* from, const char* to) {
+            if (std::string_view(to).ends_with("/work.base")) {
+                errno = ENOSPC;
+                return -1;
+            }
+            return ::rename(from, to);
+        };
+        WorkKeeper::Calls().WriteAt = [](int, const void*, size_t, off_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+    }
+    ~FailingKeeperBase()
+    {
+        AtomicWriter::Calls() = AtomicWriter::RealCalls();
+        WorkKeeper::Calls() = WorkKeeper::RealCalls();
+    }
+    FailingKeeperBase(const FailingKeeperBase&) = delete;
+    FailingKeeperBase& operator=(const FailingKeeperBase&) = delete;
+};
 
 // UTF-8 source text to the cp1253 bytes that records hold.
 inline std::string Cp(const char* utf8)

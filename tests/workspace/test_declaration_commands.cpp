@@ -322,7 +322,7 @@ TEST_F(DeclarationCommandsTest, AnOpenThatCannotKeepItsCrashSafeCopyStillOpens)
     ASSERT_TRUE(Store(GoodRow("090000045")));
     WriteFile("other.txt", Lines({Record0(), Record1("OTHER", "094014201"),
                                   Record3("123456783", "10", "100", "0", "100")}));
-    ws->SaveFileFactory = FailWritingFilesEndingIn("session");
+    const FailingKeeperBase failing;
     // The stored row is a change the file does not have: "Όχι" drops it.
     ui.No();
     ui.openChoices.push_back(ProgramPath("other.txt"));
@@ -614,7 +614,7 @@ TEST_F(DeclarationCommandsTest, CommandsNeverReadTheWorkingFolderAndSayItsFailur
     ws->SetModified(true);
     ASSERT_TRUE(Change({{SurName, "ALPHA"}}));
     EXPECT_TRUE(ws->KeptSafe());
-    EXPECT_NE(ReadFile(RowJournal::BaseFile), "<missing>");
+    EXPECT_NE(ReadFile(WorkKeeper::BaseFile), "<missing>");
     // A row journal open before keeps appending to its removed file; the
     // state, written anew, finds the folder gone.
     ASSERT_TRUE(QDir(dir.path() + QStringLiteral("/temp")).removeRecursively());

@@ -2,6 +2,7 @@
 #include "workspace/Helpers.h"
 
 #include "fileio/AtomicWriter.h"
+#include "workspace/RowJournal.h"
 #include "workspace/WorkKeeper.h"
 
 #include <cerrno>
@@ -172,20 +173,15 @@ TEST_F(RecoveryTest, AStoreThatCannotKeepItsRowsLeavesTheRowsOfTheCommandBefore)
     StartNew();
     TypeHeader(&EmployerHeader::Town, "X");
     const Seen before = SeenIn(*ws);
-    // Neither the state nor a base of the rows can be put in place any more.
-    AtomicWriter::Calls().Rename = [](const char* from, const char* to) {
-        if (std::string_view(to).ends_with("/rows.base") || std::string_view(to).ends_with("/session")) {
-            errno = EIO;
-            return -1;
-        }
-        return ::rename(from, to);
-    };
-    TypeHeader(&EmployerHeader::Town, "Y");
-    // The row is stored in memory all the same; only its keeping failed.
-    EXPECT_TRUE(Store(GoodRow()));
-    EXPECT_EQ(Rows().RecordCount(), 1);
-    EXPECT_FALSE(ws->KeptSafe());
-    AtomicWriter::Calls() = AtomicWriter::RealCalls();
+    {
+        // Neither the state nor a base of the rows can be kept any more.
+        const FailingKeeperBase failing;
+        TypeHeader(&EmployerHeader::Town, "Y");
+        // The row is stored in memory all the same; only its keeping failed.
+        EXPECT_TRUE(Store(GoodRow()));
+        EXPECT_EQ(Rows().RecordCount(), 1);
+        EXPECT_FALSE(ws->KeptSafe());
+    }
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws), before);
 }
@@ -269,8 +265,8 @@ TEST_F(RecoveryTest, TheFileNameComesBackForSaveAs)
     EXPECT_TRUE(Saw(*person, "save-dialog: " + ProgramPath("office 100%") + " 094014201-Rozaro "));
 }
 
-// A power cut may take temp/record2, written without waiting for the disk:
-// the rows come from the base and its journal, up to the last whole entry.
+// A power cut may cut the journal's last change short: the rows come from
+// the base and its journal, up to the last whole change.
 TEST_F(RecoveryTest, ThePowerCutsRowsComeFromTheJournal)
 {
     StartNew();
@@ -280,22 +276,23 @@ TEST_F(RecoveryTest, ThePowerCutsRowsComeFromTheJournal)
     Rows().Delete();
     const Seen before = SeenIn(*ws);
     ASSERT_TRUE(Store(GoodRow(Afm("04444444"))));
-    WriteFile("temp/record2", "");
 
-    // The last entry cut short: the rows of the command before it.
-    const std::string journal = ReadFile(RowJournal::JournalFile);
-    WriteFile(RowJournal::JournalFile, journal.substr(0, journal.size() - 3));
+    // The last change cut short: the rows of the command before it.
+    const std::string journal = ReadFile(WorkKeeper::JournalFile);
+    WriteFile(WorkKeeper::JournalFile, journal.substr(0, journal.size() - 3));
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(SeenIn(*ws), before);
     EXPECT_EQ(ReadFile("temp/record21"), "<missing>");
 
-    // A journal that follows another base is never applied to this one.
+    // A journal that follows another base is never applied to this one: the
+    // journal of a later change, put back after the base was written anew.
     ASSERT_TRUE(Store(GoodRow(Afm("05555555"))));
-    const Seen stored = SeenIn(*ws);
-    const std::string otherJournal = "Rozaro journal 1\nR 0 1 0\nE\n";
-    WriteFile(RowJournal::JournalFile, otherJournal);
+    const std::string laterJournal = ReadFile(WorkKeeper::JournalFile);
+    ASSERT_TRUE(ws->SortByAfm()); // a new base, an empty journal
+    const Seen sorted = SeenIn(*ws);
+    WriteFile(WorkKeeper::JournalFile, laterJournal);
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
-    EXPECT_EQ(SeenIn(*ws).rows.size(), stored.rows.size() - 1);
+    EXPECT_EQ(SeenIn(*ws).rows, sorted.rows);
 }
 
 // The keeper's copy of a session that never closed, as a crash leaves it.
@@ -318,7 +315,7 @@ protected:
         state.personCapsLock = capsLock;
         WorkKeeper(ProgramPath("")).Restart(state, rows);
         for (const char* legacy :
-             {LeftoverWork::StateFile, "temp/record2", RowJournal::BaseFile, RowJournal::JournalFile})
+             {LeftoverWork::StateFile, "temp/record2", "temp/rows.base", "temp/rows.journal"})
             std::filesystem::remove(ProgramPath(legacy));
     }
     // The files moved aside into recovered/.
@@ -354,7 +351,10 @@ TEST_F(KeptCopyTest, ADamagedCopyOffersWhatCameBeforeTheDamageAndSaysHowManyRows
     ASSERT_EQ(Rows().Lines().size(), 2u);
     EXPECT_EQ(Rows().Lines()[1].Text, rows[1].Text);
     EXPECT_EQ(MovedAside(), (std::vector<std::string>{"work.base", "work.journal"}));
-    EXPECT_FALSE(std::filesystem::exists(ProgramPath(WorkKeeper::BaseFile)));
+    // The work taken up is kept safe anew, whole and undamaged.
+    const WorkKeeper::Recovered kept = WorkKeeper::Recover(ProgramPath(""));
+    EXPECT_FALSE(kept.damaged);
+    EXPECT_EQ(kept.rows.size(), 2u);
 }
 
 TEST_F(KeptCopyTest, ACopyWithNoReadableStateNeverStopsTheStart)
@@ -374,6 +374,15 @@ TEST_F(KeptCopyTest, ACopyWithNoReadableStateNeverStopsTheStart)
     // the position is left out, never a crash.
     StartNew();
     ASSERT_TRUE(Store(GoodRow(Afm("01111111"))));
+    WorkKeeper(ProgramPath("")).Forget();
+    {
+        RowJournal legacy(ProgramPath(""));
+        legacy.Restart(Rows().Lines());
+    }
+    SessionState legacyState;
+    legacyState.header = ws->Header;
+    legacyState.modified = true;
+    WriteFile(LeftoverWork::StateFile, legacyState.Serialize());
     WriteFile(RowJournal::JournalFile, ReadFile(RowJournal::JournalFile) + "R 18446744073709551615 2 0\nE\n");
     ASSERT_EQ(Restart(UserInterface::Answer::Yes), Recovery::Recovered);
     EXPECT_EQ(Rows().Lines().size(), 1u);

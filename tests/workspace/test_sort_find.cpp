@@ -48,7 +48,10 @@ TEST_F(SortFindTest, ByAfmOrdersByTheWholeRecord)
     Strings expected;
     for (const auto& line : Rows().Lines())
         expected.push_back(line.Text);
-    EXPECT_EQ(RowJournal::Replay(dir.path().toStdString()), expected);
+    Strings kept;
+    for (const auto& line : WorkKeeper::Recover(dir.path().toStdString()).rows)
+        kept.push_back(line.Text);
+    EXPECT_EQ(kept, expected);
     EXPECT_EQ(ui.log.front(), "busy: on");
     EXPECT_EQ(Strings(ui.log.end() - 3, ui.log.end()), (Strings{"grid: on", "wait: off", "busy: off"}));
 }
@@ -83,7 +86,7 @@ TEST_F(SortFindTest, SortingNothingWritesAnEmptyFile)
 TEST_F(SortFindTest, ASortThatCannotKeepItsCrashSafeCopyStillSorts)
 {
     StoreAll({GoodRow("2"), GoodRow("1"), GoodRow("3")});
-    ws->SaveFileFactory = FailWritingFilesEndingIn("session");
+    const FailingKeeperBase failing;
     ui.Forget();
     EXPECT_TRUE(ws->SortByAfm());
     EXPECT_TRUE(Rows().Active());

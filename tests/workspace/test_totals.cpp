@@ -83,11 +83,11 @@ TEST_F(TotalsTest, DeletingTheOnlyRowLeavesZeros)
 TEST_F(TotalsTest, StoredRowIsKeptSafeAtOnceAndTheRowsStayInMemory)
 {
     ASSERT_TRUE(Store(GoodRow("090000045", "10")));
-    const auto kept = RowJournal::Replay(dir.path().toStdString());
-    ASSERT_TRUE(kept.has_value());
-    ASSERT_EQ(kept->size(), 1u);
-    EXPECT_EQ(kept->front(), Rows().Lines().front().Text);
-    EXPECT_EQ(kept->front().substr(0, 10), "3090000045");
+    const WorkKeeper::Recovered kept = WorkKeeper::Recover(dir.path().toStdString());
+    ASSERT_TRUE(kept.found);
+    ASSERT_EQ(kept.rows.size(), 1u);
+    EXPECT_EQ(kept.rows.front().Text, Rows().Lines().front().Text);
+    EXPECT_EQ(kept.rows.front().Text.substr(0, 10), "3090000045");
     EXPECT_TRUE(Rows().InMemory());
     EXPECT_EQ(Rows().FileName(), "");
     for (const char* gone : {"temp/record2", "temp/record21", "temp/generaldata"})
