@@ -1,6 +1,6 @@
 #include "app/DetailGridColumns.h"
 
-#include "workspace/GridColumns.h"
+#include "declaration/GridColumns.h"
 
 #include <array>
 

@@ -13,7 +13,7 @@
 #include "text/Cp1253.h"
 #include "workspace/BusyWindow.h"
 #include "workspace/DesktopShortcut.h"
-#include "workspace/Reports.h"
+#include "reports/Reports.h"
 #include "workspace/SheetImport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/KeyLed.h"
-#include "workspace/DeclarationCheck.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/Totals.h"
-#include "workspace/UserInterface.h"
+#include "declaration/DeclarationCheck.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/Totals.h"
+#include "declaration/UserInterface.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -7,8 +7,8 @@
 #include "grid/DataSetTableModel.h"
 #include "grid/MultiLineGrid.h"
 #include "text/Cp1253.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/GridColumns.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/GridColumns.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>

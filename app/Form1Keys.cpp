@@ -3,8 +3,8 @@
 
 #include "grid/MultiLineGrid.h"
 #include "text/Cp1253.h"
-#include "workspace/GridColumns.h"
-#include "workspace/Helpers.h"
+#include "declaration/GridColumns.h"
+#include "declaration/Helpers.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>

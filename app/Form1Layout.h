@@ -5,8 +5,8 @@
 
 #include "app/ControlNames.h"
 #include "app/Form1.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/HeaderField.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/HeaderField.h"
 
 #include <QColor>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "app/ProblemPanel.h"
 #include "grid/MultiLineGrid.h"
 #include "workspace/BusyWindow.h"
-#include "workspace/DeclarationCheck.h"
+#include "declaration/DeclarationCheck.h"
 #include "workspace/Workspace.h"
 
 #include <QListView>

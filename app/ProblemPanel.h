@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/DeclarationCheck.h"
+#include "declaration/DeclarationCheck.h"
 
 #include <QFrame>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 //   bench_check --benchmark_counters_tabular=true
 #include "bench/TaxNumber.h"
 #include "text/AmountText.h"
-#include "workspace/DeclarationCheck.h"
-#include "workspace/ScratchDetailRow.h"
+#include "declaration/DeclarationCheck.h"
+#include "declaration/ScratchDetailRow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 #include "bench/DeclarationRecords.h"
 #include "cli/CliCommands.h"
 
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 
 #include <QDate>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 // files of 1 GB that are no declaration.
 //   build/bench/bench_declaration --benchmark_counters_tabular=true
 #include "workspace/AtomicFile.h"
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "bench/TaxNumber.h"
 #include "app/Form1.h"
 #include "grid/MultiLineGrid.h"
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>

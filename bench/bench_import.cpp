@@ -5,7 +5,7 @@
 #include "bench/ProgramFolder.h"
 #include "bench/SilentUi.h"
 #include "bench/TaxNumber.h"
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>

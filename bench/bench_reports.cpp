@@ -3,7 +3,7 @@
 // as PDF) for a few thousand.
 //   bench_reports --benchmark_counters_tabular=true
 #include "printing/ReportDocument.h"
-#include "workspace/ReportHtml.h"
+#include "reports/ReportHtml.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

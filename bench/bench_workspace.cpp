@@ -4,9 +4,9 @@
 #include "bench/SilentUi.h"
 #include "bench/TaxNumber.h"
 #include "text/AmountText.h"
-#include "workspace/Helpers.h"
-#include "workspace/ScratchDetailRow.h"
-#include "workspace/StoredRowIndex.h"
+#include "declaration/Helpers.h"
+#include "declaration/ScratchDetailRow.h"
+#include "declaration/StoredRowIndex.h"
 #include "workspace/Workspace.h"
 
 #include <QDir>

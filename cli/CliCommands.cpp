@@ -3,8 +3,8 @@
 
 #include "cli/CliSession.h"
 #include "text/Cp1253.h"
-#include "workspace/DeclarationCheck.h"
-#include "workspace/Reports.h"
+#include "declaration/DeclarationCheck.h"
+#include "reports/Reports.h"
 #include "workspace/ZipExport.h"
 
 #include <QCoreApplication>

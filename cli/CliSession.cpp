@@ -10,6 +10,7 @@
 #include "fileio/ReplaceTarget.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <filesystem>
@@ -273,8 +274,10 @@ ExitStatus CliSession::HandOnReport(const std::string& report, const std::string
     if (IsPdfName(output)) {
         const QString pdf = QString::fromStdString(output);
         try {
+            // Printed from the page built in memory: the report file beside
+            // it only lends its folder, where the form page's pictures lie.
             if (list ? ReportDocument::WritePdf(list, pdf, &error)
-                     : ReportDocument::WritePdf(reportPath, pdf, false, &error))
+                     : ReportDocument::WritePagePdf(page, QFileInfo(reportPath).absolutePath(), pdf, &error))
                 return ExitOk;
         } catch (const EFolderSyncError& e) {
             m_ui.WriteLine(e.what());

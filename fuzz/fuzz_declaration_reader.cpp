@@ -1,7 +1,7 @@
 // Any bytes as a declaration file to open: a verdict, never a crash; a file
 // taken as a declaration gives back working lines of one record's width at
 // most and an employer line the header can be loaded from.
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 #include <QBuffer>
 

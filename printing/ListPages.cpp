@@ -2,7 +2,7 @@
 
 #include "printing/ReportStyle.h"
 #include "text/Cp1253.h"
-#include "workspace/ReportHtml.h"
+#include "reports/ReportHtml.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

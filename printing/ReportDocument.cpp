@@ -200,9 +200,21 @@ bool ReportDocument::WritePdf(const QString& reportPath, const QString& pdfPath,
             *error = QString::fromStdString(e.what());
         return false;
     }
+    return WriteHtmlPdf(html, FolderOf(reportPath), pdfPath, landscape, error);
+}
+
+bool ReportDocument::WritePagePdf(const std::string& page, const QString& folder, const QString& pdfPath,
+                                  QString* error)
+{
+    return WriteHtmlPdf(cp1253::toUnicode(page), folder, pdfPath, false, error);
+}
+
+bool ReportDocument::WriteHtmlPdf(const QString& html, const QString& folder, const QString& pdfPath,
+                                  bool landscape, QString* error)
+{
     return WritePdf(pdfPath, landscape, error, [&](QPdfWriter& writer) {
         QTextDocument document;
-        Prepare(document, FolderOf(reportPath));
+        Prepare(document, folder);
         document.setHtml(html);
         writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
         return Print(document, writer);

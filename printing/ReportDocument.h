@@ -50,11 +50,17 @@ public:
     // Both throw EFolderSyncError when the PDF is in place but its folder
     // could not be synced.
     static bool WritePdf(const QString& reportPath, const QString& pdfPath, bool landscape, QString* error);
+    // The page `page` (cp1253 HTML, as the report writer built it, its
+    // pictures in `folder`) as a PDF at `pdfPath`, on upright paper.
+    static bool WritePagePdf(const std::string& page, const QString& folder, const QString& pdfPath,
+                             QString* error);
     // The detailed list as a PDF at `pdfPath`, on turned paper.
     static bool WritePdf(const std::shared_ptr<const DetailedList>& list, const QString& pdfPath,
                          QString* error);
 
 private:
+    static bool WriteHtmlPdf(const QString& html, const QString& folder, const QString& pdfPath,
+                             bool landscape, QString* error);
     static bool WritePdf(const QString& pdfPath, bool landscape, QString* error,
                          const std::function<bool(QPdfWriter&)>& print);
 };

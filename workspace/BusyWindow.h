@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/UserInterface.h"
+#include "declaration/UserInterface.h"
 
 // A long job runs with the busy cursor and the wait window over a hidden
 // grid; the window comes back however the job ends.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
-#include "workspace/StoredRowIndex.h"
-#include "workspace/UserInterface.h"
+#include "declaration/StoredRowIndex.h"
+#include "declaration/UserInterface.h"
 
 #include <string>
 

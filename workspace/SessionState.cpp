@@ -4,7 +4,7 @@
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
 #include "workspace/RowJournal.h"
-#include "workspace/StoredRowIndex.h"
+#include "declaration/StoredRowIndex.h"
 #include "workspace/WorkKeeper.h"
 
 #include <filesystem>

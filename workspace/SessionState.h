@@ -2,8 +2,8 @@
 
 #include "dataset/FixedFormatDataSet.h"
 #include "workspace/AtomicFile.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/Totals.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/Totals.h"
 
 #include <QDate>
 #include <optional>

@@ -5,10 +5,10 @@
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
 #include "workbook/Messages.h"
-#include "workspace/Helpers.h"
-#include "workspace/RowValidation.h"
-#include "workspace/ScratchDetailRow.h"
-#include "workspace/StoreDetailRow.h"
+#include "declaration/Helpers.h"
+#include "declaration/RowValidation.h"
+#include "declaration/ScratchDetailRow.h"
+#include "declaration/StoreDetailRow.h"
 
 #include <algorithm>
 #include <limits>

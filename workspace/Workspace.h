@@ -3,13 +3,13 @@
 #include "dataset/FixedFormatDataSet.h"
 #include "workbook/Workbook.h"
 #include "workspace/AtomicFile.h"
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 #include "workspace/ImportTarget.h"
 #include "workspace/ProgramFolders.h"
 #include "workspace/SessionState.h"
-#include "workspace/StoredRowIndex.h"
-#include "workspace/Totals.h"
-#include "workspace/UserInterface.h"
+#include "declaration/StoredRowIndex.h"
+#include "declaration/Totals.h"
+#include "declaration/UserInterface.h"
 #include "workspace/WorkKeeper.h"
 
 #include <QDate>

@@ -1,8 +1,8 @@
 #include "workspace/Workspace.h"
 
 #include "workspace/BusyWindow.h"
-#include "workspace/GridColumns.h"
-#include "workspace/SaveChecks.h"
+#include "declaration/GridColumns.h"
+#include "declaration/SaveChecks.h"
 #include "workspace/WorkspaceText.h"
 
 #include "fileio/FileError.h"

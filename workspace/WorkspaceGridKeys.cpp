@@ -1,8 +1,8 @@
 #include "workspace/Workspace.h"
 
 #include "text/AmountText.h"
-#include "workspace/GridColumns.h"
-#include "workspace/Helpers.h"
+#include "declaration/GridColumns.h"
+#include "declaration/Helpers.h"
 
 // ---------------------------------------------------------------------------
 // Keying rows in the grid

@@ -2,7 +2,7 @@
 
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 #include "workspace/WorkKeeper.h"
 
 #include <filesystem>

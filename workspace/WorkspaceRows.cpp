@@ -1,11 +1,11 @@
 #include "workspace/Workspace.h"
 
 #include "text/AmountText.h"
-#include "workspace/RowValidation.h"
-#include "workspace/SaveChecks.h"
+#include "declaration/RowValidation.h"
+#include "declaration/SaveChecks.h"
 #include "workspace/ScopeExit.h"
-#include "workspace/ScratchDetailRow.h"
-#include "workspace/StoreDetailRow.h"
+#include "declaration/ScratchDetailRow.h"
+#include "declaration/StoreDetailRow.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include "app/DetailGridColumns.h"
 #include "grid/DataSetTableModel.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/GridColumns.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/GridColumns.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "printing/ListPages.h"
 #include "text/Cp1253.h"
-#include "workspace/DetailedList.h"
+#include "reports/DetailedList.h"
 
 #include <QDir>
 #include <QImage>

@@ -4,8 +4,8 @@
 #include "printing/ListPages.h"
 #include "printing/ReportDocument.h"
 #include "text/Cp1253.h"
-#include "workspace/ReportHtml.h"
-#include "workspace/Reports.h"
+#include "reports/ReportHtml.h"
+#include "reports/Reports.h"
 #include "workspace/Workspace.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 
 #include "grid/MultiLineGrid.h"
 #include "grid/TitleRow.h"
-#include "workspace/Totals.h"
+#include "declaration/Totals.h"
 #include "workspace/Workspace.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/UserInterface.h"
+#include "declaration/UserInterface.h"
 
 #include <gtest/gtest.h>
 

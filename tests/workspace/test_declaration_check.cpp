@@ -1,6 +1,6 @@
 #include "WorkspaceFixture.h"
-#include "workspace/DeclarationCheck.h"
-#include "workspace/ScratchDetailRow.h"
+#include "declaration/DeclarationCheck.h"
+#include "declaration/ScratchDetailRow.h"
 
 using namespace declaration;
 

@@ -2,7 +2,7 @@
 #include "text/AmountText.h"
 #include "text/ConvertError.h"
 #include "text/Cp1253.h"
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "WorkspaceFixture.h"
 
-#include "workspace/GridColumns.h"
+#include "declaration/GridColumns.h"
 
 using declaration::DetailField;
 using Key = Workspace::GridKey;

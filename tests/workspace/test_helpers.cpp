@@ -1,6 +1,6 @@
 #include "ScriptedUi.h"
 #include "text/ConvertError.h"
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 
 #include <gtest/gtest.h>
 

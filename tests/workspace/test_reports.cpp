@@ -1,5 +1,5 @@
 #include "WorkspaceFixture.h"
-#include "workspace/Reports.h"
+#include "reports/Reports.h"
 
 #include <QDir>
 #include <fstream>

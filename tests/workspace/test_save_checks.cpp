@@ -1,7 +1,7 @@
 #include "WorkspaceFixture.h"
 
-#include "workspace/SaveChecks.h"
-#include "workspace/ScratchDetailRow.h"
+#include "declaration/SaveChecks.h"
+#include "declaration/ScratchDetailRow.h"
 
 using namespace declaration;
 

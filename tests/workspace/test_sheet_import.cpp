@@ -1,5 +1,5 @@
 #include "WorkspaceFixture.h"
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 #include "workspace/SheetImport.h"
 
 using namespace declaration;

@@ -1,6 +1,6 @@
 #include "text/AmountText.h"
-#include "workspace/ScratchDetailRow.h"
-#include "workspace/StoredRowIndex.h"
+#include "declaration/ScratchDetailRow.h"
+#include "declaration/StoredRowIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/DetailedList.h"
+#include "reports/DetailedList.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "workspace/AmountLimit.h"
+#include "declaration/AmountLimit.h"
 
 #include "text/AmountText.h"
 #include "text/Cp1253.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/DetailRow.h"
+#include "declaration/DetailRow.h"
 
 // A private copy of a stored detail line, read and written by the same rules
 // as the detail store's edit record, so that a check can run on it without

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workspace/DeclarationFile.h"
-#include "workspace/DetailedList.h"
+#include "declaration/DeclarationFile.h"
+#include "reports/DetailedList.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/HeaderField.h"
+#include "declaration/HeaderField.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
-#include "workspace/Helpers.h"
+#include "declaration/Helpers.h"
 
 #include "text/ConvertError.h"
-#include "workspace/UserInterface.h"
+#include "declaration/UserInterface.h"
 
 #include <algorithm>
 

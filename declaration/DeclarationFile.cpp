@@ -1,4 +1,4 @@
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 #include "dataset/DataSetErrors.h"
 #include "text/AmountText.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
-#include "workspace/DeclarationFile.h"
-#include "workspace/HeaderField.h"
-#include "workspace/Totals.h"
+#include "declaration/DeclarationFile.h"
+#include "declaration/HeaderField.h"
+#include "declaration/Totals.h"
 
 #include <optional>
 #include <string>

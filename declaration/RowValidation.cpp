@@ -1,10 +1,10 @@
-#include "workspace/RowValidation.h"
+#include "declaration/RowValidation.h"
 
 #include "dataset/DataSetErrors.h"
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
-#include "workspace/AmountLimit.h"
-#include "workspace/Helpers.h"
+#include "declaration/AmountLimit.h"
+#include "declaration/Helpers.h"
 
 #include <array>
 

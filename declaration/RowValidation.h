@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workspace/DetailRow.h"
-#include "workspace/UserInterface.h"
+#include "declaration/DetailRow.h"
+#include "declaration/UserInterface.h"
 
 #include <functional>
 #include <string>

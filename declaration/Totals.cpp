@@ -1,4 +1,4 @@
-#include "workspace/Totals.h"
+#include "declaration/Totals.h"
 
 #include <utility>
 

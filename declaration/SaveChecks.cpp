@@ -1,10 +1,10 @@
-#include "workspace/SaveChecks.h"
+#include "declaration/SaveChecks.h"
 
 #include "text/AmountText.h"
 #include "text/ConvertError.h"
 #include "text/Cp1253.h"
-#include "workspace/AmountLimit.h"
-#include "workspace/Helpers.h"
+#include "declaration/AmountLimit.h"
+#include "declaration/Helpers.h"
 
 #include <unordered_map>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dataset/FixedFormatDataSet.h"
-#include "workspace/DetailRow.h"
+#include "declaration/DetailRow.h"
 
 // The record a detail store is editing or inserting, through its fields.
 class StoreDetailRow : public DetailRow

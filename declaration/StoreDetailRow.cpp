@@ -1,4 +1,4 @@
-#include "workspace/StoreDetailRow.h"
+#include "declaration/StoreDetailRow.h"
 
 std::string StoreDetailRow::Get(declaration::DetailField field) const
 {

@@ -1,6 +1,6 @@
-#include "workspace/Reports.h"
+#include "reports/Reports.h"
 
-#include "workspace/ReportHtml.h"
+#include "reports/ReportHtml.h"
 #include "workspace/Workspace.h"
 
 #include "fileio/FileError.h"

@@ -1,8 +1,8 @@
-#include "workspace/ReportHtml.h"
+#include "reports/ReportHtml.h"
 
 #include "text/AmountText.h"
 #include "text/Cp1253.h"
-#include "workspace/Totals.h"
+#include "declaration/Totals.h"
 
 #include <QFile>
 #include <QString>

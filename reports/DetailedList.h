@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 #include <array>
 #include <string>

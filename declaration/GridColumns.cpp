@@ -1,8 +1,8 @@
-#include "workspace/GridColumns.h"
+#include "declaration/GridColumns.h"
 
 #include "text/Cp1253.h"
 
-#include "workspace/UserInterface.h"
+#include "declaration/UserInterface.h"
 
 namespace gridcolumns {
 

@@ -1,7 +1,7 @@
-#include "workspace/StoredRowIndex.h"
+#include "declaration/StoredRowIndex.h"
 
 #include "text/AmountText.h"
-#include "workspace/DeclarationFile.h"
+#include "declaration/DeclarationFile.h"
 
 using namespace declaration;
 

@@ -1,9 +1,9 @@
-#include "workspace/DeclarationCheck.h"
+#include "declaration/DeclarationCheck.h"
 
 #include "dataset/DataSetErrors.h"
-#include "workspace/RowValidation.h"
-#include "workspace/ScratchDetailRow.h"
-#include "workspace/StoredRowIndex.h"
+#include "declaration/RowValidation.h"
+#include "declaration/ScratchDetailRow.h"
+#include "declaration/StoredRowIndex.h"
 
 #include <algorithm>
 #include <unordered_set>

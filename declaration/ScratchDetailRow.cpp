@@ -1,4 +1,4 @@
-#include "workspace/ScratchDetailRow.h"
+#include "declaration/ScratchDetailRow.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-#include "workspace/DetailedList.h"
-#include "workspace/Totals.h"
+#include "reports/DetailedList.h"
+#include "declaration/Totals.h"
 
 #include "text/Cp1253.h"
 
