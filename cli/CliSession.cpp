@@ -7,6 +7,7 @@
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReadWhole.h"
 #include "fileio/ReplaceTarget.h"
 
 #include <QFile>
@@ -237,30 +238,28 @@ bool IsPdfName(const std::string& path)
 // The pictures the form page names, copied beside a copy of the page unless
 // that folder already has them. Each picture goes through the atomic writer;
 // on a failure the folder made here goes again and EFileError says why.
-void CopyFormPictures(const fs::path& report, const fs::path& output)
+// Returns the folder it made, so that a page that then cannot be written
+// takes its pictures with it; empty when it made none.
+fs::path CopyFormPictures(const fs::path& report, const fs::path& output)
 {
     const fs::path pictures = report.parent_path() / (report.stem().string() + ".files");
     const fs::path target = fs::absolute(output).parent_path() / pictures.filename();
     std::error_code error;
     if (!fs::is_directory(pictures, error) || fs::exists(target, error))
-        return;
+        return {};
     if (!fs::create_directory(target, error))
         throw EFileError(FileErrorMessage(target.string(), error.value(), FileAction::Write));
     try {
         for (const fs::directory_entry& entry : fs::directory_iterator(pictures)) {
-            if (!entry.is_regular_file())
-                continue;
-            const std::string source = entry.path().string();
-            std::ifstream in(source, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            if (in.bad() || !in.is_open())
-                throw EFileError(FileErrorMessage(source, EIO, FileAction::Read));
-            AtomicWriter::WriteWhole((target / entry.path().filename()).string(), bytes);
+            if (entry.is_regular_file())
+                AtomicWriter::WriteWhole((target / entry.path().filename()).string(),
+                                         fileio::ReadWhole(entry.path().string()));
         }
     } catch (...) {
         fs::remove_all(target, error);
         throw;
     }
+    return target;
 }
 
 } // namespace
@@ -297,8 +296,17 @@ ExitStatus CliSession::HandOnReport(const std::string& report, const std::string
         try {
             // The pictures first: a page in place without them would look
             // written while it cannot be printed whole.
-            CopyFormPictures(report, output);
-            AtomicWriter::WriteWhole(output, page);
+            const fs::path pictures = CopyFormPictures(report, output);
+            try {
+                AtomicWriter::WriteWhole(output, page);
+            } catch (const EFolderSyncError&) {
+                throw; // the page is in place, and its pictures with it
+            } catch (...) {
+                std::error_code ignored;
+                if (!pictures.empty())
+                    fs::remove_all(pictures, ignored);
+                throw;
+            }
             return ExitOk;
         } catch (const EFileError& e) {
             m_ui.WriteLine(e.what());

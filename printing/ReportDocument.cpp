@@ -3,6 +3,7 @@
 #include "fileio/AtomicDevice.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
+#include "fileio/ReadWhole.h"
 #include "printing/ListPages.h"
 #include "printing/ReportStyle.h"
 #include "text/Cp1253.h"
@@ -13,6 +14,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -20,6 +22,7 @@
 #include <QPdfWriter>
 #include <QScreen>
 #include <QTextDocument>
+#include <QUrl>
 #include <cerrno>
 #include <stdexcept>
 
@@ -39,6 +42,44 @@ QString FolderOf(const QString& path)
 {
     return QFileInfo(path).absolutePath();
 }
+
+// A report page that reads its pictures itself and remembers the first that
+// could not be read: the plain text document would leave a blank where such
+// a picture stood, and the print would pass for whole.
+class CheckedPage : public QTextDocument
+{
+public:
+    // Why a picture could not be read; empty while every one could.
+    const std::string& Failure() const { return m_failure; }
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (type != QTextDocument::ImageResource)
+            return QTextDocument::loadResource(type, name);
+        const std::string path = baseUrl().resolved(name).toLocalFile().toStdString();
+        try {
+            const std::string bytes = fileio::ReadWhole(path);
+            const QImage picture =
+                QImage::fromData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            if (!picture.isNull())
+                return picture;
+            Fail("Το αρχείο «" + path + "» δεν μπορεί να ανοίξει. Δεν είναι εικόνα που διαβάζεται.");
+        } catch (const EFileError& e) {
+            Fail(e.what());
+        }
+        return {};
+    }
+
+private:
+    void Fail(const std::string& why)
+    {
+        if (m_failure.empty())
+            m_failure = why;
+    }
+
+    std::string m_failure;
+};
 
 } // namespace
 
@@ -150,9 +191,9 @@ bool ReportDocument::Print(ListPages& list, QPagedPaintDevice& device)
 
 bool ReportDocument::PrintFile(const QString& path, QPagedPaintDevice& device)
 {
-    QTextDocument document;
+    CheckedPage document;
     Load(document, path);
-    return Print(document, device);
+    return Print(document, device) && document.Failure().empty();
 }
 
 bool ReportDocument::WritePdf(const QString& pdfPath, bool landscape, QString* error,
@@ -212,13 +253,16 @@ bool ReportDocument::WritePagePdf(const std::string& page, const QString& folder
 bool ReportDocument::WriteHtmlPdf(const QString& html, const QString& folder, const QString& pdfPath,
                                   bool landscape, QString* error)
 {
-    return WritePdf(pdfPath, landscape, error, [&](QPdfWriter& writer) {
-        QTextDocument document;
+    CheckedPage document;
+    bool printed = WritePdf(pdfPath, landscape, error, [&](QPdfWriter& writer) {
         Prepare(document, folder);
         document.setHtml(html);
         writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-        return Print(document, writer);
+        return Print(document, writer) && document.Failure().empty();
     });
+    if (!printed && error && !document.Failure().empty())
+        *error = QString::fromStdString(document.Failure());
+    return printed;
 }
 
 bool ReportDocument::WritePdf(const std::shared_ptr<const DetailedList>& list, const QString& pdfPath,
