@@ -1,4 +1,5 @@
 #include "SheetRows.h"
+#include "text/AmountText.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <random>
 
 using namespace workbook;
 
@@ -130,6 +132,18 @@ TEST(WorkbookReaders, NumbersReadAsASpreadsheetShowsThem)
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(NumberText(value).toStdString(), text) << value;
+    // Amounts, near-amounts and fractions of every size: the short way for
+    // cents writes what the general form writes.
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 30000; ++i) {
+        const double cents = static_cast<double>(random() % 2'000'000'000'000'000ULL) /
+                             std::pow(10.0, static_cast<double>(random() % 16));
+        const double value =
+            (i % 3 == 0 ? std::nextafter(cents, 1e300) : std::round(cents)) / 100.0 * (i % 2 ? -1 : 1);
+        if (value != 0) {
+            ASSERT_EQ(NumberText(value).toStdString(), amount::FormatGeneral15(value)) << value;
+        }
+    }
 }
 
 // Each bad workbook ends in a WorkbookError whose message tells the person
