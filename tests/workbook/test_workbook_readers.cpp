@@ -358,6 +358,13 @@ TEST(WorkbookReaders, XlsRecordsOfEveryKindOfCell)
         Record(0x003C, QByteArray("\x00", 1) + "C" + Le({1}) + QByteArray("\x00", 1) + "D");
     const QByteArray labels = Record(0x00FD, Le({0, 0, 15, 0, 0})) + Record(0x00FD, Le({0, 1, 15, 1, 0}));
     EXPECT_EQ(RowsOf(ReadXlsStream(stream(labels, split))), QStringList(QStringLiteral("ABC|D")));
+    // A text that only cells past T use is passed over, even one that runs
+    // on into a continuation; the texts after it are read as they stand.
+    const QByteArray beside = Record(0x00FD, Le({0, 25, 15, 0, 0})) + Record(0x00FD, Le({0, 0, 15, 1, 0})) +
+                              Record(0x00FD, Le({1, 30, 15, 9, 0}));
+    const Sheet notes = ReadXlsStream(stream(beside, split));
+    EXPECT_EQ(notes.Rows() * 100 + notes.Columns(), 220);
+    EXPECT_EQ(notes.Cell(0, 0), QStringLiteral("D"));
 }
 
 // Rows and cells repeated, covered cells of a merge, comments, blanks written
