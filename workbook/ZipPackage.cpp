@@ -13,9 +13,12 @@ namespace workbook {
 
 namespace {
 
-// No member of a payroll workbook comes near this; a larger claim is a zip
-// bomb or a damaged size.
+// No member read whole comes near this; a larger claim is a zip bomb or a
+// damaged size.
 constexpr uint64_t MaxMemberSize = 512ULL * 1024 * 1024;
+// A sheet is inflated piece by piece and never held, so it may be larger:
+// 100,000 rows with 200 columns of notes take some 700 MB of XML.
+constexpr uint64_t MaxStreamedSize = 2048ULL * 1024 * 1024;
 constexpr size_t ChunkSize = 256 * 1024;
 
 uint32_t Le32(std::string_view data, size_t at)
@@ -81,7 +84,7 @@ ZipPackage::ZipPackage(std::string_view data, const char* notThisKind)
             Refuse();
         member.name.assign(data.substr(at + 46, nameLength));
         // 0xFFFFFFFF marks a size of 64 bits: larger than any workbook still.
-        if (member.size > MaxMemberSize || member.packedSize > MaxMemberSize)
+        if (member.size > MaxStreamedSize || member.packedSize > MaxMemberSize)
             throw WorkbookError(message::OutOfMemory);
         m_members.push_back(std::move(member));
         at = next;
@@ -116,6 +119,8 @@ std::string ZipPackage::Find(std::string_view name) const
 bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content) const
 {
     content.clear();
+    if (const Member* member = Lookup(name); member && member->size > MaxMemberSize)
+        throw WorkbookError(message::OutOfMemory);
     // Set aside no more than the archive's bytes can give (deflate makes at
     // most 1032 bytes of one): a few damaged bytes may claim half a gigabyte.
     if (const Member* member = Lookup(name))
