@@ -1,11 +1,13 @@
 #include "SheetRows.h"
 #include "text/AmountText.h"
+#include "workbook/FileBytes.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gsf/gsf.h>
 #include <gtest/gtest.h>
 
@@ -311,6 +313,36 @@ TEST(WorkbookReaders, ShortZipsAndOversizedMembersAreRefused)
         EXPECT_NE(ErrorOf([&] { return ReadOdsData(View(bomb)); }).find("πολύ μεγάλο"), std::string::npos)
             << field;
     }
+}
+
+// A file's bytes are read where a reader asks for them, cut at its end, and
+// let go again; what cannot be opened as a file is refused.
+TEST(WorkbookReaders, FileBytesAreReadWhereNeededAndLetGo)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.bin"));
+    QByteArray pattern;
+    for (int i = 0; i < 10000; ++i)
+        pattern.append(static_cast<char>('a' + i % 26));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(pattern) == pattern.size());
+    out.close();
+    const FileBytes file(path);
+    EXPECT_EQ(FileBytes::Backing(file.View()), &file);
+    EXPECT_EQ(FileBytes::Backing(file.View().substr(1)), nullptr);
+    file.Load(4096, 10);
+    file.Load(9990, 100);
+    EXPECT_EQ(std::string(file.View().substr(4096, 10)) + file.View()[0] +
+                  std::string(file.View().substr(9990)),
+              (pattern.mid(4096, 10) + '\0' + pattern.mid(9990)).toStdString());
+    file.Release(0, 10000);
+    EXPECT_EQ(file.View()[4100], '\0');
+    for (const QString& bad : {dir.path(), dir.filePath(QStringLiteral("missing.xlsx"))})
+        EXPECT_NE(ErrorOf([&] {
+                      const FileBytes opened(bad);
+                      return Sheet();
+                  }).find("Δεν ήταν δυνατό να ανοιχτεί"),
+                  std::string::npos);
 }
 
 // Records LibreOffice does not write but Excel does: several numbers in one
