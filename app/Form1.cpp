@@ -11,10 +11,8 @@
 #include "grid/DBNavigator.h"
 #include "grid/MultiLineGrid.h"
 #include "text/Cp1253.h"
-#include "workspace/BusyWindow.h"
 #include "workspace/DesktopShortcut.h"
 #include "reports/Reports.h"
-#include "workspace/SheetImport.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
 
@@ -341,16 +339,7 @@ void TForm1::N18Click()
 // its rows, not over the file dialog before them.
 void TForm1::Excel1Click()
 {
-    if (m_workspace->StorePendingRow() == Workspace::StoreOutcome::Refused) {
-        return;
-    }
-    std::string path;
-    if (!ChooseOpenFile(m_workspace->DialogFolder(), SheetImport::FileFilter, path)) {
-        return;
-    }
-    m_workspace->RememberDialogFolder(path);
-    const BusyWindow busy(*this);
-    m_workspace->ImportWorkbookFile(path);
+    m_workspace->ImportFromWorkbook();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

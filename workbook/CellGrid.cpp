@@ -7,14 +7,6 @@
 
 namespace workbook {
 
-namespace {
-
-// The largest sheets any of the formats can describe.
-constexpr int64_t RowLimit = 1'048'576;
-constexpr int64_t ColumnLimit = 16'384;
-
-} // namespace
-
 QString CellGrid::CellName(int64_t row, int64_t column)
 {
     QString letters;
@@ -126,6 +118,58 @@ void CellGrid::PutNumber(int64_t row, int64_t column, double value)
         m_numbers.insert(value, m_cells[static_cast<size_t>(row * m_stride + column)]);
 }
 
+void CellGrid::PutShared(int64_t row, int64_t column, uint32_t index, bool formula)
+{
+    if (Beyond(column))
+        return NoteBeyond(row);
+    Slot(row, column) = SharedMark | index;
+    m_any = true;
+    if (formula)
+        m_sharedFormulas.emplace_back(row, column);
+}
+
+std::vector<uint32_t> CellGrid::SharedUsed() const
+{
+    std::vector<uint32_t> used;
+    for (int64_t r = 0; r < m_rows; ++r)
+        for (int64_t c = 0; c < m_columns; ++c)
+            if (const uint32_t cell = m_cells[static_cast<size_t>(r * m_stride + c)]; cell & SharedMark)
+                used.push_back(cell & ~SharedMark);
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    return used;
+}
+
+void CellGrid::ResolveShared(const std::vector<uint32_t>& used, std::vector<QString>& texts, uint64_t count,
+                             std::pair<int64_t, int64_t> before)
+{
+    // The number of each string's text once its first cell has been checked.
+    std::vector<uint32_t> numbers(used.size(), SharedMark);
+    for (int64_t r = 0; r < m_rows; ++r)
+        for (int64_t c = 0; c < m_columns; ++c) {
+            if (std::pair(r, c) >= before)
+                return;
+            uint32_t& cell = m_cells[static_cast<size_t>(r * m_stride + c)];
+            if (!(cell & SharedMark))
+                continue;
+            const uint32_t index = cell & ~SharedMark;
+            const auto found = std::lower_bound(used.begin(), used.end(), index);
+            if (index >= count || found == used.end() || *found != index)
+                throw WorkbookError(
+                    QString::fromUtf8(message::MissingString).arg(CellName(r, c)).toStdString());
+            uint32_t& number = numbers[static_cast<size_t>(found - used.begin())];
+            if (number == SharedMark) {
+                QString& text = texts[static_cast<size_t>(found - used.begin())];
+                number = text.isEmpty() ? 0 : Intern(r, c, std::move(text));
+            }
+            cell = number;
+        }
+    for (const auto& [row, column] : m_sharedFormulas)
+        NoteFormula(row, column,
+                    m_texts[m_cells[static_cast<size_t>(row * m_stride + column)] & ~SharedMark]);
+    m_sharedFormulas.clear();
+}
+
 void CellGrid::NoteFormula(int64_t row, int64_t column, const QString& result)
 {
     if (Beyond(column))
@@ -201,6 +245,7 @@ Sheet CellGrid::TakeSheet()
     m_any = m_calculated = false;
     m_emptyFormulaRow = m_emptyFormulaColumn = -1;
     m_numbers.clear();
+    m_sharedFormulas.clear();
     return sheet;
 }
 

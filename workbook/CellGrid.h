@@ -23,6 +23,9 @@ public:
     // Columns A to T hold a row's fields. A cell past them is never checked
     // or kept: notes, hire dates and lookups beside the fields cost nothing.
     static constexpr int64_t ReadColumns = 20;
+    // The largest sheets any of the formats can describe.
+    static constexpr int64_t RowLimit = 1'048'576;
+    static constexpr int64_t ColumnLimit = 16'384;
     static bool Beyond(int64_t column) { return column >= ReadColumns; }
     // A cell past T that holds something: the block reaches down to its row
     // and across to T, as the used block of the sheet does, but nothing of it is kept.
@@ -50,6 +53,19 @@ public:
     // formula cell, so it reads as empty only in a sheet where some formula
     // has a calculated value; TakeSheet refuses the first one otherwise.
     void NoteFormula(int64_t row, int64_t column, const QString& result);
+    // A cell that shows the shared string `index` (below 2^31), read once
+    // the sheet has told which strings columns A to T use: a table of many
+    // notes beside the rows is never held. `formula` for a formula's result.
+    void PutShared(int64_t row, int64_t column, uint32_t index, bool formula);
+    // The shared strings the cells show, each once, in increasing order.
+    std::vector<uint32_t> SharedUsed() const;
+    // Puts in the texts of the shared strings: `texts[i]` is the string
+    // `used[i]` of a table of `count`. The cells are checked in sheet order,
+    // the first refused named; with `before`, only the cells ahead of that
+    // (row, column), to find a refusal that comes ahead of another.
+    void ResolveShared(const std::vector<uint32_t>& used, std::vector<QString>& texts, uint64_t count,
+                       std::pair<int64_t, int64_t> before = {RowLimit, 0});
+
     // A date or time: no field of a declaration row holds one.
     [[noreturn]] static void RefuseDate(int64_t row, int64_t column);
 
@@ -91,6 +107,10 @@ private:
     bool m_calculated = false; // some formula has a value that is not empty text
     int64_t m_emptyFormulaRow = -1;
     int64_t m_emptyFormulaColumn = -1;
+    // A cell whose number is the shared string's index with this bit added.
+    static constexpr uint32_t SharedMark = 0x8000'0000U;
+    // The formula cells that show a shared string, noted once it is read.
+    std::vector<std::pair<int64_t, int64_t>> m_sharedFormulas;
     // Amounts repeat down a payroll sheet: one text serves every cell of a value.
     QHash<double, uint32_t> m_numbers; // the number of its text
 };

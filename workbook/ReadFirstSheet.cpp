@@ -1,5 +1,6 @@
 // Kept apart from the readers so that a program using only them does not need
 // the .csv reader.
+#include "workbook/FileBytes.h"
 #include "workbook/Messages.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
@@ -10,8 +11,13 @@ namespace workbook {
 
 Sheet ReadFirstSheet(const QString& path)
 {
-    const QByteArray bytes = ReadWholeFile(path);
-    const std::string_view data(bytes.constData(), static_cast<size_t>(bytes.size()));
+    // A zip package reads its parts from the file as it needs them; any
+    // other workbook is read whole.
+    const FileBytes file(path);
+    const std::string_view data = file.View();
+    file.Load(0, 8);
+    if (DetectFormat(data) == Format::Xls)
+        file.Load(0, data.size());
     if (std::optional<Sheet> sheet = ReadByContent(data))
         return std::move(*sheet);
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))

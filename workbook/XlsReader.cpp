@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 #include <gsf/gsf.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -153,10 +154,11 @@ public:
     // The characters of a BIFF8 string: one byte each (the low byte of a
     // UTF-16 unit) or two. Where the characters run on into the next part,
     // that part starts with a new flags byte saying how wide the rest are.
-    QString Characters(size_t count, bool wide)
+    // Without `text` they are only passed over.
+    void Characters(size_t count, bool wide, QString* text)
     {
-        QString text;
-        text.reserve(static_cast<qsizetype>(std::min<size_t>(count, RemainingBytes())));
+        if (text)
+            text->reserve(static_cast<qsizetype>(std::min<size_t>(count, RemainingBytes())));
         while (count > 0) {
             if (m_pos == Part().size()) {
                 // An empty continuation holds not even the flags byte.
@@ -169,26 +171,34 @@ public:
             if (available == 0)
                 Damaged("ένα κείμενο είναι κομμένο");
             const size_t n = std::min(count, available);
-            for (size_t i = 0; i < n; ++i, m_pos += width)
-                text.append(QChar(wide ? static_cast<char16_t>(Part()[m_pos] | Part()[m_pos + 1] << 8)
-                                       : static_cast<char16_t>(Part()[m_pos])));
+            if (!text)
+                m_pos += n * width;
+            else
+                for (size_t i = 0; i < n; ++i, m_pos += width)
+                    text->append(QChar(wide ? static_cast<char16_t>(Part()[m_pos] | Part()[m_pos + 1] << 8)
+                                            : static_cast<char16_t>(Part()[m_pos])));
             count -= n;
         }
-        return text;
     }
 
     // A BIFF8 string: its length, flags, the characters, then formatting runs
     // and phonetic data that are skipped. `shortLength` for a one-byte length.
     QString UnicodeString(bool shortLength = false)
     {
+        QString text;
+        UnicodeString(&text, shortLength);
+        return text;
+    }
+    // The same into `text`, or only passed over without it.
+    void UnicodeString(QString* text, bool shortLength = false)
+    {
         const size_t count = shortLength ? U8() : U16();
         const uint8_t flags = U8();
         const size_t runs = (flags & 0x08) ? U16() : 0;
         const size_t extra = (flags & 0x04) ? U32() : 0;
-        QString text = Characters(count, (flags & 0x01) != 0);
+        Characters(count, (flags & 0x01) != 0, text);
         Skip(runs * 4);
         Skip(extra);
-        return text;
     }
 
     // A BIFF5 string: a length and bytes in the workbook's code page.
@@ -321,6 +331,12 @@ public:
     Sheet Read()
     {
         ReadGlobals();
+        if (m_hasSharedStrings) {
+            MarkSharedStrings();
+            Cursor in(m_sharedStrings);
+            ReadSharedStrings(in);
+            m_sharedStrings = {};
+        }
         ReadSheet();
         return m_grid.TakeSheet();
     }
@@ -369,7 +385,9 @@ private:
                 break;
             }
             case SstRecord:
-                ReadSharedStrings(in);
+                // Read once the sheet has told which of them columns A to T use.
+                m_sharedStrings = record;
+                m_hasSharedStrings = true;
                 break;
             case FormatRecord: {
                 const int id = in.U16();
@@ -394,14 +412,67 @@ private:
         }
     }
 
+    // Marks the shared strings that cells of columns A to T use: a sheet
+    // may hold many thousands of notes beside them, never read. Where the
+    // sheet cannot be walked, every string is marked, and reading the sheet
+    // itself then says what is wrong with it.
+    void MarkSharedStrings()
+    {
+        // Each string takes three bytes at least, so no index of a string there can be larger.
+        const size_t most = m_stream.size() / 3;
+        try {
+            if (m_sheetOffset >= m_stream.size())
+                return MarkAllSharedStrings();
+            RecordStream records(m_stream, m_sheetOffset);
+            int depth = 0;
+            Record record;
+            do {
+                if (records.AtEnd())
+                    return MarkAllSharedStrings();
+                records.Next(record);
+                if (record.type == BofRecord)
+                    ++depth;
+                else if (record.type == EofRecord)
+                    --depth;
+                else if (depth == 1 && record.type == LabelSstRecord && record.parts.front().size() >= 10) {
+                    const Bytes cell = record.parts.front();
+                    const uint32_t index =
+                        cell[6] | cell[7] << 8 | cell[8] << 16 | static_cast<uint32_t>(cell[9]) << 24;
+                    if (!CellGrid::Beyond(cell[2] | cell[3] << 8) && index < most) {
+                        if (index >= m_usedStrings.size())
+                            m_usedStrings.resize(index + 1);
+                        m_usedStrings[index] = true;
+                    }
+                }
+            } while (depth > 0);
+        } catch (const WorkbookError&) {
+            MarkAllSharedStrings();
+        }
+    }
+    void MarkAllSharedStrings() { m_usedStrings.assign(m_stream.size() / 3, true); }
+
     void ReadSharedStrings(Cursor& in)
     {
         in.U32(); // references to the strings in the whole workbook
         const uint32_t count = in.U32();
-        m_strings.clear();
-        m_strings.reserve(std::min<size_t>(count, m_stream.size() / 3));
-        for (uint32_t i = 0; i < count; ++i)
-            m_strings.push_back(in.UnicodeString());
+        for (uint32_t i = 0; i < count; ++i) {
+            if (i < m_usedStrings.size() && m_usedStrings[i]) {
+                m_stringIndices.push_back(i);
+                m_strings.push_back(in.UnicodeString());
+            } else {
+                in.UnicodeString(nullptr);
+            }
+        }
+        m_usedStrings = {};
+    }
+
+    // The shared string `index` that a cell of A to T names; nothing for one the table lacks.
+    const QString* SharedString(uint32_t index) const
+    {
+        const auto found = std::lower_bound(m_stringIndices.begin(), m_stringIndices.end(), index);
+        if (found == m_stringIndices.end() || *found != index)
+            return nullptr;
+        return &m_strings[static_cast<size_t>(found - m_stringIndices.begin())];
     }
 
     void ReadSheet()
@@ -481,12 +552,12 @@ private:
         }
         case LabelSstRecord: {
             const auto [row, column, format] = Position(in);
-            const uint32_t index = in.U32();
-            if (index >= m_strings.size())
+            const QString* text = SharedString(in.U32());
+            if (!text)
                 throw WorkbookError(QString::fromUtf8(message::MissingString)
                                         .arg(CellGrid::CellName(row, column))
                                         .toStdString());
-            m_grid.Put(row, column, m_strings[index]);
+            m_grid.Put(row, column, *text);
             break;
         }
         case LabelRecord:
@@ -615,6 +686,11 @@ private:
     uint16_t m_version = Biff8;
     uint16_t m_codePage = 1252;
     size_t m_sheetOffset = 0;
+    // The shared strings that columns A to T use, by their indices in the table.
+    Record m_sharedStrings;
+    bool m_hasSharedStrings = false;
+    std::vector<bool> m_usedStrings;
+    std::vector<uint32_t> m_stringIndices;
     std::vector<QString> m_strings;
     std::vector<std::pair<int, std::string>> m_formats; // the workbook's own number formats
     std::vector<bool> m_dateFormats;                    // by cell format

@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -233,32 +234,60 @@ private:
     int m_phonetic = 0;
 };
 
+// The shared strings that cells of columns A to T show, `used` in increasing
+// order; the others are passed over, and reading stops once every one used
+// has been read.
 class SharedStrings : public XmlPart
 {
 public:
-    std::vector<QString> strings;
+    explicit SharedStrings(const std::vector<uint32_t>& used) : m_used(used)
+    {
+        if (m_used.empty())
+            Finish();
+        texts.reserve(m_used.size());
+    }
+
+    std::vector<QString> texts; // of the strings used, in their order
+    // How many strings the table holds, as far as it had to be read.
+    uint64_t count = 0;
 
     void Start(std::string_view name, const XmlAttributes&) override
     {
-        if (name == "si")
+        if (name == "si") {
             m_inItem = true;
-        else if (m_inItem)
+            m_keep = m_next < m_used.size() && m_used[m_next] == count;
+        } else if (m_inItem) {
             m_item.Start(name);
+        }
     }
     void End(std::string_view name) override
     {
         if (name == "si") {
-            strings.push_back(m_item.Take());
-            m_inItem = false;
+            if (m_keep) {
+                texts.push_back(m_item.Take());
+                if (++m_next == m_used.size())
+                    Finish();
+            } else {
+                m_item.Take();
+            }
+            ++count;
+            m_inItem = m_keep = false;
         } else if (m_inItem) {
             m_item.End(name);
         }
     }
-    void Text(std::string_view text) override { m_item.Text(text); }
+    void Text(std::string_view text) override
+    {
+        if (m_keep)
+            m_item.Text(text);
+    }
 
 private:
+    const std::vector<uint32_t>& m_used;
+    size_t m_next = 0;
     StringItem m_item;
     bool m_inItem = false;
+    bool m_keep = false;
 };
 
 // Which cell formats (the s="n" of a cell) show a date or a time.
@@ -299,9 +328,8 @@ private:
 class Worksheet : public XmlPart
 {
 public:
-    Worksheet(CellGrid& grid, const std::vector<QString>& strings, const std::vector<bool>& dateFormats,
-              bool staleResults)
-        : m_grid(grid), m_strings(strings), m_dateFormats(dateFormats), m_staleResults(staleResults)
+    Worksheet(CellGrid& grid, const std::vector<bool>& dateFormats, bool staleResults)
+        : m_grid(grid), m_dateFormats(dateFormats), m_staleResults(staleResults)
     {
     }
 
@@ -458,11 +486,11 @@ private:
                 m_grid.PutNumber(row, column, Number(row, column));
         } else if (m_type == "s") {
             const int index = ToInt(m_value, -1);
-            if (index < 0 || static_cast<size_t>(index) >= m_strings.size())
+            if (index < 0)
                 throw WorkbookError(QString::fromUtf8(message::MissingString)
                                         .arg(CellGrid::CellName(row, column))
                                         .toStdString());
-            Put(row, column, m_strings[static_cast<size_t>(index)]);
+            m_grid.PutShared(row, column, static_cast<uint32_t>(index), m_hasFormula);
         } else if (m_type == "str") {
             Put(row, column, XText(m_value));
         } else if (m_type == "b") {
@@ -504,7 +532,6 @@ private:
     }
 
     CellGrid& m_grid;
-    const std::vector<QString>& m_strings;
     const std::vector<bool>& m_dateFormats;
     const bool m_staleResults;
     bool m_inData = false;
@@ -561,14 +588,29 @@ Sheet ReadXlsxData(std::string_view data)
     Styles styles;
     if (const Relationship* r = parts.ByType("styles"))
         ParseXmlMember(package, package.Find(r->target), styles, message::NotXlsx);
-    SharedStrings strings;
-    if (const Relationship* r = parts.ByType("sharedStrings"))
-        ParseXmlMember(package, package.Find(r->target), strings, message::NotXlsx);
-
     CellGrid grid;
-    Worksheet sheet(grid, strings.strings, styles.dateFormats, sheets.staleResults);
-    if (!ParseXmlMember(package, sheetPart, sheet, message::NotXlsx))
-        NotXlsx();
+    // The shared strings are read after the sheet, and only those that
+    // columns A to T show.
+    const Relationship* stringsPart = parts.ByType("sharedStrings");
+    const auto readStrings = [&](std::pair<int64_t, int64_t> before) {
+        const std::vector<uint32_t> used = grid.SharedUsed();
+        SharedStrings strings(used);
+        if (stringsPart && !used.empty())
+            ParseXmlMember(package, package.Find(stringsPart->target), strings, message::NotXlsx);
+        grid.ResolveShared(used, strings.texts, strings.Finished() ? UINT64_MAX : strings.count, before);
+    };
+    Worksheet sheet(grid, styles.dateFormats, sheets.staleResults);
+    try {
+        if (!ParseXmlMember(package, sheetPart, sheet, message::NotXlsx))
+            NotXlsx();
+    } catch (const WorkbookRefusal& refusal) {
+        // A text cell ahead of the refused one may be refused itself: the
+        // first refused cell of the sheet is the one named.
+        if (refusal.Row() >= 0)
+            readStrings({refusal.Row(), refusal.Column()});
+        throw;
+    }
+    readStrings({CellGrid::RowLimit, 0});
     return grid.TakeSheet();
 }
 

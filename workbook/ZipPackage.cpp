@@ -1,5 +1,6 @@
 #include "workbook/ZipPackage.h"
 
+#include "workbook/FileBytes.h"
 #include "workbook/Messages.h"
 #include "workbook/Workbook.h"
 
@@ -13,10 +14,14 @@ namespace workbook {
 
 namespace {
 
-// No member of a payroll workbook comes near this; a larger claim is a zip
-// bomb or a damaged size.
+// No member read whole comes near this; a larger claim is a zip bomb or a
+// damaged size.
 constexpr uint64_t MaxMemberSize = 512ULL * 1024 * 1024;
+// A sheet is inflated piece by piece and never held, so it may be larger:
+// 100,000 rows with 200 columns of notes take some 700 MB of XML.
+constexpr uint64_t MaxStreamedSize = 2048ULL * 1024 * 1024;
 constexpr size_t ChunkSize = 256 * 1024;
+constexpr size_t InputChunkSize = 1024 * 1024;
 
 uint32_t Le32(std::string_view data, size_t at)
 {
@@ -41,6 +46,12 @@ bool SameName(std::string_view a, std::string_view b)
 
 } // namespace
 
+void ZipPackage::Need(size_t offset, size_t length) const
+{
+    if (m_file)
+        m_file->Load(offset, length);
+}
+
 void ZipPackage::Refuse() const
 {
     throw WorkbookError(m_notThisKind);
@@ -50,13 +61,14 @@ void ZipPackage::Refuse() const
 // sizes; the members' own headers are only used to find where the data begins,
 // since a writer that streams sets their sizes after the data.
 ZipPackage::ZipPackage(std::string_view data, const char* notThisKind)
-    : m_data(data), m_notThisKind(notThisKind)
+    : m_data(data), m_file(FileBytes::Backing(data)), m_notThisKind(notThisKind)
 {
     constexpr size_t endRecordSize = 22;
     if (data.size() < endRecordSize)
         Refuse();
     size_t end = data.size() - endRecordSize;
     const size_t lowest = data.size() > 65535 + endRecordSize ? data.size() - 65535 - endRecordSize : 0;
+    Need(lowest, data.size() - lowest);
     while (Le32(data, end) != 0x06054b50) {
         if (end == lowest)
             Refuse();
@@ -64,6 +76,8 @@ ZipPackage::ZipPackage(std::string_view data, const char* notThisKind)
     }
     const size_t entries = Le16(data, end + 10);
     size_t at = Le32(data, end + 16);
+    if (at < lowest)
+        Need(at, lowest - at);
     m_members.reserve(entries);
     for (size_t i = 0; i < entries; ++i) {
         if (at > data.size() || data.size() - at < 46 || Le32(data, at) != 0x02014b50)
@@ -81,7 +95,7 @@ ZipPackage::ZipPackage(std::string_view data, const char* notThisKind)
             Refuse();
         member.name.assign(data.substr(at + 46, nameLength));
         // 0xFFFFFFFF marks a size of 64 bits: larger than any workbook still.
-        if (member.size > MaxMemberSize || member.packedSize > MaxMemberSize)
+        if (member.size > MaxStreamedSize || member.packedSize > MaxMemberSize)
             throw WorkbookError(message::OutOfMemory);
         m_members.push_back(std::move(member));
         at = next;
@@ -116,6 +130,8 @@ std::string ZipPackage::Find(std::string_view name) const
 bool ZipPackage::Read(std::string_view name, std::vector<unsigned char>& content) const
 {
     content.clear();
+    if (const Member* member = Lookup(name); member && member->size > MaxMemberSize)
+        throw WorkbookError(message::OutOfMemory);
     // Set aside no more than the archive's bytes can give (deflate makes at
     // most 1032 bytes of one): a few damaged bytes may claim half a gigabyte.
     if (const Member* member = Lookup(name))
@@ -133,6 +149,7 @@ bool ZipPackage::Stream(std::string_view name, const std::function<bool(std::str
     if (!member)
         return false;
     const size_t local = member->localHeader;
+    Need(local, 30);
     if (local > m_data.size() || m_data.size() - local < 30 || Le32(m_data, local) != 0x04034b50)
         Refuse();
     // An encrypted member cannot be read without its password.
@@ -145,6 +162,7 @@ bool ZipPackage::Stream(std::string_view name, const std::function<bool(std::str
 
     uLong crc = crc32(0, nullptr, 0);
     if (member->method == 0) {
+        Need(start, packed.size());
         if (member->packedSize != member->size)
             Refuse();
         crc = crc32(crc, reinterpret_cast<const Bytef*>(packed.data()), static_cast<uInt>(packed.size()));
@@ -160,11 +178,21 @@ bool ZipPackage::Stream(std::string_view name, const std::function<bool(std::str
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
         throw WorkbookError(message::OutOfMemory);
     const std::unique_ptr<z_stream, int (*)(z_stream*)> done(&z, inflateEnd);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-    z.avail_in = static_cast<uInt>(packed.size());
+    // The compressed bytes go in a piece at a time, each let go once inflated.
+    size_t fed = 0;
+    size_t piece = 0;
     std::unique_ptr<char[]> buffer(new char[ChunkSize]);
     uint64_t total = 0;
     while (true) {
+        if (z.avail_in == 0 && fed < packed.size()) {
+            if (m_file && piece > 0)
+                m_file->Release(start + fed - piece, piece);
+            piece = std::min(InputChunkSize, packed.size() - fed);
+            Need(start + fed, piece);
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data() + fed));
+            z.avail_in = static_cast<uInt>(piece);
+            fed += piece;
+        }
         z.next_out = reinterpret_cast<Bytef*>(buffer.get());
         z.avail_out = ChunkSize;
         const int status = inflate(&z, Z_NO_FLUSH);
@@ -179,7 +207,7 @@ bool ZipPackage::Stream(std::string_view name, const std::function<bool(std::str
             return true;
         if (status == Z_STREAM_END)
             break;
-        if (produced == 0 && z.avail_in == 0)
+        if (produced == 0 && z.avail_in == 0 && fed == packed.size())
             Refuse(); // the data ends before the member does
     }
     if (total != member->size || crc != member->crc)

@@ -12,7 +12,11 @@
 namespace workbook {
 
 // The members of a zip package (.xlsx, .ods) in memory, inflated as they are
-// read. Every fault of the archive becomes a WorkbookError with `notThisKind`.
+// read. Over the bytes of a FileBytes, each part is read from the file as it
+// is needed, and a member's compressed bytes are let go as they are inflated. Every fault of the archive
+// becomes a WorkbookError with `notThisKind`.
+class FileBytes;
+
 class ZipPackage
 {
 public:
@@ -44,7 +48,11 @@ private:
     const Member* Lookup(std::string_view name) const;
     [[noreturn]] void Refuse() const;
 
+    // Over a file read where needed, reads the bytes before they are used.
+    void Need(size_t offset, size_t length) const;
+
     std::string_view m_data;
+    const FileBytes* m_file;
     const char* m_notThisKind;
     std::vector<Member> m_members;
 };

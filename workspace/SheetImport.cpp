@@ -295,9 +295,10 @@ bool SheetImport::CellText(int row, int column, std::string& bytes, QChar& bad) 
 bool SheetImport::CheckCellsFitRecord(int row)
 {
     ScratchDetailRow record{std::string_view()};
+    // One room for every cell's bytes: twenty cells a row, tens of thousands of rows.
+    std::string bytes;
     for (int column = 0; column < Columns; ++column) {
         const auto number = [column] { return std::to_string(column + 1); };
-        std::string bytes;
         QChar bad;
         const QString& whole = m_sheet.Cell(row, column);
         if (!CellText(row, column, bytes, bad)) {
@@ -308,19 +309,19 @@ bool SheetImport::CheckCellsFitRecord(int row)
                             "», που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
-        if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
-            StopAt(row, "Η στήλη Νο " + number() + " έχει αλλαγή γραμμής μέσα στο κελί.");
-            return false;
-        }
         // A tab or another control character is no letter of a field: the
-        // workbook readers refuse it, and a .csv cell must not slip it in.
+        // workbook readers refuse it, and a .csv cell must not slip it in. A
+        // line break anywhere in the cell is named as such.
         if (const auto control =
                 std::find_if(bytes.begin(), bytes.end(),
                              [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
             control != bytes.end()) {
-            StopAt(row, "Η στήλη Νο " + number() + " έχει χαρακτήρα ελέγχου (κωδικός " +
-                            std::to_string(static_cast<unsigned char>(*control)) +
-                            "), που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
+            if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
+                StopAt(row, "Η στήλη Νο " + number() + " έχει αλλαγή γραμμής μέσα στο κελί.");
+            else
+                StopAt(row, "Η στήλη Νο " + number() + " έχει χαρακτήρα ελέγχου (κωδικός " +
+                                std::to_string(static_cast<unsigned char>(*control)) +
+                                "), που δεν μπορεί να γραφτεί στο αρχείο της δήλωσης.");
             return false;
         }
         if (IsNumberColumn(column) && static_cast<size_t>(whole.size()) > bytes.size() &&
@@ -348,6 +349,7 @@ ImportOutcome SheetImport::StoreAllRows()
     // index; the rows of this import, not yet in the store, through their own set.
     const StoredRowIndex& stored = m_work.StoredRows();
     std::unordered_set<std::string> importedPairs;
+    importedPairs.reserve(m_records.size());
 
     RowValidation::Settings settings;
     settings.employerAfm = m_work.EmployerAfm();
@@ -390,7 +392,6 @@ ImportOutcome SheetImport::StoreAllRows()
         }
         importedPairs.insert(StoredRowIndex::PairKeyOf(record.Get(AFM), record.Get(TypeInc)));
         m_accepted.push_back(record.Text());
-        m_work.SetModified(true);
     }
     m_storing = -1;
     m_records = {};
@@ -413,6 +414,9 @@ void SheetImport::Commit()
         return;
     m_work.DetailRows().InsertAtFront(m_accepted);
     m_accepted.clear();
+    // The declaration has changed the moment rows are in, before anything is
+    // asked or refused; saying so for every row kept the state over and over.
+    m_work.SetModified(true);
     m_work.SetNewRecordPending(true);
     try {
         m_work.RecomputeTotals();

@@ -320,9 +320,16 @@ void WorkKeeper::WriteBase()
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(Path(BaseFile)).parent_path(), ignored);
 
+    // Room for the whole copy at once: grown step by step, a large
+    // declaration's copy would briefly take twice its size.
+    const std::string state = m_state.Serialize();
+    size_t size = state.size() + 128;
+    for (const std::string& row : m_rows)
+        size += row.size() + 16;
     std::string base;
+    base.reserve(size);
     AddRecord(base, Kind::BaseHeader, HeaderPayload(m_generation, m_rows.size()));
-    AddRecord(base, Kind::State, m_state.Serialize());
+    AddRecord(base, Kind::State, state);
     for (const std::string& row : m_rows)
         AddRecord(base, Kind::Row, row);
     std::string count;

@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include "workspace/BusyWindow.h"
 #include "workspace/ScopeExit.h"
 #include "workspace/SheetImport.h"
 
@@ -27,6 +28,9 @@ Workspace::ImportOutcome Workspace::ImportWorkbookFile(const std::string& path)
 {
     m_importing = true;
     ScopeExit done([this] { m_importing = false; });
+    // Reading and checking tens of thousands of rows takes a while: the wait
+    // window stands until the last message about them has been read.
+    const BusyWindow busy(m_ui);
     workbook::Sheet sheet;
     try {
         sheet = workbook::ReadFirstSheet(Path(path));

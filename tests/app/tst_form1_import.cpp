@@ -56,6 +56,8 @@ void TestForm1Import::importEntryAddsTheSheetRowsToTheGrid()
                                       "λανθασμένοι ΑΦΜ στα στοιχεία που εισήχθησαν.\nΓραμμή 2: «123»"});
     auto* grid = form.findChild<QTableView*>(QStringLiteral("dbGrid1"));
     QCOMPARE(grid->model()->rowCount(), 2);
+    // The import command's wait window has gone and given the grid back.
+    QVERIFY(grid->isVisible());
     QCOMPARE(grid->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("123"));
     QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label32"))->text(),
              QString::fromUtf8("2 Εγγραφές-2 μοναδικοί ΑΦΜ"));

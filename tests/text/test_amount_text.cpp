@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 using namespace amount;
@@ -52,6 +54,23 @@ TEST(AmountReading, RefusesEverythingElse)
     }
     EXPECT_EQ(StrToFloatDef("abc"), 0);
     EXPECT_EQ(StrToFloatDef("abc", 3), 3);
+}
+
+TEST(AmountReading, ShortNumbersReadAsTheCLibraryReadsThem)
+{
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 30000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 20);
+        std::string text = random() % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        const size_t comma = text.size() - random() % (static_cast<size_t>(digits) + 1);
+        if (comma < text.size() && text[comma] != '-')
+            text.insert(comma, ",");
+        std::string c = text;
+        std::replace(c.begin(), c.end(), ',', '.');
+        ASSERT_EQ(read(text + (i % 5 ? "" : " ")), std::strtold(c.c_str(), nullptr)) << text;
+    }
 }
 
 TEST(AmountReading, ConversionErrorsQuoteTheTextAsTheUserSeesIt)

@@ -1,16 +1,20 @@
 #include "SheetRows.h"
+#include "text/AmountText.h"
+#include "workbook/FileBytes.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookData.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gsf/gsf.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <random>
 
 using namespace workbook;
 
@@ -130,6 +134,18 @@ TEST(WorkbookReaders, NumbersReadAsASpreadsheetShowsThem)
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(NumberText(value).toStdString(), text) << value;
+    // Amounts, near-amounts and fractions of every size: the short way for
+    // cents writes what the general form writes.
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 30000; ++i) {
+        const double cents = static_cast<double>(random() % 2'000'000'000'000'000ULL) /
+                             std::pow(10.0, static_cast<double>(random() % 16));
+        const double value =
+            (i % 3 == 0 ? std::nextafter(cents, 1e300) : std::round(cents)) / 100.0 * (i % 2 ? -1 : 1);
+        if (value != 0) {
+            ASSERT_EQ(NumberText(value).toStdString(), amount::FormatGeneral15(value)) << value;
+        }
+    }
 }
 
 // Each bad workbook ends in a WorkbookError whose message tells the person
@@ -299,6 +315,36 @@ TEST(WorkbookReaders, ShortZipsAndOversizedMembersAreRefused)
     }
 }
 
+// A file's bytes are read where a reader asks for them, cut at its end, and
+// let go again; what cannot be opened as a file is refused.
+TEST(WorkbookReaders, FileBytesAreReadWhereNeededAndLetGo)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.bin"));
+    QByteArray pattern;
+    for (int i = 0; i < 10000; ++i)
+        pattern.append(static_cast<char>('a' + i % 26));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(pattern) == pattern.size());
+    out.close();
+    const FileBytes file(path);
+    EXPECT_EQ(FileBytes::Backing(file.View()), &file);
+    EXPECT_EQ(FileBytes::Backing(file.View().substr(1)), nullptr);
+    file.Load(4096, 10);
+    file.Load(9990, 100);
+    EXPECT_EQ(std::string(file.View().substr(4096, 10)) + file.View()[0] +
+                  std::string(file.View().substr(9990)),
+              (pattern.mid(4096, 10) + '\0' + pattern.mid(9990)).toStdString());
+    file.Release(0, 10000);
+    EXPECT_EQ(file.View()[4100], '\0');
+    for (const QString& bad : {dir.path(), dir.filePath(QStringLiteral("missing.xlsx"))})
+        EXPECT_NE(ErrorOf([&] {
+                      const FileBytes opened(bad);
+                      return Sheet();
+                  }).find("Δεν ήταν δυνατό να ανοιχτεί"),
+                  std::string::npos);
+}
+
 // Records LibreOffice does not write but Excel does: several numbers in one
 // record, truth values and errors, a text formula result split over a
 // continuation, a chart sheet before the first worksheet and a chart drawn
@@ -344,6 +390,13 @@ TEST(WorkbookReaders, XlsRecordsOfEveryKindOfCell)
         Record(0x003C, QByteArray("\x00", 1) + "C" + Le({1}) + QByteArray("\x00", 1) + "D");
     const QByteArray labels = Record(0x00FD, Le({0, 0, 15, 0, 0})) + Record(0x00FD, Le({0, 1, 15, 1, 0}));
     EXPECT_EQ(RowsOf(ReadXlsStream(stream(labels, split))), QStringList(QStringLiteral("ABC|D")));
+    // A text that only cells past T use is passed over, even one that runs
+    // on into a continuation; the texts after it are read as they stand.
+    const QByteArray beside = Record(0x00FD, Le({0, 25, 15, 0, 0})) + Record(0x00FD, Le({0, 0, 15, 1, 0})) +
+                              Record(0x00FD, Le({1, 30, 15, 9, 0}));
+    const Sheet notes = ReadXlsStream(stream(beside, split));
+    EXPECT_EQ(notes.Rows() * 100 + notes.Columns(), 220);
+    EXPECT_EQ(notes.Cell(0, 0), QStringLiteral("D"));
 }
 
 // Rows and cells repeated, covered cells of a merge, comments, blanks written

@@ -240,6 +240,26 @@ TEST(XlsxReader, PastColumnTNothingIsReadAndStaleResultsAreRefused)
               std::string::npos)
         << ErrorOf(Zip(stale));
 
+    // A string only cells past T show is never read; one a cell of A to T
+    // shows is checked there, and named even ahead of a later refused cell.
+    const auto withNotes = [](const std::string& rows) {
+        auto members = Package(rows);
+        std::string& table = members[3].second;
+        table.replace(table.find("</sst>"), 0, "<si><t>ΑΛΦΑ</t></si><si><t>α\nβ</t></si><si><t>x</t></si>");
+        return Zip(members);
+    };
+    EXPECT_EQ(RowsOf(Read(withNotes(R"(<row r="1"><c r="A1" t="s"><v>5</v></c><c r="Z1" t="s"><v>4</v></c>)"
+                                    R"(<c r="B1" t="s"><v>3</v></c><c r="AA1" t="s"><v>99</v></c></row>)")))
+                  .front()
+                  .left(9),
+              QStringLiteral("x|ΑΛΦΑ|||"));
+    EXPECT_NE(ErrorOf(withNotes(R"(<row r="1"><c r="A1" t="s"><v>5</v></c><c r="B1" t="s"><v>4</v></c></row>)"
+                                R"(<row r="2"><c r="C2" s="2"><v>45352</v></c></row>)"))
+                  .find("B1 του πρώτου φύλλου έχει κείμενο σε περισσότερες"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(withNotes(R"(<row r="1"><c r="A1" t="s"><v>6</v></c></row>)")).find("A1 παραπέμπει"),
+              std::string::npos);
+
     for (int id = 0; id < 200; ++id) {
         const bool date = (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
                           (id >= 50 && id <= 58);

@@ -436,6 +436,17 @@ TEST_F(SheetImportTest, TheCommandStoresThePendingRowFirstAndOffersTheWorkbookKi
     EXPECT_EQ(ws->ImportFromWorkbook(), Outcome::NotStarted);
     EXPECT_EQ(ui.log, (Strings{"open-dialog: " + dir.path().toStdString() + " *.xls;;*.xlsx;;*.ods;;*.csv"}));
     EXPECT_FALSE(ws->Importing());
+
+    // The chosen file is read under the wait window, which stands until its
+    // message has been read and goes however the import ends.
+    ui.Forget();
+    EXPECT_EQ(ImportFile("notes.csv", std::string("\"open quote;")), Outcome::Unreadable);
+    Strings shown;
+    for (const auto& line : ui.log)
+        if (line.rfind("open-dialog", 0) != 0)
+            shown.push_back(line.rfind("message: ", 0) == 0 ? "message" : line);
+    EXPECT_EQ(shown, (Strings{"busy: on", "grid: off", "wait: on", "message", "grid: on", "wait: off",
+                              "busy: off"}));
 }
 
 } // namespace
