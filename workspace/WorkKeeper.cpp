@@ -329,22 +329,10 @@ void WorkKeeper::Restart(const SessionState& state, const std::vector<TFixedForm
 {
     Settle();
     CloseJournal();
+    // What is held follows the caller first, so that after any failure
+    // below the next call writes the whole base of these rows.
     m_state = state;
     m_haveState = true;
-    if (!state.modified) {
-        // Before the rows are copied: until this base is in place, the
-        // copy on disk is still the work before the call.
-        std::string base;
-        const uint64_t stateOnly = NewGeneration();
-        AddRecord(base, Kind::BaseHeader, HeaderPayload(stateOnly, 0));
-        AddRecord(base, Kind::State, m_state.Serialize());
-        std::string none;
-        PutNumber(none, 0, 8);
-        AddRecord(base, Kind::BaseEnd, none);
-        std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(Path(BaseFile)).parent_path(), ignored);
-        AtomicWriter::WriteWhole(Path(BaseFile), base);
-    }
     m_rows.clear();
     m_rows.reserve(rows.size());
     m_ids.clear();
@@ -356,6 +344,18 @@ void WorkKeeper::Restart(const SessionState& state, const std::vector<TFixedForm
     if (state.modified) {
         WriteBase();
         return;
+    }
+    {
+        std::string base;
+        const uint64_t stateOnly = NewGeneration();
+        AddRecord(base, Kind::BaseHeader, HeaderPayload(stateOnly, 0));
+        AddRecord(base, Kind::State, m_state.Serialize());
+        std::string none;
+        PutNumber(none, 0, 8);
+        AddRecord(base, Kind::BaseEnd, none);
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(Path(BaseFile)).parent_path(), ignored);
+        AtomicWriter::WriteWhole(Path(BaseFile), base);
     }
     m_background = std::thread([this, generation = NewGeneration()] {
         try {

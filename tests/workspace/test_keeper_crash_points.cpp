@@ -340,6 +340,28 @@ TEST_F(KeeperCrashPoints, AFailedBackgroundBaseIsWrittenByTheNextChange)
     EXPECT_EQ(WorkKeeper::Recover(Folder()).rows.size(), 3u);
 }
 
+// An opened declaration whose state-only base cannot be written: the first
+// change keeps the rows it was opened with, never those before it.
+TEST_F(KeeperCrashPoints, AFailedStateOnlyBaseLeavesTheOpenedRowsForTheNextChange)
+{
+    WorkKeeper keeper(Folder());
+    SessionState state;
+    state.modified = true;
+    keeper.Restart(state, Rows(0, 2));
+    state.modified = false;
+    AtomicWriter::Calls().Write = [](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    EXPECT_THROW(keeper.Restart(state, Rows(30, 3)), EFileError);
+    AtomicWriter::Calls().Write = RecordWrite;
+    state.modified = true;
+    Check("the first change after it", [&] { keeper.RecordState(state); });
+    const WorkKeeper::Recovered work = WorkKeeper::Recover(Folder());
+    ASSERT_EQ(work.rows.size(), 3u);
+    EXPECT_EQ(work.rows[0].Text, "row 30");
+}
+
 // After a failed append the journal's end is uncertain: the next change
 // starts a new base, and every crash during it still recovers whole.
 TEST_F(KeeperCrashPoints, AChangeAfterAFailedAppendStartsANewBase)
