@@ -82,6 +82,11 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent) : QMainWindow(pare
 
 TForm1::~TForm1()
 {
+    // The check of opened rows reads this window's workspace no more once
+    // started, but it posts its end here: it ends first.
+    if (m_openCheck.valid()) {
+        m_openCheck.wait();
+    }
     // The fields go before the window's own QObject does; their focus
     // leaving as they go must not reach a half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);

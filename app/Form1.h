@@ -11,6 +11,7 @@
 #include <QSet>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 
 class QAbstractButton;
@@ -58,6 +59,9 @@ public:
     // folder of the running program.
     explicit TForm1(const QString& programFolder = {}, QWidget* parent = nullptr);
     ~TForm1() override;
+    // Waits for the check of the rows a declaration was opened with, and
+    // shows its list, if it is still running.
+    void FinishOpenCheck();
 
     Workspace& workspace() { return *m_workspace; }
     // The wait window shown during long passes; created after this window.
@@ -177,6 +181,8 @@ private:
     void ShowProblems(std::vector<DeclarationCheck::Problem> problems);
     void CheckAll1Click();
     void Open1Click();
+    void StartOpenCheck();
+    void DeliverOpenCheck(int round);
     void GoToProblemRow(int32_t lineId);
     void HeaderEdited(QLineEdit* edit, const HeaderSlot& slot, const QString& text);
     bool HeaderKeyPress(const HeaderSlot& slot, const QKeyEvent& key);
@@ -231,6 +237,13 @@ private:
     QWidget* m_startPanel = nullptr;
     ProblemPanel* m_problemPanel = nullptr;
     bool m_gridMadeRoom = false; // the grid is shorter by the problem panel's height
+    // The check of the rows of a declaration just opened, running while the
+    // window already shows them; its list is for that file and row count only.
+    std::future<std::vector<DeclarationCheck::Problem>> m_openCheck;
+    int m_openCheckRound = 0;
+    std::string m_openCheckFile;
+    size_t m_openCheckRows = 0;
+    QPointer<QWidget> m_openCheckFocus;
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;
     // Controls under the start panel, with the focus they take once uncovered.

@@ -7,6 +7,7 @@
 #include "declaration/DeclarationCheck.h"
 #include "workspace/Workspace.h"
 
+#include <QApplication>
 #include <QListView>
 
 #include <algorithm>
@@ -78,19 +79,70 @@ void TForm1::CheckAll1Click()
     ShowProblems(CheckStoredRows());
 }
 
-// A declaration that arrives with rows the checks would refuse says so at
-// once; otherwise a list left from the one before goes.
+// A declaration that arrives with rows the checks would refuse says so; a
+// list left from the one before goes at once. The rows are checked on a
+// thread of their own, so that the window shows them without waiting.
 void TForm1::Open1Click()
 {
     const Workspace::OpenOutcome outcome = m_workspace->Open();
     if (outcome != Workspace::OpenOutcome::Opened && outcome != Workspace::OpenOutcome::OpenedWithoutTotals) {
         return;
     }
-    std::vector<DeclarationCheck::Problem> problems = CheckStoredRows();
-    if (DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
-        ShowProblems(std::move(problems));
+    SetProblemPanelShown(false);
+    StartOpenCheck();
+}
+
+void TForm1::StartOpenCheck()
+{
+    if (m_openCheck.valid()) {
+        m_openCheck.wait();
+    }
+    const int round = ++m_openCheckRound;
+    m_openCheckFile = m_workspace->FileName();
+    m_openCheckRows = m_workspace->FixedFormatDataSet1.Lines().size();
+    m_openCheckFocus = QApplication::focusWidget();
+    m_openCheck =
+        std::async(std::launch::async, [this, round, lines = m_workspace->FixedFormatDataSet1.Lines(),
+                                        afm = m_workspace->Header.AFM] {
+            std::vector<DeclarationCheck::Problem> problems = DeclarationCheck::Run(lines, afm);
+            QMetaObject::invokeMethod(
+                this, [this, round] { DeliverOpenCheck(round); }, Qt::QueuedConnection);
+            return problems;
+        });
+}
+
+void TForm1::FinishOpenCheck()
+{
+    DeliverOpenCheck(m_openCheckRound);
+}
+
+// A list made for rows since replaced (another file, a new declaration, rows
+// added or deleted in between) is dropped: the check command makes a fresh one.
+void TForm1::DeliverOpenCheck(int round)
+{
+    if (round != m_openCheckRound || !m_openCheck.valid()) {
+        return;
+    }
+    std::vector<DeclarationCheck::Problem> problems;
+    try {
+        problems = m_openCheck.get();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return;
+    }
+    const auto& rows = m_workspace->FixedFormatDataSet1;
+    if (m_workspace->FileName() != m_openCheckFile || rows.Lines().size() != m_openCheckRows ||
+        !DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
+        return;
+    }
+    // A person who has moved on keeps the keyboard where it is; the list only shows.
+    const bool movedOn = QApplication::focusWidget() != m_openCheckFocus ||
+                         rows.State() == TDataSetState::dsEdit || rows.State() == TDataSetState::dsInsert;
+    if (movedOn) {
+        m_problemPanel->ShowProblems(std::move(problems));
+        SetProblemPanelShown(true);
     } else {
-        SetProblemPanelShown(false);
+        ShowProblems(std::move(problems));
     }
 }
 

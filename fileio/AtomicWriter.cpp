@@ -34,7 +34,7 @@ constexpr size_t kTemporaryExtra = 1 + 4 + 8;
 
 std::string TemporaryNameFor(const std::string& target)
 {
-    static std::mt19937_64 generator{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     const std::filesystem::path path(target);
     // A target name near the longest a folder takes leaves no room for the

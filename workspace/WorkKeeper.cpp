@@ -4,6 +4,7 @@
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
 #include "fileio/WriteFully.h"
+#include "declaration/ChangedSpan.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -38,6 +39,13 @@
 //   Forget    4. unlink the base, then the journal, then fsync the folder: a
 //                journal without its base is never applied, while a base
 //                without its newer journal would give back older rows.
+//
+// Restart of work without changes first writes, as in step 1, a base of the
+// state and no rows under a generation of its own: no start offers work
+// without changes back, so its rows need not wait for the disk. Steps 1 and 2
+// for every row then run on a thread of their own; every other call joins it
+// first, so the journal is never appended to before its base is whole. Its
+// failure leaves the journal closed, and the next call goes back to step 1.
 //
 // Nothing here reads the working folder back; only Recover does.
 
@@ -279,7 +287,14 @@ WorkKeeper::WorkKeeper(std::string workingFolder) : m_folder(std::move(workingFo
 
 WorkKeeper::~WorkKeeper()
 {
+    Settle();
     CloseJournal();
+}
+
+void WorkKeeper::Settle() noexcept
+{
+    if (m_background.joinable())
+        m_background.join();
 }
 
 std::string WorkKeeper::Path(const char* relative) const
@@ -300,36 +315,75 @@ void WorkKeeper::Fail(const std::string& path, int error)
     throw EFileError(FileErrorMessage(path, error, FileAction::Write));
 }
 
+namespace {
+
+uint64_t NewGeneration()
+{
+    static std::mt19937_64 random{std::random_device{}()};
+    return random();
+}
+
+} // namespace
+
 void WorkKeeper::Restart(const SessionState& state, const std::vector<TFixedFormatDataSet::TLine>& rows)
 {
+    Settle();
     CloseJournal();
+    // What is held follows the caller first, so that after any failure
+    // below the next call writes the whole base of these rows.
     m_state = state;
     m_haveState = true;
     m_rows.clear();
     m_rows.reserve(rows.size());
-    for (const auto& row : rows)
+    m_ids.clear();
+    m_ids.reserve(rows.size());
+    for (const auto& row : rows) {
         m_rows.push_back(row.Text);
-    WriteBase();
+        m_ids.push_back(row.Id);
+    }
+    if (state.modified) {
+        WriteBase();
+        return;
+    }
+    {
+        std::string base;
+        const uint64_t stateOnly = NewGeneration();
+        AddRecord(base, Kind::BaseHeader, HeaderPayload(stateOnly, 0));
+        AddRecord(base, Kind::State, m_state.Serialize());
+        std::string none;
+        PutNumber(none, 0, 8);
+        AddRecord(base, Kind::BaseEnd, none);
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(Path(BaseFile)).parent_path(), ignored);
+        AtomicWriter::WriteWhole(Path(BaseFile), base);
+    }
+    m_background = std::thread([this, generation = NewGeneration()] {
+        try {
+            WriteBaseOf(generation);
+        } catch (const std::exception&) {
+            CloseJournal();
+        }
+    });
 }
 
 void WorkKeeper::WriteBase()
 {
+    Settle();
+    WriteBaseOf(NewGeneration());
+}
+
+void WorkKeeper::WriteBaseOf(uint64_t generation)
+{
     CloseJournal();
-    static std::mt19937_64 random{std::random_device{}()};
-    m_generation = random();
+    m_generation = generation;
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(Path(BaseFile)).parent_path(), ignored);
 
-    // Room for the whole copy at once: grown step by step, a large
-    // declaration's copy would briefly take twice its size.
-    const std::string state = m_state.Serialize();
-    size_t size = state.size() + 128;
-    for (const std::string& row : m_rows)
-        size += row.size() + 16;
     std::string base;
-    base.reserve(size);
+    base.reserve(m_rows.size() * (m_rows.empty() ? 0 : m_rows.front().size() + kFrameHead + kFrameTail) +
+                 4096);
     AddRecord(base, Kind::BaseHeader, HeaderPayload(m_generation, m_rows.size()));
-    AddRecord(base, Kind::State, state);
+    AddRecord(base, Kind::State, m_state.Serialize());
     for (const std::string& row : m_rows)
         AddRecord(base, Kind::Row, row);
     std::string count;
@@ -341,9 +395,10 @@ void WorkKeeper::WriteBase()
     AddRecord(journal, Kind::JournalHeader, HeaderPayload(m_generation, 0));
     AtomicWriter::WriteWhole(Path(JournalFile), journal);
     const std::string path = Path(JournalFile);
-    m_fd = Calls().Open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
-    if (m_fd < 0)
+    const int fd = Calls().Open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0)
         Fail(path, errno);
+    m_fd = fd;
     m_journalSize = journal.size();
 }
 
@@ -369,6 +424,7 @@ void WorkKeeper::Append(const std::string& record)
 
 void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows)
 {
+    Settle();
     // The changed stretch: what lies between the rows equal at both ends.
     const size_t held = m_rows.size(), now = rows.size();
     size_t start = 0;
@@ -377,12 +433,47 @@ void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows)
     size_t tail = 0;
     while (tail < held - start && tail < now - start && m_rows[held - 1 - tail] == rows[now - 1 - tail].Text)
         ++tail;
-    const size_t removed = held - start - tail, added = now - start - tail;
+    // Equal texts may carry other ids now (rows reordered alike).
+    for (size_t k = 0; k < start; ++k)
+        m_ids[k] = rows[k].Id;
+    for (size_t k = 0; k < tail; ++k)
+        m_ids[held - 1 - k] = rows[now - 1 - k].Id;
+    KeepSpan(start, held - start - tail, rows, now - start - tail);
+}
+
+void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows,
+                            std::optional<size_t> editedAt)
+{
+    Settle();
+    std::optional<ChangedSpan> span = ChangedSpan::Find(m_ids, rows, editedAt);
+    if (!span) {
+        RecordRows(rows);
+        return;
+    }
+    // The stretch shrinks past rows that stand as they were kept (an edit
+    // that changed nothing leaves none).
+    while (span->removed > 0 && span->added > 0 && m_rows[span->start] == rows[span->start].Text &&
+           m_ids[span->start] == rows[span->start].Id) {
+        ++span->start;
+        --span->removed;
+        --span->added;
+    }
+    while (span->removed > 0 && span->added > 0 &&
+           m_rows[span->start + span->removed - 1] == rows[span->start + span->added - 1].Text &&
+           m_ids[span->start + span->removed - 1] == rows[span->start + span->added - 1].Id) {
+        --span->removed;
+        --span->added;
+    }
+    KeepSpan(span->start, span->removed, rows, span->added);
+}
+
+// Keeps rows [start, start + added) of `rows` in place of the `removed` held
+// from `start`: appended as one change, or as a new base.
+void WorkKeeper::KeepSpan(size_t start, size_t removed, const std::vector<TFixedFormatDataSet::TLine>& rows,
+                          size_t added)
+{
     if (m_fd >= 0 && removed == 0 && added == 0)
         return;
-
-    const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(start);
-    m_rows.erase(at, at + static_cast<std::ptrdiff_t>(removed));
     std::vector<std::string> fresh;
     fresh.reserve(added);
     size_t bytes = 0;
@@ -390,7 +481,22 @@ void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows)
         fresh.push_back(rows[k].Text);
         bytes += rows[k].Text.size() + 4;
     }
-    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(start), fresh.begin(), fresh.end());
+    if (removed == added) {
+        // An edit: in place, without moving every later row.
+        for (size_t k = 0; k < added; ++k) {
+            m_rows[start + k] = fresh[k];
+            m_ids[start + k] = rows[start + k].Id;
+        }
+    } else {
+        const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(start);
+        m_rows.erase(at, at + static_cast<std::ptrdiff_t>(removed));
+        m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(start), fresh.begin(), fresh.end());
+        const auto id = m_ids.begin() + static_cast<std::ptrdiff_t>(start);
+        m_ids.erase(id, id + static_cast<std::ptrdiff_t>(removed));
+        m_ids.insert(m_ids.begin() + static_cast<std::ptrdiff_t>(start), added, 0);
+        for (size_t k = start; k < start + added; ++k)
+            m_ids[k] = rows[k].Id;
+    }
 
     if (m_fd < 0 || m_journalSize > kJournalLimit || bytes > kSpliceLimit) {
         WriteBase();
@@ -403,6 +509,7 @@ void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows)
 
 void WorkKeeper::RecordState(const SessionState& state)
 {
+    Settle();
     if (m_fd >= 0 && m_haveState && state == m_state)
         return;
     m_state = state;
@@ -418,8 +525,10 @@ void WorkKeeper::RecordState(const SessionState& state)
 
 void WorkKeeper::Forget() noexcept
 {
+    Settle();
     CloseJournal();
     m_rows.clear();
+    m_ids.clear();
     m_haveState = false;
     const SystemCalls& calls = Calls();
     calls.Unlink(Path(BaseFile).c_str());

@@ -1,6 +1,7 @@
 #include "workspace/Workspace.h"
 
 #include "workspace/RowJournal.h"
+#include "workspace/ScopeExit.h"
 #include "workspace/WorkspaceText.h"
 
 #include <QFileInfo>
@@ -62,17 +63,34 @@ void Workspace::Start()
         (std::filesystem::path(m_resourceFolder) / "Addon/typeofinc.txt").string());
     FixedFormatDataSet2.SetSchema(declaration::IncomeTypeSchema());
 
-    FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet&) { FixedFormatDataSet1BeforePost(); };
+    FixedFormatDataSet1.BeforePost = [this](TFixedFormatDataSet& rows) {
+        m_editedId = rows.State() == TDataSetState::dsEdit ? rows.GetBookmark() : 0;
+        FixedFormatDataSet1BeforePost();
+    };
     // A stored or deleted row is a change the declaration file does not have
     // yet: closing must not drop it without asking. It is kept safe before
     // the totals are summed, which may fail on an amount that cannot be read.
-    const auto rowsChanged = [this](TFixedFormatDataSet&) {
+    // Both follow the one row changed rather than look at every row.
+    const auto rowsChanged = [this](bool oneRow, std::optional<size_t> editedAt) {
         m_modified = true;
+        m_oneRowChanged = oneRow;
+        m_editedAt = editedAt;
+        ScopeExit settled([this] { m_oneRowChanged = false; });
         KeepWork(Keep::ChangedRows);
         RecomputeTotals();
     };
-    FixedFormatDataSet1.AfterPost = rowsChanged;
-    FixedFormatDataSet1.AfterDelete = rowsChanged;
+    FixedFormatDataSet1.AfterPost = [this, rowsChanged](TFixedFormatDataSet& rows) {
+        // The row stored is where the store stands; should it stand
+        // elsewhere, every row is compared.
+        const auto& lines = rows.Lines();
+        const int at = rows.CurrentLine();
+        const bool found = at >= 0 && static_cast<size_t>(at) < lines.size() &&
+                           (m_editedId == 0 || lines[static_cast<size_t>(at)].Id == m_editedId);
+        rowsChanged(found, static_cast<size_t>(at));
+    };
+    FixedFormatDataSet1.AfterDelete = [rowsChanged](TFixedFormatDataSet&) {
+        rowsChanged(true, std::nullopt);
+    };
     FixedFormatDataSet1.OnNewRecord = [this](TFixedFormatDataSet&) { m_newRecordPending = true; };
     FixedFormatDataSet1.AfterEdit = [this](TFixedFormatDataSet&) { m_newRecordPending = false; };
 
@@ -193,7 +211,9 @@ void Workspace::KeepWork(Keep what)
             m_keeper.Restart(state, FixedFormatDataSet1.Lines());
         } else {
             m_keeper.RecordState(state);
-            if (what == Keep::ChangedRows)
+            if (what == Keep::ChangedRows && m_oneRowChanged)
+                m_keeper.RecordRows(FixedFormatDataSet1.Lines(), m_editedAt);
+            else if (what == Keep::ChangedRows)
                 m_keeper.RecordRows(FixedFormatDataSet1.Lines());
         }
     } catch (const std::exception& e) {
@@ -203,4 +223,9 @@ void Workspace::KeepWork(Keep what)
         return;
     }
     m_keepFailing = false;
+}
+
+void Workspace::FinishKeeping()
+{
+    m_keeper.Settle();
 }

@@ -17,6 +17,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class DetailRow;
@@ -237,6 +238,9 @@ public:
     // run that only reads a declaration (a check, a report) has nothing of
     // its own to lose, and writes nothing there.
     void SetKeepingWork(bool keeping) { m_keepingWork = keeping; }
+    // Waits for the crash-safe copy of every row that Open and New leave to
+    // be written in the background.
+    void FinishKeeping();
 
     // Header checks.
     bool YearIsValid(const std::string& year) const;
@@ -294,4 +298,9 @@ private:
     // Keeping the work failed (said once, not at every keystroke).
     bool m_keepFailing = false;
     bool m_keepingWork = true;
+    // While a store, insert or delete is kept and summed: only the row at
+    // m_editedAt (none for a delete) and rows whose ids came or went changed.
+    bool m_oneRowChanged = false;
+    std::optional<size_t> m_editedAt;
+    int32_t m_editedId = 0;
 };

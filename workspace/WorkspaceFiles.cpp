@@ -86,6 +86,7 @@ void Workspace::TakeRows(std::vector<TFixedFormatDataSet::TLine> lines)
 {
     FixedFormatDataSet1.Close();
     FixedFormatDataSet1.OpenOnLines(std::move(lines));
+    m_index.Distrust();
 }
 
 Workspace::OpenOutcome Workspace::Open()

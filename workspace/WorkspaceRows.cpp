@@ -79,9 +79,12 @@ bool Workspace::IsStoredPair(const std::string& afm, const std::string& typeInc)
     return StoredRows().HasPair(afm, typeInc);
 }
 
+// Rows change in place only by a store, which brings the index up to date
+// as it ends; whatever else replaces rows changes their ids or distrusts the
+// index.
 const StoredRowIndex& Workspace::StoredRows()
 {
-    m_index.Sync(FixedFormatDataSet1.Lines());
+    m_index.Follow(FixedFormatDataSet1.Lines(), std::nullopt);
     return m_index;
 }
 
@@ -96,7 +99,10 @@ void Workspace::RecomputeTotals()
     // rows that are gone.
     m_totals = Totals(Totals::Boxes{}, count);
     m_sumFailed = true;
-    m_index.Sync(FixedFormatDataSet1.Lines());
+    if (m_oneRowChanged)
+        m_index.Follow(FixedFormatDataSet1.Lines(), m_editedAt);
+    else
+        m_index.Sync(FixedFormatDataSet1.Lines());
     const std::array<long double, Totals::BoxCount> sums = m_index.Totals();
     Totals::Boxes edits;
     for (size_t box = 0; box < sums.size(); ++box)

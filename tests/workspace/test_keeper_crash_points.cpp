@@ -178,14 +178,16 @@ std::vector<std::vector<bool>> CrashStates(size_t done)
     return states;
 }
 
-// What recovery gives, in a form two results compare by.
+// What recovery gives, in a form two results compare by. The rows of work
+// without changes are never offered back, so they are no part of it.
 std::string Snapshot(const WorkKeeper::Recovered& work)
 {
     if (!work.found)
         return "nothing";
     std::string text = work.state.Serialize();
     for (const auto& row : work.rows)
-        text += row.Text + "\n";
+        if (work.state.modified)
+            text += row.Text + "\n";
     if (work.damaged || work.lostRows)
         text += "damaged";
     return text;
@@ -280,6 +282,84 @@ TEST_F(KeeperCrashPoints, EveryCrashRecoversTheWorkBeforeOrAfterTheCall)
     Check("everything forgotten", [&] { keeper.Forget(); });
     Check("a base after forgetting", [&] { keeper.Restart(state, Rows(200, 2)); });
     EXPECT_GT(m_states, 100u);
+}
+
+// A declaration just opened is kept at once by its state alone and its rows
+// in the background; the changes after it follow one row at a time.
+TEST_F(KeeperCrashPoints, AnOpenedDeclarationAndTheStoresAfterItRecoverWhole)
+{
+    WorkKeeper keeper(Folder());
+    SessionState state;
+    state.modified = true;
+    Check("work with changes", [&] { keeper.Restart(state, Rows(0, 4)); });
+    state.modified = false;
+    state.fileName = "/home/clerk/2024.txt";
+    std::vector<TFixedFormatDataSet::TLine> rows = Rows(50, 6);
+    Check("a declaration opened", [&] {
+        keeper.Restart(state, rows);
+        keeper.Settle();
+    });
+    const WorkKeeper::Recovered opened = WorkKeeper::Recover(Folder());
+    ASSERT_EQ(opened.rows.size(), 6u);
+    state.modified = true;
+    Check("its first change", [&] { keeper.RecordState(state); });
+    rows[4].Text = "row 54 edited";
+    Check("a row stored in place", [&] { keeper.RecordRows(rows, 4); });
+    rows.insert(rows.begin() + 1, {"row inserted", 7});
+    Check("a row inserted", [&] { keeper.RecordRows(rows, 1); });
+    rows.erase(rows.begin() + 3);
+    Check("a row deleted", [&] { keeper.RecordRows(rows, std::nullopt); });
+    Check("a row stored unchanged", [&] { keeper.RecordRows(rows, 0); });
+    const WorkKeeper::Recovered work = WorkKeeper::Recover(Folder());
+    ASSERT_EQ(work.rows.size(), rows.size());
+    for (size_t k = 0; k < rows.size(); ++k)
+        EXPECT_EQ(work.rows[k].Text, rows[k].Text) << k;
+}
+
+// A background base that fails leaves the state-only base, which is the
+// work as it stands; the first change then writes every row itself.
+TEST_F(KeeperCrashPoints, AFailedBackgroundBaseIsWrittenByTheNextChange)
+{
+    WorkKeeper keeper(Folder());
+    SessionState state;
+    AtomicWriter::Calls().Write = [](int fd, const void* data, size_t size) -> ssize_t {
+        // The state-only base passes; the base of every row after it fails.
+        const std::string_view bytes(static_cast<const char*>(data), std::min(size, g_writeLimit));
+        if (bytes.find("row ") != std::string_view::npos) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return RecordWrite(fd, data, size);
+    };
+    keeper.Restart(state, Rows(0, 3));
+    keeper.Settle();
+    AtomicWriter::Calls().Write = RecordWrite;
+    EXPECT_TRUE(WorkKeeper::Recover(Folder()).rows.empty());
+    state.modified = true;
+    Check("the first change after it", [&] { keeper.RecordState(state); });
+    EXPECT_EQ(WorkKeeper::Recover(Folder()).rows.size(), 3u);
+}
+
+// An opened declaration whose state-only base cannot be written: the first
+// change keeps the rows it was opened with, never those before it.
+TEST_F(KeeperCrashPoints, AFailedStateOnlyBaseLeavesTheOpenedRowsForTheNextChange)
+{
+    WorkKeeper keeper(Folder());
+    SessionState state;
+    state.modified = true;
+    keeper.Restart(state, Rows(0, 2));
+    state.modified = false;
+    AtomicWriter::Calls().Write = [](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    EXPECT_THROW(keeper.Restart(state, Rows(30, 3)), EFileError);
+    AtomicWriter::Calls().Write = RecordWrite;
+    state.modified = true;
+    Check("the first change after it", [&] { keeper.RecordState(state); });
+    const WorkKeeper::Recovered work = WorkKeeper::Recover(Folder());
+    ASSERT_EQ(work.rows.size(), 3u);
+    EXPECT_EQ(work.rows[0].Text, "row 30");
 }
 
 // After a failed append the journal's end is uncertain: the next change

@@ -1,0 +1,33 @@
+#include "declaration/ChangedSpan.h"
+
+#include <algorithm>
+
+std::optional<ChangedSpan> ChangedSpan::Find(const std::vector<int32_t>& heldIds,
+                                             const std::vector<TFixedFormatDataSet::TLine>& rows,
+                                             std::optional<size_t> editedAt)
+{
+    const size_t held = heldIds.size(), now = rows.size();
+    size_t start = 0;
+    while (start < held && start < now && heldIds[start] == rows[start].Id)
+        ++start;
+    size_t tail = 0;
+    while (tail < held - start && tail < now - start && heldIds[held - 1 - tail] == rows[now - 1 - tail].Id)
+        ++tail;
+    ChangedSpan span{start, held - start - tail, now - start - tail};
+    if (span.removed > 1 || span.added > 1)
+        return std::nullopt;
+    if (editedAt && *editedAt < now && span.removed == 0 && span.added == 0) {
+        span = ChangedSpan{*editedAt, 1, 1};
+    } else if (editedAt && *editedAt < now) {
+        // The stretch grows to take the edited row in; the rows between keep
+        // their ids and are carried over as they are.
+        const size_t end = std::max(span.start + span.added, *editedAt + 1);
+        span.start = std::min(span.start, *editedAt);
+        const size_t grown = end - span.start - span.added;
+        span.added += grown;
+        span.removed += grown;
+    } else if (editedAt) {
+        return std::nullopt;
+    }
+    return span;
+}
