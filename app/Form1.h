@@ -238,11 +238,12 @@ private:
     ProblemPanel* m_problemPanel = nullptr;
     bool m_gridMadeRoom = false; // the grid is shorter by the problem panel's height
     // The check of the rows of a declaration just opened, running while the
-    // window already shows them; its list is for that file and row count only.
+    // window already shows them; its list is for that file and row count, unchanged since, only.
     std::future<std::vector<DeclarationCheck::Problem>> m_openCheck;
     int m_openCheckRound = 0;
     std::string m_openCheckFile;
     size_t m_openCheckRows = 0;
+    bool m_openCheckModified = false;
     QPointer<QWidget> m_openCheckFocus;
     QLabel* m_startPicture = nullptr;
     QLabel* m_startLine = nullptr;

@@ -100,6 +100,7 @@ void TForm1::StartOpenCheck()
     const int round = ++m_openCheckRound;
     m_openCheckFile = m_workspace->FileName();
     m_openCheckRows = m_workspace->FixedFormatDataSet1.Lines().size();
+    m_openCheckModified = m_workspace->Modified();
     m_openCheckFocus = QApplication::focusWidget();
     m_openCheck =
         std::async(std::launch::async, [this, round, lines = m_workspace->FixedFormatDataSet1.Lines(),
@@ -131,7 +132,10 @@ void TForm1::DeliverOpenCheck(int round)
         return;
     }
     const auto& rows = m_workspace->FixedFormatDataSet1;
-    if (m_workspace->FileName() != m_openCheckFile || rows.Lines().size() != m_openCheckRows ||
+    // A row stored or the rows sorted since (the declaration became changed)
+    // may no longer be where the list would point.
+    const bool changedSince = m_workspace->Modified() && !m_openCheckModified;
+    if (m_workspace->FileName() != m_openCheckFile || rows.Lines().size() != m_openCheckRows || changedSince ||
         !DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
         return;
     }
