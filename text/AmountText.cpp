@@ -201,34 +201,62 @@ bool TryStrToFloat(std::string_view text, long double& value)
     const size_t n = text.size();
     while (i < n && text[i] == ' ')
         ++i;
-    std::string c; // the same number in C notation, for strtold_l
+    const size_t numberStart = i;
+    bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-'))
-        c += text[i++];
+        negative = text[i++] == '-';
+    // The digits are gathered as a whole number over a power of ten as well:
+    // while both are exact, their quotient is the one correctly rounded value
+    // the C reading would give, without its cost.
+    uint64_t whole = 0;
+    int decimals = 0;
+    bool exact = true;
+    const auto gather = [&](char c) {
+        if (whole > (UINT64_MAX - 9) / 10)
+            exact = false;
+        else
+            whole = whole * 10 + uint64_t(c - '0');
+    };
     size_t mantissaDigits = 0;
     for (; i < n && isDigit(text[i]); ++i, ++mantissaDigits)
-        c += text[i];
+        gather(text[i]);
+    size_t comma = std::string_view::npos;
     if (i < n && text[i] == ',') {
-        c += '.';
-        for (++i; i < n && isDigit(text[i]); ++i, ++mantissaDigits)
-            c += text[i];
+        comma = i;
+        for (++i; i < n && isDigit(text[i]); ++i, ++mantissaDigits, ++decimals)
+            gather(text[i]);
     }
     if (mantissaDigits == 0)
         return false;
+    bool exponent = false;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        c += 'e';
+        exponent = true;
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-'))
-            c += text[i++];
+            ++i;
         size_t exponentDigits = 0;
-        for (; i < n && isDigit(text[i]); ++i, ++exponentDigits)
-            c += text[i];
+        for (; i < n && isDigit(text[i]); ++i, ++exponentDigits) {
+        }
         if (exponentDigits == 0)
             return false;
     }
+    const size_t numberEnd = i;
     while (i < n && text[i] == ' ')
         ++i;
     if (i != n)
         return false;
+    if (exact && !exponent && decimals <= 19) {
+        long double scale = 1.0L;
+        for (int k = 0; k < decimals; ++k)
+            scale *= 10.0L;
+        const long double magnitude = static_cast<long double>(whole) / scale;
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    // The same number in C notation, for strtold_l.
+    std::string c(text.substr(numberStart, numberEnd - numberStart));
+    if (comma != std::string_view::npos)
+        c[comma - numberStart] = '.';
     errno = 0;
     const long double v = strtold_l(c.c_str(), nullptr, cLocale());
     if (!std::isfinite(v))
@@ -285,17 +313,31 @@ int32_t StrToInt(std::string_view text)
 
 namespace {
 
-// The decimal cents / 100, written exactly.
-Decimal centsDecimal(int64_t cents)
+// The decimal cents / 100 with its trailing decimal zeros and a bare
+// separator dropped, written straight from the integer: what the general
+// decimal rendering gives for any whole number of cents.
+std::string centsWorkingText(int64_t cents)
 {
-    Decimal d;
-    d.negative = cents < 0;
-    d.digits = std::to_string(d.negative ? -cents : cents);
-    d.point = static_cast<int>(d.digits.size()) - 2;
-    stripTrailingZeros(d);
-    if (d.digits.empty())
-        d.negative = false;
-    return d;
+    const bool negative = cents < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    const unsigned fraction = static_cast<unsigned>(magnitude % 100);
+    if (fraction != 0) {
+        if (fraction % 10 != 0)
+            *--p = static_cast<char>('0' + fraction % 10);
+        *--p = static_cast<char>('0' + fraction / 10);
+        *--p = ',';
+    }
+    uint64_t whole = magnitude / 100;
+    do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (negative)
+        *--p = '-';
+    return std::string(p, end);
 }
 
 // True when `value` is the 80-bit value nearest to a whole number of cents
@@ -317,7 +359,7 @@ std::string FormatAmount(long double value)
     if (!std::isfinite(value))
         return nonFiniteText(value);
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return fixedText(centsDecimal(cents));
+        return centsWorkingText(cents);
     Decimal d = expand18(value);
     roundDigits(d, d.point + 2);
     return fixedText(d);
@@ -329,7 +371,7 @@ std::string FormatGeneral15(long double value)
         return nonFiniteText(value);
     constexpr int precision = 15;
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return fixedText(centsDecimal(cents)); // at most 15 digits, exponent within -2..12
+        return centsWorkingText(cents); // at most 15 digits, exponent within -2..12
     Decimal d = expand18(value);
     roundDigits(d, precision);
     if (d.digits.empty())
@@ -377,7 +419,7 @@ bool FromFileForm(std::string_view fileField, std::string& out)
         return false;
     constexpr int64_t exactLimit = 1000000000000000; // 15 digits: N / 100 is exact in 18 digits
     if (cents > -exactLimit && cents < exactLimit) {
-        out = fixedText(centsDecimal(cents));
+        out = centsWorkingText(cents);
         return true;
     }
     out = FormatGeneral15(static_cast<long double>(cents) / 100.0L);

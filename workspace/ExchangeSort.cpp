@@ -1,7 +1,9 @@
 #include "workspace/ExchangeSort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
+#include <string_view>
 #include <utility>
 
 // How the exchange sort lays out a group of equal keys: walk the original
@@ -97,32 +99,66 @@ void LayOutEqualGroup(const std::vector<size_t>& members, const FenwickTree& sma
         order.push_back(ring[(front + k) % count]);
 }
 
-} // namespace
+// The first eight bytes of a key as one number that orders as the bytes do
+// (a shorter key filled with zeros, so a prefix ties and the whole keys decide).
+uint64_t LeadingBytes(std::string_view key)
+{
+    uint64_t lead = 0;
+    for (size_t k = 0; k < 8; ++k)
+        lead = (lead << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    return lead;
+}
 
-std::vector<size_t> ExchangeSortOrder(const std::vector<std::string>& keys)
+template <typename Key> std::vector<size_t> OrderOf(const std::vector<Key>& keys)
 {
     const size_t n = keys.size();
-    std::vector<size_t> byKey(n);
-    std::iota(byKey.begin(), byKey.end(), size_t{0});
+    // Sorted by their leading bytes first, held beside the index, so that
+    // most comparisons never reach the keys themselves.
+    struct Entry
+    {
+        uint64_t lead;
+        size_t index;
+    };
+    std::vector<Entry> byKey(n);
+    for (size_t k = 0; k < n; ++k)
+        byKey[k] = {LeadingBytes(keys[k]), k};
     // Stable, so each group of equal keys lists its members in original order.
-    std::stable_sort(byKey.begin(), byKey.end(), [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(byKey.begin(), byKey.end(), [&keys](const Entry& a, const Entry& b) {
+        if (a.lead != b.lead)
+            return a.lead < b.lead;
+        return std::string_view(keys[a.index]) < std::string_view(keys[b.index]);
+    });
 
     std::vector<size_t> order;
     order.reserve(n);
     FenwickTree smaller(n);
     std::vector<size_t> members;
     for (size_t start = 0; start < n;) {
+        const std::string_view first(keys[byKey[start].index]);
+        members.assign(1, byKey[start].index);
         size_t end = start + 1;
-        while (end < n && keys[byKey[end]] == keys[byKey[start]])
-            ++end;
-        members.assign(byKey.begin() + static_cast<std::ptrdiff_t>(start),
-                       byKey.begin() + static_cast<std::ptrdiff_t>(end));
+        for (; end < n && byKey[end].lead == byKey[start].lead &&
+               std::string_view(keys[byKey[end].index]) == first;
+             ++end)
+            members.push_back(byKey[end].index);
         LayOutEqualGroup(members, smaller, order);
         for (size_t position : members)
             smaller.Add(position, 1);
         start = end;
     }
     return order;
+}
+
+} // namespace
+
+std::vector<size_t> ExchangeSortOrder(const std::vector<std::string>& keys)
+{
+    return OrderOf(keys);
+}
+
+std::vector<size_t> ExchangeSortOrderOfViews(const std::vector<std::string_view>& keys)
+{
+    return OrderOf(keys);
 }
 
 std::vector<size_t> ExchangeSortOrderLiteral(const std::vector<std::string>& keys)

@@ -26,14 +26,16 @@ bool Workspace::SortRows(SortKind kind)
     // record; alphabetically the first three fields travel along unsorted.
     constexpr size_t head = 11;
     const size_t width = static_cast<size_t>(declaration::RecordWidth);
-    std::vector<std::string> keys;
+    // Views into the held lines: no key is copied.
+    std::vector<std::string_view> keys;
     keys.reserve(lines.size());
     for (const auto& line : lines) {
         const std::string_view record = std::string_view(line.Text).substr(0, width);
-        keys.emplace_back(kind == SortKind::ByAfm ? record
-                                                  : (record.size() > head ? record.substr(head) : ""));
+        keys.push_back(kind == SortKind::ByAfm
+                           ? record
+                           : (record.size() > head ? record.substr(head) : std::string_view()));
     }
-    const std::vector<size_t> order = ExchangeSortOrder(keys);
+    const std::vector<size_t> order = ExchangeSortOrderOfViews(keys);
     keys = {};
 
     std::vector<std::string> sorted;
