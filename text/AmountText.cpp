@@ -2,6 +2,7 @@
 
 #include "text/ConvertError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -125,15 +126,6 @@ std::string nonFiniteText(long double value)
     if (std::isnan(value))
         return "NAN";
     return value < 0 ? "-INF" : "INF";
-}
-
-// Whole cents written exactly from an integer, for texts where the floating
-// computation is known to give the same digits (see the callers).
-std::string centsText(bool negative, uint64_t cents)
-{
-    if (cents == 0)
-        return "0";
-    return (negative ? "-" : "") + std::to_string(cents);
 }
 
 // Zeros go after a minus sign, so that a negative amount stays a number the
@@ -388,8 +380,24 @@ std::string ToFileForm(std::string_view workingText, int width)
     uint64_t cents = 0;
     if (workingText.empty())
         return zeroFilled("0", width);
-    if (exactCents(workingText, negative, cents))
-        return zeroFilled(centsText(negative, cents), width);
+    if (exactCents(workingText, negative, cents)) {
+        // Written straight from the integer, the zeros after the sign.
+        char digits[24];
+        char* const end = digits + sizeof digits;
+        char* p = end;
+        do {
+            *--p = static_cast<char>('0' + cents % 10);
+            cents /= 10;
+        } while (cents != 0);
+        const size_t count = static_cast<size_t>(end - p);
+        const bool minus = negative && !(count == 1 && *p == '0');
+        const size_t filled = static_cast<size_t>(std::max(width, 0));
+        std::string out(minus ? "-" : "");
+        if (count + out.size() < filled)
+            out.append(filled - count - out.size(), '0');
+        out.append(p, count);
+        return out;
+    }
     return zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
 }
 
