@@ -376,29 +376,39 @@ std::string FormatGeneral15(long double value)
 
 std::string ToFileForm(std::string_view workingText, int width)
 {
+    std::string out;
+    AppendFileForm(out, workingText, width);
+    return out;
+}
+
+void AppendFileForm(std::string& out, std::string_view workingText, int width)
+{
     bool negative = false;
     uint64_t cents = 0;
-    if (workingText.empty())
-        return zeroFilled("0", width);
-    if (exactCents(workingText, negative, cents)) {
-        // Written straight from the integer, the zeros after the sign.
-        char digits[24];
-        char* const end = digits + sizeof digits;
-        char* p = end;
-        do {
-            *--p = static_cast<char>('0' + cents % 10);
-            cents /= 10;
-        } while (cents != 0);
-        const size_t count = static_cast<size_t>(end - p);
-        const bool minus = negative && !(count == 1 && *p == '0');
-        const size_t filled = static_cast<size_t>(std::max(width, 0));
-        std::string out(minus ? "-" : "");
-        if (count + out.size() < filled)
-            out.append(filled - count - out.size(), '0');
-        out.append(p, count);
-        return out;
+    const size_t filled = static_cast<size_t>(std::max(width, 1));
+    if (workingText.empty()) {
+        out.append(filled, '0');
+        return;
     }
-    return zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
+    if (!exactCents(workingText, negative, cents)) {
+        out += zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
+        return;
+    }
+    // Written straight from the integer, the zeros after the sign.
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + cents % 10);
+        cents /= 10;
+    } while (cents != 0);
+    const size_t count = static_cast<size_t>(end - p);
+    const size_t sign = negative && !(count == 1 && *p == '0') ? 1 : 0;
+    if (sign)
+        out += '-';
+    if (count + sign < filled)
+        out.append(filled - count - sign, '0');
+    out.append(p, count);
 }
 
 bool FitsFileForm(std::string_view workingText, int width)

@@ -172,7 +172,7 @@ void appendRecord3(std::string& r, std::string_view workingLine)
         const std::string_view text = DetailFieldText(workingLine, field);
         const int width = kDetailLayout[i].width;
         if (isAmount(field))
-            r += amount::ToFileForm(text, width);
+            amount::AppendFileForm(r, text, width);
         else if (field == Hmeres)
             appendZeroFilled(r, text, static_cast<size_t>(width));
         else

@@ -1,7 +1,9 @@
 #include "workspace/ExchangeSort.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 #include <string_view>
 #include <utility>
@@ -113,8 +115,14 @@ struct Entry
 Entry EntryAt(std::string_view key, size_t offset, size_t index)
 {
     uint64_t word = 0;
-    for (size_t k = offset; k < offset + 8; ++k)
-        word = (word << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    if (key.size() >= offset + 8) {
+        std::memcpy(&word, key.data() + offset, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            word = __builtin_bswap64(word);
+    } else {
+        for (size_t k = offset; k < offset + 8; ++k)
+            word = (word << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    }
     const size_t rest = key.size() > offset ? std::min<size_t>(key.size() - offset, 9) : 0;
     return {word, static_cast<uint32_t>(rest), static_cast<uint32_t>(index)};
 }
