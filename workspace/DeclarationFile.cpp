@@ -169,8 +169,16 @@ void appendRecord3(std::string& r, std::string_view workingLine)
 {
     for (int i = 0; i < DetailFieldCount; ++i) {
         const auto field = static_cast<DetailField>(i);
-        const std::string_view text = DetailFieldText(workingLine, field);
         const int width = kDetailLayout[i].width;
+        const auto offset = static_cast<size_t>(kDetailLayout[i].offset);
+        // A text field held at its full width is already filled as the file
+        // wants it: its bytes go over as they stand.
+        if (!isAmount(field) && field != Hmeres &&
+            offset + static_cast<size_t>(width) <= workingLine.size()) {
+            r.append(workingLine.substr(offset, static_cast<size_t>(width)));
+            continue;
+        }
+        const std::string_view text = DetailFieldText(workingLine, field);
         if (isAmount(field))
             amount::AppendFileForm(r, text, width);
         else if (field == Hmeres)
