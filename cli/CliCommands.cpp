@@ -110,14 +110,14 @@ bool SortKeyValid(const Arguments& args)
 
 ExitStatus RunSort(CliSession& session, const Arguments& args, std::ostream&)
 {
-    // Only the sorted rows are work of this run: the rows as read are the
-    // file itself, and are not copied into the working folder first.
+    // A one-shot sort keeps no copy of its rows in the working folder: the
+    // file it reads stays as it is, and running the sort again gives the
+    // same declaration, so such a copy would keep nothing that could be lost.
     Workspace& work = session.Work();
     work.SetKeepingWork(false);
     const ExitStatus opened = OpenForSave(session, args[1], args[2]);
     if (opened != ExitOk)
         return opened;
-    work.SetKeepingWork(true);
     const bool byNumber = args[0] == "afm";
     bool sorted = false;
     if (!session.Guarded([&] { sorted = byNumber ? work.SortByAfm() : work.SortAlphabetically(); }) ||
