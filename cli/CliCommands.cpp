@@ -96,6 +96,9 @@ ExitStatus OpenForSave(CliSession& session, const std::string& input, const std:
 
 ExitStatus RunResave(CliSession& session, const Arguments& args, std::ostream&)
 {
+    // The declaration read is the file itself until it is written anew: a
+    // copy of it in the working folder would keep nothing the file does not.
+    session.Work().SetKeepingWork(false);
     const ExitStatus opened = OpenForSave(session, args[0], args[1]);
     return opened == ExitOk ? session.SaveDeclarationAs(args[1]) : opened;
 }
@@ -107,10 +110,14 @@ bool SortKeyValid(const Arguments& args)
 
 ExitStatus RunSort(CliSession& session, const Arguments& args, std::ostream&)
 {
+    // A one-shot sort keeps no copy of its rows in the working folder: the
+    // file it reads stays as it is, and running the sort again gives the
+    // same declaration, so such a copy would keep nothing that could be lost.
+    Workspace& work = session.Work();
+    work.SetKeepingWork(false);
     const ExitStatus opened = OpenForSave(session, args[1], args[2]);
     if (opened != ExitOk)
         return opened;
-    Workspace& work = session.Work();
     const bool byNumber = args[0] == "afm";
     bool sorted = false;
     if (!session.Guarded([&] { sorted = byNumber ? work.SortByAfm() : work.SortAlphabetically(); }) ||

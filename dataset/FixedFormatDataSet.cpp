@@ -210,6 +210,12 @@ void TFixedFormatDataSet::OpenWith(std::vector<TLine> lines, size_t longest)
 
 void TFixedFormatDataSet::Close()
 {
+    std::vector<TLine> dropped;
+    Close(dropped);
+}
+
+void TFixedFormatDataSet::Close(std::vector<TLine>& heldLines)
+{
     if (!Active())
         return;
     CallHook(BeforeClose);
@@ -218,7 +224,8 @@ void TFixedFormatDataSet::Close()
     if (!m_readOnly && !m_inMemory && m_linesChanged)
         TLineFile::WriteAtomically(m_fileName, JoinLines(m_lines));
 
-    std::vector<TLine>().swap(m_lines);
+    heldLines.clear();
+    heldLines.swap(m_lines);
     m_fieldCount = 0;
     m_currentLine = -1;
     m_lastRecordId = 0;

@@ -123,6 +123,9 @@ public:
     // `texts` numbered 1, 2, ... in their order, as Open numbers a file's lines.
     static std::vector<TLine> NumberedLines(std::vector<std::string> texts);
     void Close();
+    // Closes the store as Close does, handing its lines over to `heldLines`
+    // instead of dropping them (an in-memory store's rows move on whole).
+    void Close(std::vector<TLine>& heldLines);
     bool Active() const { return m_state != TDataSetState::dsInactive; }
     void SetActive(bool value) { value ? Open() : Close(); }
     // Writes every line to `path`, which becomes the store's file; with

@@ -2,11 +2,15 @@
 
 #include "dataset/DataSetErrors.h"
 #include "declaration/RowValidation.h"
+#include "declaration/SaveChecks.h"
 #include "declaration/ScratchDetailRow.h"
 #include "declaration/StoredRowIndex.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <exception>
+#include <iterator>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -59,31 +63,27 @@ private:
     std::string m_surname;
 };
 
-} // namespace
-
-std::vector<DeclarationCheck::Problem>
-DeclarationCheck::Run(const std::vector<TFixedFormatDataSet::TLine>& lines, const std::string& employerAfm,
-                      Answer answer)
+// Checks rows [begin, end) of `lines` into `problems`. `firstOfPair[k]` is
+// the first row with row k's AFM and income kind: a row is the repetition
+// of an earlier one exactly when that is another row.
+void CheckRows(const std::vector<TFixedFormatDataSet::TLine>& lines, size_t begin, size_t end,
+               const std::vector<size_t>& firstOfPair, const std::string& employerAfm,
+               DeclarationCheck::Answer answer, std::vector<DeclarationCheck::Problem>& problems)
 {
-    std::vector<Problem> problems;
     RecordingUi ui(problems, answer);
-    // The pairs of the rows before the one checked: only the later of two
-    // rows with the same pair is the repetition.
-    std::unordered_set<std::string> earlierPairs;
-    earlierPairs.reserve(lines.size());
-
+    size_t current = begin;
     RowValidation::Settings settings;
     settings.employerAfm = employerAfm;
     settings.newRow = true;
-    settings.isStoredPair = [&earlierPairs](const std::string& afm, const std::string& typeInc) {
-        return earlierPairs.count(StoredRowIndex::PairKeyOf(afm, typeInc)) != 0;
+    // Asked only about the row being checked, with its own AFM and kind.
+    settings.isStoredPair = [&firstOfPair, &current](const std::string&, const std::string&) {
+        return firstOfPair[current] != current;
     };
 
-    for (size_t index = 0; index < lines.size(); ++index) {
+    for (size_t index = begin; index < end; ++index) {
+        current = index;
         ScratchDetailRow row(lines[index].Text);
-        const std::string afm = row.Get(declaration::AFM);
-        const std::string typeInc = row.Get(declaration::TypeInc);
-        ui.StartRow(index, lines[index].Id, afm, row.Get(declaration::SurName));
+        ui.StartRow(index, lines[index].Id, row.Get(declaration::AFM), row.Get(declaration::SurName));
         bool accepted = false;
         try {
             RowValidation(ui, row, accepted, settings).Run();
@@ -94,8 +94,62 @@ DeclarationCheck::Run(const std::vector<TFixedFormatDataSet::TLine>& lines, cons
             // stored as it stands either.
             ui.ShowError(e.what());
         }
-        earlierPairs.insert(StoredRowIndex::PairKeyOf(afm, typeInc));
     }
+}
+
+// Below this many rows a part is not worth a thread of its own.
+constexpr size_t kRowsPerPart = 8192;
+constexpr size_t kMostParts = 4;
+
+} // namespace
+
+std::vector<DeclarationCheck::Problem>
+DeclarationCheck::Run(const std::vector<TFixedFormatDataSet::TLine>& lines, const std::string& employerAfm,
+                      Answer answer)
+{
+    // Which earlier row, if any, each row repeats depends on the lines alone,
+    // so that the rows can then be checked apart from each other.
+    std::vector<std::string> pairs(lines.size());
+    for (size_t index = 0; index < lines.size(); ++index) {
+        const ScratchDetailRow row(lines[index].Text);
+        pairs[index] = StoredRowIndex::PairKeyOf(row.Get(declaration::AFM), row.Get(declaration::TypeInc));
+    }
+    const std::vector<size_t> firstOfPair = savechecks::FirstOfEqualKeys(pairs);
+    pairs = {};
+
+    // A large declaration is checked in parts side by side; each part keeps
+    // its own list, and the lists are joined in row order.
+    const size_t threads = std::max<size_t>(1, std::thread::hardware_concurrency());
+    const size_t parts = std::max<size_t>(1, std::min({threads, kMostParts, lines.size() / kRowsPerPart}));
+    std::vector<std::vector<Problem>> found(parts);
+    std::vector<std::exception_ptr> failures(parts);
+    const auto checkPart = [&](size_t part) {
+        try {
+            CheckRows(lines, lines.size() * part / parts, lines.size() * (part + 1) / parts, firstOfPair,
+                      employerAfm, answer, found[part]);
+        } catch (...) {
+            failures[part] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (size_t part = 1; part < parts; ++part) {
+        try {
+            workers.emplace_back(checkPart, part);
+        } catch (const std::system_error&) {
+            checkPart(part); // no thread to be had: checked here, in its turn
+        }
+    }
+    checkPart(0);
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+
+    std::vector<Problem> problems = std::move(found[0]);
+    for (size_t part = 1; part < parts; ++part)
+        problems.insert(problems.end(), std::make_move_iterator(found[part].begin()),
+                        std::make_move_iterator(found[part].end()));
     return problems;
 }
 

@@ -169,10 +169,18 @@ void appendRecord3(std::string& r, std::string_view workingLine)
 {
     for (int i = 0; i < DetailFieldCount; ++i) {
         const auto field = static_cast<DetailField>(i);
-        const std::string_view text = DetailFieldText(workingLine, field);
         const int width = kDetailLayout[i].width;
+        const auto offset = static_cast<size_t>(kDetailLayout[i].offset);
+        // A text field held at its full width is already filled as the file
+        // wants it: its bytes go over as they stand.
+        if (!isAmount(field) && field != Hmeres &&
+            offset + static_cast<size_t>(width) <= workingLine.size()) {
+            r.append(workingLine.substr(offset, static_cast<size_t>(width)));
+            continue;
+        }
+        const std::string_view text = DetailFieldText(workingLine, field);
         if (isAmount(field))
-            r += amount::ToFileForm(text, width);
+            amount::AppendFileForm(r, text, width);
         else if (field == Hmeres)
             appendZeroFilled(r, text, static_cast<size_t>(width));
         else
@@ -202,18 +210,21 @@ std::optional<DetailField> FirstUnholdableAmount(std::string_view fileLine)
     return std::nullopt;
 }
 
-bool Record3ToWorking(std::string_view fileLine, std::string& out)
+namespace {
+
+// Record3ToWorking, saying which field did not fit when it refuses.
+bool record3ToWorking(std::string_view fileLine, std::string& out, DetailField& unfit)
 {
-    std::string r(fileLine);
+    out.assign(fileLine);
     std::string text;
     for (int i = 0; i < DetailFieldCount; ++i) {
         const auto field = static_cast<DetailField>(i);
         const FieldLayout& f = kDetailLayout[i];
         const auto offset = static_cast<size_t>(f.offset);
         const auto width = static_cast<size_t>(f.width);
-        if (offset + width > r.size())
+        if (offset + width > out.size())
             break;
-        const std::string_view raw(r.data() + offset, width);
+        const std::string_view raw(out.data() + offset, width);
         if (isAmount(field)) {
             if (!amount::FromFileForm(raw, text))
                 continue;
@@ -228,12 +239,26 @@ bool Record3ToWorking(std::string_view fileLine, std::string& out)
         // Cents of full width with a last digit other than 0 (or a sign)
         // need one more character than the field has; putting them in would
         // shift every later field of the row.
-        if (text.size() > width)
+        if (text.size() > width) {
+            unfit = field;
             return false;
-        text.append(width - text.size(), ' ');
-        r.replace(offset, width, text);
+        }
+        std::copy(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(offset));
+        std::fill_n(out.begin() + static_cast<std::ptrdiff_t>(offset + text.size()), width - text.size(),
+                    ' ');
     }
-    out = std::move(r);
+    return true;
+}
+
+} // namespace
+
+bool Record3ToWorking(std::string_view fileLine, std::string& out)
+{
+    std::string working;
+    DetailField unfit = AFM;
+    if (!record3ToWorking(fileLine, working, unfit))
+        return false;
+    out = std::move(working);
     return true;
 }
 
@@ -489,6 +514,8 @@ ReadResult ReadDeclaration(QIODevice& in)
     // would vanish without a word; a line that holds one refuses the file,
     // once the checks every line must pass have passed for it.
     int lineNo = 0;
+    std::string working;
+    working.reserve(RecordWidth);
     while (result.status == ReadStatus::Ok && reader.Next()) {
         ++lineNo;
         const std::string_view line = reader.Text();
@@ -506,18 +533,20 @@ ReadResult ReadDeclaration(QIODevice& in)
         else if (line[0] == '1')
             result.employerLines.emplace_back(line);
         else if (line[0] == '3') {
-            std::string working;
-            if (const auto field = FirstUnholdableAmount(line)) {
+            // One pass converts the row and finds the amount it cannot hold.
+            DetailField unfit = AFM;
+            if (record3ToWorking(line, working, unfit)) {
+                result.detailLines.push_back(working);
+            } else if (isAmount(unfit)) {
                 result.status = ReadStatus::AmountTooLarge;
                 result.failedRow = static_cast<int>(result.detailLines.size()) + 1;
                 result.failedAfm = std::string(DetailFieldText(line, AFM));
-                result.failedField = *field;
-                const FieldLayout& f = kDetailLayout[*field];
+                result.failedField = unfit;
+                const FieldLayout& f = kDetailLayout[unfit];
                 amount::FromFileForm(line.substr(size_t(f.offset), size_t(f.width)), result.failedAmount);
-            } else if (!Record3ToWorking(line, working))
+            } else {
                 result.status = ReadStatus::ReadFailed;
-            else
-                result.detailLines.push_back(std::move(working));
+            }
         }
     }
     if (result.status == ReadStatus::Ok && reader.Failed())

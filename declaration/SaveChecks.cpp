@@ -6,7 +6,8 @@
 #include "declaration/AmountLimit.h"
 #include "declaration/Helpers.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <numeric>
 
 namespace savechecks {
 
@@ -27,26 +28,40 @@ std::string ToUtf8(std::string_view cp1253Text)
 // smallest i that repeats later.
 std::optional<size_t> FirstRepeatedPair(const std::vector<TFixedFormatDataSet::TLine>& lines)
 {
-    std::unordered_map<std::string, size_t> firstRow;
-    firstRow.reserve(lines.size());
-    size_t repeated = lines.size();
-    std::string key;
+    std::vector<std::string> keys(lines.size());
     for (size_t j = 0; j < lines.size(); ++j) {
         const std::string_view kind = declaration::DetailFieldText(lines[j].Text, declaration::TypeInc);
         // The kind's length first, so that no kind and tax number run into each other.
+        std::string& key = keys[j];
         key.assign(1, static_cast<char>(kind.size()));
         key += kind;
         key += declaration::DetailFieldText(lines[j].Text, declaration::AFM);
-        auto [it, inserted] = firstRow.try_emplace(key, j);
-        if (!inserted && it->second < repeated)
-            repeated = it->second;
     }
+    const std::vector<size_t> first = FirstOfEqualKeys(keys);
+    size_t repeated = lines.size();
+    for (size_t j = 0; j < first.size(); ++j)
+        if (first[j] != j)
+            repeated = std::min(repeated, first[j]);
     if (repeated == lines.size())
         return std::nullopt;
     return repeated;
 }
 
 } // namespace
+
+std::vector<size_t> FirstOfEqualKeys(const std::vector<std::string>& keys)
+{
+    std::vector<size_t> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), size_t{0});
+    std::sort(byKey.begin(), byKey.end(), [&keys](size_t a, size_t b) {
+        const int order = keys[a].compare(keys[b]);
+        return order != 0 ? order < 0 : a < b;
+    });
+    std::vector<size_t> first(keys.size());
+    for (size_t k = 0; k < byKey.size(); ++k)
+        first[byKey[k]] = k > 0 && keys[byKey[k]] == keys[byKey[k - 1]] ? first[byKey[k - 1]] : byKey[k];
+    return first;
+}
 
 bool YearIsValid(const std::string& year, int currentYear)
 {

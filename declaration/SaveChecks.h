@@ -28,6 +28,11 @@ bool YearIsValid(const std::string& year, int currentYear);
 // A tax number of nine digits whose check digit holds.
 bool AfmPasses(const std::string& afm);
 
+// For each of `keys`, the position of the first key equal to it (its own
+// when none comes before). Sorted rather than hashed: short keys allocate
+// nothing, so a pass over every row of a large declaration stays cheap.
+std::vector<size_t> FirstOfEqualKeys(const std::vector<std::string>& keys);
+
 // The year, the name and the tax number of the header, in that order.
 std::optional<SaveCheckFailure> FirstHeaderFailure(const declaration::EmployerHeader& header,
                                                    int currentYear);

@@ -2,6 +2,7 @@
 
 #include "text/ConvertError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -127,15 +128,6 @@ std::string nonFiniteText(long double value)
     return value < 0 ? "-INF" : "INF";
 }
 
-// Whole cents written exactly from an integer, for texts where the floating
-// computation is known to give the same digits (see the callers).
-std::string centsText(bool negative, uint64_t cents)
-{
-    if (cents == 0)
-        return "0";
-    return (negative ? "-" : "") + std::to_string(cents);
-}
-
 // Zeros go after a minus sign, so that a negative amount stays a number the
 // reading accepts ("-0000500", not "0000-500").
 std::string zeroFilled(std::string text, int width)
@@ -201,56 +193,62 @@ bool TryStrToFloat(std::string_view text, long double& value)
     const size_t n = text.size();
     while (i < n && text[i] == ' ')
         ++i;
-    std::string c; // the same number in C notation, for strtold_l
+    const size_t numberStart = i;
+    bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-'))
-        c += text[i++];
+        negative = text[i++] == '-';
+    // The digits are gathered as a whole number over a power of ten as well:
+    // while both are exact, their quotient is the one correctly rounded value
+    // the C reading would give, without its cost.
+    uint64_t whole = 0;
+    int decimals = 0;
+    bool exact = true;
+    const auto gather = [&](char c) {
+        if (whole > (UINT64_MAX - 9) / 10)
+            exact = false;
+        else
+            whole = whole * 10 + uint64_t(c - '0');
+    };
     size_t mantissaDigits = 0;
-    size_t decimals = 0;
-    uint64_t whole = 0; // the digits without the comma, while they fit
-    for (; i < n && isDigit(text[i]); ++i, ++mantissaDigits) {
-        c += text[i];
-        whole = whole * 10 + static_cast<uint64_t>(text[i] - '0');
-    }
+    for (; i < n && isDigit(text[i]); ++i, ++mantissaDigits)
+        gather(text[i]);
+    size_t comma = std::string_view::npos;
     if (i < n && text[i] == ',') {
-        c += '.';
-        for (++i; i < n && isDigit(text[i]); ++i, ++mantissaDigits, ++decimals) {
-            c += text[i];
-            whole = whole * 10 + static_cast<uint64_t>(text[i] - '0');
-        }
-    }
-    // Up to 19 digits the number is a whole number and a power of ten, both
-    // exact, and their quotient is rounded once, as the C library's reading
-    // is: the same value, at a fraction of the cost.
-    if (mantissaDigits > 0 && mantissaDigits <= 19) {
-        size_t end = i;
-        while (end < n && text[end] == ' ')
-            ++end;
-        if (end == n) {
-            long double scale = 1;
-            for (size_t d = 0; d < decimals; ++d)
-                scale *= 10;
-            const long double v = static_cast<long double>(whole) / scale;
-            value = c[0] == '-' ? -v : v;
-            return true;
-        }
+        comma = i;
+        for (++i; i < n && isDigit(text[i]); ++i, ++mantissaDigits, ++decimals)
+            gather(text[i]);
     }
     if (mantissaDigits == 0)
         return false;
+    bool exponent = false;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        c += 'e';
+        exponent = true;
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-'))
-            c += text[i++];
+            ++i;
         size_t exponentDigits = 0;
-        for (; i < n && isDigit(text[i]); ++i, ++exponentDigits)
-            c += text[i];
+        for (; i < n && isDigit(text[i]); ++i, ++exponentDigits) {
+        }
         if (exponentDigits == 0)
             return false;
     }
+    const size_t numberEnd = i;
     while (i < n && text[i] == ' ')
         ++i;
     if (i != n)
         return false;
+    if (exact && !exponent && decimals <= 19) {
+        long double scale = 1.0L;
+        for (int k = 0; k < decimals; ++k)
+            scale *= 10.0L;
+        const long double magnitude = static_cast<long double>(whole) / scale;
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    // The same number in C notation, for strtold_l.
+    std::string c(text.substr(numberStart, numberEnd - numberStart));
+    if (comma != std::string_view::npos)
+        c[comma - numberStart] = '.';
     errno = 0;
     const long double v = strtold_l(c.c_str(), nullptr, cLocale());
     if (!std::isfinite(v))
@@ -307,17 +305,31 @@ int32_t StrToInt(std::string_view text)
 
 namespace {
 
-// The decimal cents / 100, written exactly.
-Decimal centsDecimal(int64_t cents)
+// The decimal cents / 100 with its trailing decimal zeros and a bare
+// separator dropped, written straight from the integer: what the general
+// decimal rendering gives for any whole number of cents.
+std::string centsWorkingText(int64_t cents)
 {
-    Decimal d;
-    d.negative = cents < 0;
-    d.digits = std::to_string(d.negative ? -cents : cents);
-    d.point = static_cast<int>(d.digits.size()) - 2;
-    stripTrailingZeros(d);
-    if (d.digits.empty())
-        d.negative = false;
-    return d;
+    const bool negative = cents < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    const unsigned fraction = static_cast<unsigned>(magnitude % 100);
+    if (fraction != 0) {
+        if (fraction % 10 != 0)
+            *--p = static_cast<char>('0' + fraction % 10);
+        *--p = static_cast<char>('0' + fraction / 10);
+        *--p = ',';
+    }
+    uint64_t whole = magnitude / 100;
+    do {
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (negative)
+        *--p = '-';
+    return std::string(p, end);
 }
 
 // True when `value` is the 80-bit value nearest to a whole number of cents
@@ -339,7 +351,7 @@ std::string FormatAmount(long double value)
     if (!std::isfinite(value))
         return nonFiniteText(value);
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return fixedText(centsDecimal(cents));
+        return centsWorkingText(cents);
     Decimal d = expand18(value);
     roundDigits(d, d.point + 2);
     return fixedText(d);
@@ -351,7 +363,7 @@ std::string FormatGeneral15(long double value)
         return nonFiniteText(value);
     constexpr int precision = 15;
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return fixedText(centsDecimal(cents)); // at most 15 digits, exponent within -2..12
+        return centsWorkingText(cents); // at most 15 digits, exponent within -2..12
     Decimal d = expand18(value);
     roundDigits(d, precision);
     if (d.digits.empty())
@@ -364,13 +376,39 @@ std::string FormatGeneral15(long double value)
 
 std::string ToFileForm(std::string_view workingText, int width)
 {
+    std::string out;
+    AppendFileForm(out, workingText, width);
+    return out;
+}
+
+void AppendFileForm(std::string& out, std::string_view workingText, int width)
+{
     bool negative = false;
     uint64_t cents = 0;
-    if (workingText.empty())
-        return zeroFilled("0", width);
-    if (exactCents(workingText, negative, cents))
-        return zeroFilled(centsText(negative, cents), width);
-    return zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
+    const size_t filled = static_cast<size_t>(std::max(width, 1));
+    if (workingText.empty()) {
+        out.append(filled, '0');
+        return;
+    }
+    if (!exactCents(workingText, negative, cents)) {
+        out += zeroFilled(FormatGeneral15(StrToFloat(workingText) * 100.0L), width);
+        return;
+    }
+    // Written straight from the integer, the zeros after the sign.
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + cents % 10);
+        cents /= 10;
+    } while (cents != 0);
+    const size_t count = static_cast<size_t>(end - p);
+    const size_t sign = negative && !(count == 1 && *p == '0') ? 1 : 0;
+    if (sign)
+        out += '-';
+    if (count + sign < filled)
+        out.append(filled - count - sign, '0');
+    out.append(p, count);
 }
 
 bool FitsFileForm(std::string_view workingText, int width)
@@ -399,7 +437,7 @@ bool FromFileForm(std::string_view fileField, std::string& out)
         return false;
     constexpr int64_t exactLimit = 1000000000000000; // 15 digits: N / 100 is exact in 18 digits
     if (cents > -exactLimit && cents < exactLimit) {
-        out = fixedText(centsDecimal(cents));
+        out = centsWorkingText(cents);
         return true;
     }
     out = FormatGeneral15(static_cast<long double>(cents) / 100.0L);

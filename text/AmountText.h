@@ -51,6 +51,8 @@ std::string FormatGeneral15(long double value);
 // not fit comes out whole and longer. Throws EConvertError when the text is
 // not an amount.
 std::string ToFileForm(std::string_view workingText, int width);
+// The same, appended to `out`; throws before appending anything.
+void AppendFileForm(std::string& out, std::string_view workingText, int width);
 
 // True when `workingText` has a proper file form in a field of `width`: whole
 // cents in at most `width` characters. False for an amount too large (whose

@@ -1,7 +1,11 @@
 #include "workspace/ExchangeSort.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <numeric>
+#include <string_view>
 #include <utility>
 
 // How the exchange sort lays out a group of equal keys: walk the original
@@ -97,32 +101,113 @@ void LayOutEqualGroup(const std::vector<size_t>& members, const FenwickTree& sma
         order.push_back(ring[(front + k) % count]);
 }
 
-} // namespace
+// A key seen eight bytes at a time: the word at `offset` orders as its bytes
+// do, a key that ends inside it filled with zeros; `rest` (the bytes left
+// from `offset`, at most 9) then puts the shorter key first and says whether
+// the key goes on past this word.
+struct Entry
+{
+    uint64_t word;
+    uint32_t rest;
+    uint32_t index;
+};
 
-std::vector<size_t> ExchangeSortOrder(const std::vector<std::string>& keys)
+Entry EntryAt(std::string_view key, size_t offset, size_t index)
+{
+    uint64_t word = 0;
+    if (key.size() >= offset + 8) {
+        std::memcpy(&word, key.data() + offset, 8);
+        if constexpr (std::endian::native == std::endian::little)
+            word = __builtin_bswap64(word);
+    } else {
+        for (size_t k = offset; k < offset + 8; ++k)
+            word = (word << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    }
+    const size_t rest = key.size() > offset ? std::min<size_t>(key.size() - offset, 9) : 0;
+    return {word, static_cast<uint32_t>(rest), static_cast<uint32_t>(index)};
+}
+
+bool SameWord(const Entry& a, const Entry& b)
+{
+    return a.word == b.word && a.rest == b.rest;
+}
+
+// The positions of `keys` in ascending key order, equal keys in their
+// original order: sorted eight bytes at a time, each run of keys equal so
+// far taken on to the next eight, so that no comparison reaches the keys
+// and a long prefix shared by many keys costs one pass per word.
+template <typename Key> std::vector<Entry> SortedByKey(const std::vector<Key>& keys)
+{
+    std::vector<Entry> entries(keys.size());
+    for (size_t k = 0; k < keys.size(); ++k)
+        entries[k] = EntryAt(keys[k], 0, k);
+    struct Run
+    {
+        size_t begin, end, offset;
+    };
+    std::vector<Run> runs{{0, entries.size(), 0}};
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        const auto first = entries.begin() + static_cast<std::ptrdiff_t>(run.begin);
+        const auto last = entries.begin() + static_cast<std::ptrdiff_t>(run.end);
+        if (run.offset > 0)
+            for (auto it = first; it != last; ++it)
+                *it = EntryAt(keys[it->index], run.offset, it->index);
+        // Within a run the entries stand in original order, the order every
+        // sort below keeps for equal words; a word shared by the whole run
+        // needs no sort at all.
+        if (!std::all_of(first, last, [&](const Entry& e) { return SameWord(e, *first); }))
+            std::sort(first, last, [](const Entry& a, const Entry& b) {
+                if (a.word != b.word)
+                    return a.word < b.word;
+                return a.rest != b.rest ? a.rest < b.rest : a.index < b.index;
+            });
+        for (size_t begin = run.begin; begin < run.end;) {
+            size_t end = begin + 1;
+            while (end < run.end && SameWord(entries[end], entries[begin]))
+                ++end;
+            if (end - begin > 1 && entries[begin].rest > 8)
+                runs.push_back({begin, end, run.offset + 8});
+            begin = end;
+        }
+    }
+    return entries;
+}
+
+template <typename Key> std::vector<size_t> OrderOf(const std::vector<Key>& keys)
 {
     const size_t n = keys.size();
-    std::vector<size_t> byKey(n);
-    std::iota(byKey.begin(), byKey.end(), size_t{0});
-    // Stable, so each group of equal keys lists its members in original order.
-    std::stable_sort(byKey.begin(), byKey.end(), [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    const std::vector<Entry> byKey = SortedByKey(keys);
 
     std::vector<size_t> order;
     order.reserve(n);
     FenwickTree smaller(n);
     std::vector<size_t> members;
     for (size_t start = 0; start < n;) {
+        const std::string_view first(keys[byKey[start].index]);
+        members.assign(1, byKey[start].index);
         size_t end = start + 1;
-        while (end < n && keys[byKey[end]] == keys[byKey[start]])
-            ++end;
-        members.assign(byKey.begin() + static_cast<std::ptrdiff_t>(start),
-                       byKey.begin() + static_cast<std::ptrdiff_t>(end));
+        for (; end < n && std::string_view(keys[byKey[end].index]) == first; ++end)
+            members.push_back(byKey[end].index);
         LayOutEqualGroup(members, smaller, order);
         for (size_t position : members)
             smaller.Add(position, 1);
         start = end;
     }
     return order;
+}
+
+} // namespace
+
+std::vector<size_t> ExchangeSortOrder(const std::vector<std::string>& keys)
+{
+    return OrderOf(keys);
+}
+
+std::vector<size_t> ExchangeSortOrderOfViews(const std::vector<std::string_view>& keys)
+{
+    return OrderOf(keys);
 }
 
 std::vector<size_t> ExchangeSortOrderLiteral(const std::vector<std::string>& keys)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The row sorts order their keys with a plain exchange sort: for each position
@@ -16,6 +17,8 @@
 // Both return the permutation: element p of the result is the original index
 // of the entry that ends at position p.
 std::vector<size_t> ExchangeSortOrder(const std::vector<std::string>& keys);
+// The same over views of keys held elsewhere, so that no key is copied.
+std::vector<size_t> ExchangeSortOrderOfViews(const std::vector<std::string_view>& keys);
 
 // The quadratic sort itself: the reference the fast one is held to.
 std::vector<size_t> ExchangeSortOrderLiteral(const std::vector<std::string>& keys);

@@ -26,27 +26,37 @@ bool Workspace::SortRows(SortKind kind)
     // record; alphabetically the first three fields travel along unsorted.
     constexpr size_t head = 11;
     const size_t width = static_cast<size_t>(declaration::RecordWidth);
-    std::vector<std::string> keys;
+    // Views into the held lines: no key is copied.
+    std::vector<std::string_view> keys;
     keys.reserve(lines.size());
     for (const auto& line : lines) {
         const std::string_view record = std::string_view(line.Text).substr(0, width);
-        keys.emplace_back(kind == SortKind::ByAfm ? record
-                                                  : (record.size() > head ? record.substr(head) : ""));
+        keys.push_back(kind == SortKind::ByAfm
+                           ? record
+                           : (record.size() > head ? record.substr(head) : std::string_view()));
     }
-    const std::vector<size_t> order = ExchangeSortOrder(keys);
+    const std::vector<size_t> order = ExchangeSortOrderOfViews(keys);
     keys = {};
 
-    std::vector<std::string> sorted;
+    // Everything the new order needs is allocated before the store lets its
+    // lines go, so that nothing can fail while they are out of it.
+    std::vector<TFixedFormatDataSet::TLine> sorted;
     std::vector<int32_t> formerIds;
     sorted.reserve(order.size());
     formerIds.reserve(order.size());
-    for (size_t index : order) {
-        sorted.emplace_back(std::string_view(lines[index].Text).substr(0, width));
+    for (size_t index : order)
         formerIds.push_back(lines[index].Id);
+    std::vector<TFixedFormatDataSet::TLine> held;
+    FixedFormatDataSet1.Close(held);
+    // The rows move into their new order, cut to a record, numbered anew as
+    // record numbers follow positions; the index carries each row's reading over.
+    for (size_t index : order) {
+        std::string& text = held[index].Text;
+        if (text.size() > width)
+            text.resize(width);
+        sorted.push_back({std::move(text), static_cast<int32_t>(sorted.size() + 1)});
     }
-    // The rows are numbered anew in their new order, as record numbers
-    // follow positions; the index carries each row's reading over.
-    TakeRows(TFixedFormatDataSet::NumberedLines(std::move(sorted)));
+    FixedFormatDataSet1.OpenOnLines(std::move(sorted));
     m_index.Renumber(formerIds);
     m_modified = true;
     KeepWork(Keep::Everything);

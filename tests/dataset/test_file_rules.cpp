@@ -479,4 +479,25 @@ TEST(DataSetInMemory, LinesGivenKeepTheirIdsAndNeverReachAFile)
     EXPECT_EQ(TextsOf(dataSet), Lines{"on disk"});
 }
 
+// Closing can hand the lines over whole instead of dropping them; the close
+// hooks still run, and a closed store hands over nothing.
+TEST(DataSetInMemory, CloseHandsTheLinesOverWhole)
+{
+    TFixedFormatDataSet dataSet;
+    int closes = 0;
+    dataSet.AfterClose = [&closes](TFixedFormatDataSet& closed) {
+        closes += closed.Lines().empty() ? 1 : 100;
+    };
+    dataSet.OpenOnLines({{"b1b", 7}, {"a2a", 3}});
+    std::vector<TFixedFormatDataSet::TLine> held = {{"stale", 1}};
+    dataSet.Close(held);
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_EQ(held[0].Text, "b1b");
+    EXPECT_EQ(held[1].Id, 3);
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(dataSet.Active());
+    dataSet.Close(held);
+    EXPECT_EQ(held.size(), 2u);
+}
+
 } // namespace

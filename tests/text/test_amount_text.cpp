@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <locale.h>
 #include <random>
 
 using namespace amount;
@@ -56,20 +59,60 @@ TEST(AmountReading, RefusesEverythingElse)
     EXPECT_EQ(StrToFloatDef("abc", 3), 3);
 }
 
-TEST(AmountReading, ShortNumbersReadAsTheCLibraryReadsThem)
+TEST(AmountReading, AgreesBitForBitWithTheCLibraryReading)
 {
-    std::mt19937_64 random(5);
-    for (int i = 0; i < 30000; ++i) {
-        const int digits = 1 + static_cast<int>(random() % 20);
-        std::string text = random() % 2 ? "-" : "";
-        for (int d = 0; d < digits; ++d)
-            text += static_cast<char>('0' + random() % 10);
-        const size_t comma = text.size() - random() % (static_cast<size_t>(digits) + 1);
-        if (comma < text.size() && text[comma] != '-')
-            text.insert(comma, ",");
-        std::string c = text;
-        std::replace(c.begin(), c.end(), ',', '.');
-        ASSERT_EQ(read(text + (i % 5 ? "" : " ")), std::strtold(c.c_str(), nullptr)) << text;
+    // Digits are read without the C library while they fit in 64 bits and
+    // carry no exponent; past that the library reads them. Both must give
+    // the same value, sign of zero included, at and around the switch.
+    std::mt19937_64 rng(20261208);
+    locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    const char* sign[] = {"", "-", "+"};
+    for (int n = 0; n < 60000; ++n) {
+        std::string digits;
+        for (size_t k = 0, length = 1 + rng() % 24; k < length; ++k)
+            digits += static_cast<char>('0' + (k == 0 && rng() % 3 == 0 ? 9 : rng() % 10));
+        if (n % 50 == 0)
+            digits = std::string(1 + rng() % 22, rng() % 2 ? '9' : '0') + "1";
+        const size_t count = digits.size();
+        const size_t decimals = rng() % (count + 1);
+        std::string text = sign[rng() % 3] + digits.substr(0, count - decimals);
+        std::string cText = text;
+        if (decimals > 0 || rng() % 5 == 0) {
+            text += "," + digits.substr(count - decimals);
+            cText += "." + digits.substr(count - decimals);
+        }
+        long double got = 0;
+        ASSERT_TRUE(TryStrToFloat(text, got)) << text;
+        const long double wanted = strtold_l(cText.c_str(), nullptr, c);
+        ASSERT_EQ(got, wanted) << text;
+        ASSERT_EQ(std::signbit(got), std::signbit(wanted)) << text;
+    }
+    EXPECT_TRUE(std::signbit(read("-0,00")));
+    EXPECT_EQ(read("18446744073709551615"), 18446744073709551615.0L);
+    EXPECT_EQ(read("184467440737095516159"), 184467440737095516159.0L);
+    freelocale(c);
+}
+
+TEST(AmountFormat, WholeCentsComeOutAsTheirDecimalExpansion)
+{
+    // Against the C library's own rounding to two places, trailing zeros and
+    // a bare separator dropped.
+    std::mt19937_64 rng(11);
+    for (int n = 0; n < 20000; ++n) {
+        auto cents = static_cast<int64_t>(rng() % (n % 2 ? 1000ULL : 100000000000000ULL));
+        if (rng() % 3 == 0)
+            cents = -cents;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2Lf", static_cast<long double>(cents) / 100);
+        std::string wanted = text;
+        wanted[wanted.find('.')] = ',';
+        while (wanted.back() == '0')
+            wanted.pop_back();
+        if (wanted.back() == ',')
+            wanted.pop_back();
+        if (wanted == "-0")
+            wanted = "0";
+        ASSERT_EQ(FormatAmount(static_cast<long double>(cents) / 100), wanted) << cents;
     }
 }
 

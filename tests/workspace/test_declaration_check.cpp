@@ -125,3 +125,30 @@ TEST_F(DeclarationCheckTest, StoredRowsThatPassFindNothing)
     EXPECT_TRUE(ui.log.empty());
     EXPECT_EQ(Rows().Lines().size(), 3u);
 }
+
+TEST_F(DeclarationCheckTest, ALargeDeclarationListsItsProblemsInRowOrderAcrossItsParts)
+{
+    // Large enough to be checked in parts side by side: every copy of the
+    // first row repeats it, wherever the part boundaries fall, and the rows
+    // refused on their own stand where they are, at and around the boundaries.
+    const TFixedFormatDataSet::TLine first = Stored(GoodRow());
+    Lines lines(4 * 8192 + 5, first);
+    std::vector<Found> expected;
+    const std::string kinds[] = {"10", "11", "12", "13", "14", "20"};
+    const size_t refused[] = {8191, 8192, 16383, 16384, 24576, lines.size() - 1};
+    for (size_t k = 0; k < std::size(refused); ++k)
+        lines[refused[k]] = Stored(GoodRow("123456783", kinds[k]), {{Kathares, "799"}});
+    lines[20000] = Stored(GoodRow("999888771", "11"), {{AFM, "094014201"}, {Hmeres, "366"}});
+    for (size_t row = 1; row < lines.size(); ++row) {
+        if (row == 20000) {
+            expected.emplace_back(row, Kind::Warning, kEmployer);
+            expected.emplace_back(row, Kind::Refusal, kDays);
+        } else {
+            const bool own = std::find(std::begin(refused), std::end(refused), row) != std::end(refused);
+            expected.emplace_back(row, Kind::Refusal, own ? kNet : kRepeated);
+        }
+    }
+    ui.Forget();
+    EXPECT_EQ(Compared(DeclarationCheck::Run(lines, ws->Header.AFM)), expected);
+    EXPECT_TRUE(ui.log.empty());
+}

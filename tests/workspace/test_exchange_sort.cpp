@@ -76,6 +76,22 @@ TEST(ExchangeSortOrder, MatchesTheExchangeSortOnLargeGroupsInterleavedWithSmalle
     EXPECT_EQ(ExchangeSortOrder(alternating), ExchangeSortOrderLiteral(alternating));
 }
 
+TEST(ExchangeSortOrder, ViewsOfLongKeysOrderAsTheKeysThemselves)
+{
+    // Keys that share their first eight bytes or more, hold zero bytes and
+    // high cp1253 bytes, or end inside those eight: the quick order of the
+    // leading bytes must leave every decision the keys would make.
+    std::mt19937 rng(3);
+    const std::string prefixes[] = {"", "3PAPAS", "3PAPADOPOULOS    ", std::string("AB\0\0", 4)};
+    for (int repeat = 0; repeat < 300; ++repeat) {
+        auto keys = RandomKeys(rng, 40, std::string("A\0\xE1 ", 4), 3 + repeat % 12);
+        for (auto& key : keys)
+            key = prefixes[rng() % 4] + key;
+        const std::vector<std::string_view> views(keys.begin(), keys.end());
+        ASSERT_EQ(ExchangeSortOrderOfViews(views), ExchangeSortOrderLiteral(keys)) << "repeat " << repeat;
+    }
+}
+
 TEST(ExchangeSortOrder, EqualKeysAreNotKeptInTheirOriginalOrder)
 {
     // B, B, A: A first, then the two B entries in reverse.

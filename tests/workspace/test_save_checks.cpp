@@ -58,3 +58,11 @@ TEST(SaveChecks, TheFirstFailureInOrderWins)
 }
 
 } // namespace
+
+TEST(SaveChecks, EqualKeysPointAtTheFirstOfThem)
+{
+    EXPECT_TRUE(savechecks::FirstOfEqualKeys({}).empty());
+    // A prefix, an empty key and a zero byte are keys of their own.
+    const std::vector<std::string> keys = {"B", "A", "B", "", "A", std::string(1, '\0'), "", "BA", "B"};
+    EXPECT_EQ(savechecks::FirstOfEqualKeys(keys), (std::vector<size_t>{0, 1, 0, 3, 1, 5, 3, 7, 0}));
+}
