@@ -6,14 +6,9 @@ std::optional<ChangedSpan> ChangedSpan::Find(const std::vector<int32_t>& heldIds
                                              const std::vector<TFixedFormatDataSet::TLine>& rows,
                                              std::optional<size_t> editedAt)
 {
-    const size_t held = heldIds.size(), now = rows.size();
-    size_t start = 0;
-    while (start < held && start < now && heldIds[start] == rows[start].Id)
-        ++start;
-    size_t tail = 0;
-    while (tail < held - start && tail < now - start && heldIds[held - 1 - tail] == rows[now - 1 - tail].Id)
-        ++tail;
-    ChangedSpan span{start, held - start - tail, now - start - tail};
+    const size_t now = rows.size();
+    ChangedSpan span =
+        Between(heldIds.size(), now, [&](size_t i, size_t j) { return heldIds[i] == rows[j].Id; });
     if (span.removed > 1 || span.added > 1)
         return std::nullopt;
     if (editedAt && *editedAt < now && span.removed == 0 && span.added == 0) {

@@ -24,4 +24,18 @@ struct ChangedSpan
     static std::optional<ChangedSpan> Find(const std::vector<int32_t>& heldIds,
                                            const std::vector<TFixedFormatDataSet::TLine>& rows,
                                            std::optional<size_t> editedAt);
+
+    // The stretch between the rows equal at both ends of `held` rows before
+    // and `now` rows after; `same(i, j)` tells whether held row i is row j
+    // now. The end run never reaches into the start one.
+    template <typename Same> static ChangedSpan Between(size_t held, size_t now, Same same)
+    {
+        size_t start = 0;
+        while (start < held && start < now && same(start, start))
+            ++start;
+        size_t tail = 0;
+        while (tail < held - start && tail < now - start && same(held - 1 - tail, now - 1 - tail))
+            ++tail;
+        return ChangedSpan{start, held - start - tail, now - start - tail};
+    }
 };

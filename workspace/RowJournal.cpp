@@ -1,34 +1,12 @@
 #include "workspace/RowJournal.h"
 
 #include "dataset/LineFile.h"
-#include "fileio/AtomicWriter.h"
-#include "fileio/FileError.h"
-#include "fileio/FileReason.h"
-#include "fileio/WriteFully.h"
 
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <random>
 #include <string_view>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
-
-// Past this the next change starts a new base rather than a longer journal.
-constexpr uint64_t kJournalLimit = 8u << 20;
-
-std::string BaseHeader(uint64_t generation)
-{
-    return "Rozaro rows " + std::to_string(generation) + "\n";
-}
-
-std::string JournalHeader(uint64_t generation)
-{
-    return "Rozaro journal " + std::to_string(generation) + "\n";
-}
 
 // Takes the next whole line off `text`; false when none ends there.
 bool TakeLine(std::string_view& text, std::string_view& line)
@@ -80,105 +58,6 @@ void ApplyEntries(std::string_view journal, std::vector<std::string>& rows)
 }
 
 } // namespace
-
-RowJournal::RowJournal(std::string workingFolder) : m_folder(std::move(workingFolder)) {}
-
-RowJournal::~RowJournal()
-{
-    Close();
-}
-
-std::string RowJournal::Path(const char* relative) const
-{
-    return (std::filesystem::path(m_folder) / relative).string();
-}
-
-void RowJournal::Close()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-    m_rows.clear();
-}
-
-void RowJournal::Restart(const std::vector<TFixedFormatDataSet::TLine>& lines)
-{
-    Close();
-    static std::mt19937_64 random{std::random_device{}()};
-    const uint64_t generation = random();
-    std::string base = BaseHeader(generation);
-    for (const auto& line : lines)
-        base.append(line.Text).append("\n");
-    // The base first: until the new journal is in place the old one names
-    // the old base and is never applied to this one.
-    AtomicWriter::WriteWhole(Path(BaseFile), base);
-    const std::string header = JournalHeader(generation);
-    AtomicWriter::WriteWhole(Path(JournalFile), header);
-    m_fd = ::open(Path(JournalFile).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (m_fd < 0)
-        throw EFileError(FileErrorMessage(Path(JournalFile), errno, FileAction::Write));
-    m_journalSize = header.size();
-    m_rows.reserve(lines.size());
-    for (const auto& line : lines)
-        m_rows.push_back(line.Text);
-}
-
-void RowJournal::Record(const std::vector<TFixedFormatDataSet::TLine>& lines)
-{
-    if (m_fd < 0 || m_journalSize > kJournalLimit) {
-        Restart(lines);
-        return;
-    }
-    // The changed stretch: what lies between the rows equal at both ends.
-    const size_t held = m_rows.size(), now = lines.size();
-    size_t start = 0;
-    while (start < held && start < now && m_rows[start] == lines[start].Text)
-        ++start;
-    size_t tail = 0;
-    while (tail < held - start && tail < now - start && m_rows[held - 1 - tail] == lines[now - 1 - tail].Text)
-        ++tail;
-    const size_t removed = held - start - tail, added = now - start - tail;
-    if (removed == 0 && added == 0)
-        return;
-    // A piece of an entry may be left at the end: nothing more is appended
-    // after it, the next change starts a new base.
-    const auto fail = [this](int error) {
-        Close();
-        throw EFileError(FileErrorMessage(Path(JournalFile), error, FileAction::Write));
-    };
-    // Written out a piece at a time, so that a large import's entry never
-    // stands whole in memory beside the rows it holds.
-    std::string entry;
-    size_t entrySize = 0;
-    const auto writeOut = [&] {
-        if (const int error = fileio::WriteFully(m_fd, entry))
-            fail(error);
-        entrySize += entry.size();
-        entry.clear();
-    };
-    constexpr size_t kPiece = 1 << 20;
-    entry.reserve(kPiece + 256);
-    entry.append("R " + std::to_string(start) + " " + std::to_string(removed) + " " + std::to_string(added) +
-                 "\n");
-    for (size_t k = start; k < start + added; ++k) {
-        entry.append(lines[k].Text).append("\n");
-        if (entry.size() >= kPiece)
-            writeOut();
-    }
-    entry += "E\n";
-    writeOut();
-    if (::fdatasync(m_fd) != 0)
-        fail(errno);
-    m_journalSize += entrySize;
-    const auto at = m_rows.begin() + static_cast<std::ptrdiff_t>(start);
-    m_rows.erase(at, at + static_cast<std::ptrdiff_t>(removed));
-    std::vector<std::string> fresh;
-    fresh.reserve(added);
-    for (size_t k = start; k < start + added; ++k)
-        fresh.push_back(lines[k].Text);
-    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(start), std::make_move_iterator(fresh.begin()),
-                  std::make_move_iterator(fresh.end()));
-}
 
 std::optional<std::vector<std::string>> RowJournal::Replay(const std::string& workingFolder)
 {

@@ -1,10 +1,10 @@
 #include "workspace/WorkKeeper.h"
 
+#include "declaration/ChangedSpan.h"
 #include "fileio/AtomicWriter.h"
 #include "fileio/FileError.h"
 #include "fileio/FileReason.h"
 #include "fileio/WriteFully.h"
-#include "declaration/ChangedSpan.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -427,18 +427,14 @@ void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows)
     Settle();
     // The changed stretch: what lies between the rows equal at both ends.
     const size_t held = m_rows.size(), now = rows.size();
-    size_t start = 0;
-    while (start < held && start < now && m_rows[start] == rows[start].Text)
-        ++start;
-    size_t tail = 0;
-    while (tail < held - start && tail < now - start && m_rows[held - 1 - tail] == rows[now - 1 - tail].Text)
-        ++tail;
+    const ChangedSpan span =
+        ChangedSpan::Between(held, now, [&](size_t i, size_t j) { return m_rows[i] == rows[j].Text; });
     // Equal texts may carry other ids now (rows reordered alike).
-    for (size_t k = 0; k < start; ++k)
+    for (size_t k = 0; k < span.start; ++k)
         m_ids[k] = rows[k].Id;
-    for (size_t k = 0; k < tail; ++k)
+    for (size_t k = 0; k < held - span.start - span.removed; ++k)
         m_ids[held - 1 - k] = rows[now - 1 - k].Id;
-    KeepSpan(start, held - start - tail, rows, now - start - tail);
+    KeepSpan(span.start, span.removed, rows, span.added);
 }
 
 void WorkKeeper::RecordRows(const std::vector<TFixedFormatDataSet::TLine>& rows,

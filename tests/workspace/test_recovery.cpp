@@ -375,10 +375,8 @@ TEST_F(KeptCopyTest, ACopyWithNoReadableStateNeverStopsTheStart)
     StartNew();
     ASSERT_TRUE(Store(GoodRow(Afm("01111111"))));
     WorkKeeper(ProgramPath("")).Forget();
-    {
-        RowJournal legacy(ProgramPath(""));
-        legacy.Restart(Rows().Lines());
-    }
+    WriteFile(RowJournal::BaseFile, "Rozaro rows 7\n" + Rows().Lines()[0].Text + "\n");
+    WriteFile(RowJournal::JournalFile, "Rozaro journal 7\n");
     SessionState legacyState;
     legacyState.header = ws->Header;
     legacyState.modified = true;
