@@ -10,9 +10,9 @@
 #include "dataset/DataSetErrors.h"
 #include "grid/DBNavigator.h"
 #include "grid/MultiLineGrid.h"
+#include "reports/Reports.h"
 #include "text/Cp1253.h"
 #include "workspace/DesktopShortcut.h"
-#include "reports/Reports.h"
 #include "workspace/Workspace.h"
 #include "workspace/ZipExport.h"
 
@@ -307,6 +307,7 @@ void TForm1::Button1Click()
 {
     RunCommand([this] {
         if (m_workspace->SortByAfm()) {
+            RefreshShownProblems();
             ShowGridFromAfm();
         }
     });
@@ -316,6 +317,7 @@ void TForm1::Button2Click()
 {
     RunCommand([this] {
         if (m_workspace->SortAlphabetically()) {
+            RefreshShownProblems();
             ShowGridFromAfm();
         }
     });
@@ -345,6 +347,7 @@ void TForm1::N18Click()
 void TForm1::Excel1Click()
 {
     m_workspace->ImportFromWorkbook();
+    RefreshShownProblems();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -179,6 +179,7 @@ private:
     void SetProblemPanelShown(bool shown);
     std::vector<DeclarationCheck::Problem> CheckStoredRows();
     void ShowProblems(std::vector<DeclarationCheck::Problem> problems);
+    void RefreshShownProblems();
     void CheckAll1Click();
     void Open1Click();
     void StartOpenCheck();

@@ -2,9 +2,9 @@
 #include "app/Form1Layout.h"
 
 #include "app/ProblemPanel.h"
+#include "declaration/DeclarationCheck.h"
 #include "grid/MultiLineGrid.h"
 #include "workspace/BusyWindow.h"
-#include "declaration/DeclarationCheck.h"
 #include "workspace/Workspace.h"
 
 #include <QApplication>
@@ -79,6 +79,15 @@ void TForm1::CheckAll1Click()
     ShowProblems(CheckStoredRows());
 }
 
+// Rows sorted or imported stand under new numbers: a list on show is made
+// anew, so that its lines name the rows where they now are and lead to them.
+void TForm1::RefreshShownProblems()
+{
+    if (m_gridMadeRoom) {
+        m_problemPanel->ShowProblems(CheckStoredRows());
+    }
+}
+
 // A declaration that arrives with rows the checks would refuse says so; a
 // list left from the one before goes at once. The rows are checked on a
 // thread of their own, so that the window shows them without waiting.
@@ -135,8 +144,8 @@ void TForm1::DeliverOpenCheck(int round)
     // A row stored or the rows sorted since (the declaration became changed)
     // may no longer be where the list would point.
     const bool changedSince = m_workspace->Modified() && !m_openCheckModified;
-    if (m_workspace->FileName() != m_openCheckFile || rows.Lines().size() != m_openCheckRows || changedSince ||
-        !DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
+    if (m_workspace->FileName() != m_openCheckFile || rows.Lines().size() != m_openCheckRows ||
+        changedSince || !DeclarationCheck::AnyRowRefused(problems, DeclarationCheck::Answer::Yes)) {
         return;
     }
     // A person who has moved on keeps the keyboard where it is; the list only shows.

@@ -3,6 +3,7 @@
 #include "app/Form2.h"
 #include "app/ProblemPanel.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -66,14 +67,16 @@ public:
         return true;
     }
 
-    void Open(const ProgramFolder& folder, const char* name, const std::string& bytes)
+    // `replies` answer the questions Open asks, such as whether to save a changed declaration first.
+    void Open(const ProgramFolder& folder, const char* name, const std::string& bytes,
+              std::deque<UserInterface::Answer> replies = {})
     {
         QFile file(folder.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
         file.close();
         chosen = file.fileName().toStdString();
-        answers.clear();
+        answers = std::move(replies);
         Trigger("Open1");
     }
     void Trigger(const char* entry) { findChild<QAction*>(QString::fromLatin1(entry))->trigger(); }
@@ -144,8 +147,19 @@ void TestProblemPanel::openingBadRowsListsThemAndEachLineLeadsToItsRow()
     QVERIFY(form.Grid()->hasFocus());
     QVERIFY(form.errors.empty());
 
-    // A declaration whose rows pass closes the list of the one before.
-    form.Open(folder, "good.txt", Declaration({Record3("090000045", "ALPHA", "80000")}));
+    // Sorted, the rows stand under new numbers: the list on show follows them.
+    form.findChild<QAbstractButton*>(QStringLiteral("Button2"))->click();
+    QCOMPARE(form.Lines().size(), 2);
+    QVERIFY(form.Lines()[0].startsWith(QString::fromUtf8("Γραμμή 2 — 123456783 — BETA")));
+    QVERIFY(form.Lines()[1].startsWith(QString::fromUtf8("Γραμμή 3 — 090000045 — DELTA")));
+    form.List()->setCurrentIndex(form.List()->model()->index(1, 0));
+    QTest::keyClick(form.List(), Qt::Key_Return);
+    QCOMPARE(form.Grid()->currentIndex().row(), 2);
+
+    // A declaration whose rows pass closes the list of the one before (the
+    // sorted one is left unsaved).
+    form.Open(folder, "good.txt", Declaration({Record3("090000045", "ALPHA", "80000")}),
+              {UserInterface::Answer::No});
     QVERIFY(!form.Panel()->isVisible());
     QCOMPARE(form.Grid()->height(), gridHeight);
 }
