@@ -1,8 +1,8 @@
 #include "declaration/StoredRowIndex.h"
 
-#include "text/AmountText.h"
 #include "declaration/ChangedSpan.h"
 #include "declaration/DeclarationFile.h"
+#include "text/AmountText.h"
 
 #include <algorithm>
 
@@ -29,58 +29,11 @@ std::string PairKey(const std::string& trimmedAfm, std::string_view typeInc)
     return key;
 }
 
-// Powers of ten up to 10^27, each exact in a long double (5^27 < 2^64).
-constexpr size_t kExactPowers = 28;
-const std::array<long double, kExactPowers>& PowersOfTen()
-{
-    static const std::array<long double, kExactPowers> powers = [] {
-        std::array<long double, kExactPowers> out{};
-        out[0] = 1;
-        for (size_t k = 1; k < out.size(); ++k)
-            out[k] = out[k - 1] * 10;
-        return out;
-    }();
-    return powers;
-}
-
 } // namespace
 
 bool StoredRowIndex::ReadAmount(std::string_view text, long double& value)
 {
-    // Blanks, a sign, digits with at most one comma, blanks: the digits as one
-    // whole number and the power of ten are both exact, so their one
-    // division rounds exactly as the full conversion of the decimal does.
-    // Anything else (an exponent, too many digits) takes the full conversion.
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    uint64_t whole = 0;
-    size_t digits = 0, decimals = 0;
-    bool comma = false;
-    for (; i < n; ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            whole = whole * 10 + static_cast<uint64_t>(c - '0');
-            ++digits;
-            decimals += comma ? 1 : 0;
-        } else if (c == ',' && !comma) {
-            comma = true;
-        } else {
-            break;
-        }
-    }
-    size_t end = i;
-    while (end < n && text[end] == ' ')
-        ++end;
-    if (end != n || digits == 0 || digits > 19 || decimals >= kExactPowers)
-        return amount::TryStrToFloat(text, value);
-    const long double magnitude = static_cast<long double>(whole) / PowersOfTen()[decimals];
-    value = negative ? -magnitude : magnitude;
-    return true;
+    return amount::TryStrToFloat(text, value);
 }
 
 void StoredRowIndex::Describe(size_t at, const std::string& text)

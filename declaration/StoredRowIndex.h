@@ -50,8 +50,8 @@ public:
     // over the rows would meet it. Summed again only after an amount changed.
     std::array<long double, 9> Totals() const;
 
-    // An amount as the store's conversion reads it, without its cost for the
-    // plain forms ("1234,56"): false for text it does not take.
+    // An amount as the store's conversion reads it (whose plain forms, such as
+    // "1234,56", cost little): false for text it does not take.
     static bool ReadAmount(std::string_view text, long double& value);
 
 private:
