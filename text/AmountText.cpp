@@ -305,10 +305,21 @@ int32_t StrToInt(std::string_view text)
 
 namespace {
 
-// The decimal cents / 100 with its trailing decimal zeros and a bare
-// separator dropped, written straight from the integer: what the general
-// decimal rendering gives for any whole number of cents.
-std::string centsWorkingText(int64_t cents)
+// True when `value` is the 80-bit value nearest to a whole number of cents
+// of at most 15 digits, as every amount read from a text with two decimals
+// is. Its 18-digit expansion is then exactly those cents, so both formats
+// can be written from the integer without the costly decimal expansion.
+bool isNearestToCents(long double value, int64_t& cents)
+{
+    if (!(std::fabs(value) < 1e13L))
+        return false;
+    cents = std::llround(value * 100.0L);
+    return static_cast<long double>(cents) / 100.0L == value;
+}
+
+} // namespace
+
+std::string CentsText(int64_t cents)
 {
     const bool negative = cents < 0;
     const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
@@ -332,26 +343,12 @@ std::string centsWorkingText(int64_t cents)
     return std::string(p, end);
 }
 
-// True when `value` is the 80-bit value nearest to a whole number of cents
-// of at most 15 digits, as every amount read from a text with two decimals
-// is. Its 18-digit expansion is then exactly those cents, so both formats
-// can be written from the integer without the costly decimal expansion.
-bool isNearestToCents(long double value, int64_t& cents)
-{
-    if (!(std::fabs(value) < 1e13L))
-        return false;
-    cents = std::llround(value * 100.0L);
-    return static_cast<long double>(cents) / 100.0L == value;
-}
-
-} // namespace
-
 std::string FormatAmount(long double value)
 {
     if (!std::isfinite(value))
         return nonFiniteText(value);
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return centsWorkingText(cents);
+        return CentsText(cents);
     Decimal d = expand18(value);
     roundDigits(d, d.point + 2);
     return fixedText(d);
@@ -363,7 +360,7 @@ std::string FormatGeneral15(long double value)
         return nonFiniteText(value);
     constexpr int precision = 15;
     if (int64_t cents = 0; isNearestToCents(value, cents))
-        return centsWorkingText(cents); // at most 15 digits, exponent within -2..12
+        return CentsText(cents); // at most 15 digits, exponent within -2..12
     Decimal d = expand18(value);
     roundDigits(d, precision);
     if (d.digits.empty())
@@ -437,7 +434,7 @@ bool FromFileForm(std::string_view fileField, std::string& out)
         return false;
     constexpr int64_t exactLimit = 1000000000000000; // 15 digits: N / 100 is exact in 18 digits
     if (cents > -exactLimit && cents < exactLimit) {
-        out = centsWorkingText(cents);
+        out = CentsText(cents);
         return true;
     }
     out = FormatGeneral15(static_cast<long double>(cents) / 100.0L);

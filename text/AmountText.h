@@ -38,6 +38,10 @@ int32_t StrToInt(std::string_view text);
 //   1234,50 -> "1234,5"; 12,345 -> "12,35"; 0,004 -> "0"
 std::string FormatAmount(long double value);
 
+// A whole number of cents as FormatAmount writes cents / 100, straight from
+// the integer: "-1234,5" for -123450, "12" for 1200.
+std::string CentsText(int64_t cents);
+
 // The general form with 15 significant digits: fixed notation while the
 // decimal exponent allows (as for any amount), scientific ("1,5E20", "1E-5")
 // otherwise; no trailing decimal zeros, decimal comma.

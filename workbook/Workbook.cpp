@@ -24,31 +24,6 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<size_t>(bytes.size())};
 }
 
-// The text of a whole number of cents, "-1234,5" for -123450: no trailing
-// zero after the comma, no comma for whole units.
-QString CentsText(int64_t cents)
-{
-    char buffer[24];
-    char* end = buffer + sizeof buffer;
-    char* at = end;
-    uint64_t rest = static_cast<uint64_t>(cents < 0 ? -cents : cents);
-    const auto hundredths = static_cast<int>(rest % 100);
-    rest /= 100;
-    if (hundredths != 0) {
-        if (hundredths % 10 != 0)
-            *--at = static_cast<char>('0' + hundredths % 10);
-        *--at = static_cast<char>('0' + hundredths / 10);
-        *--at = ',';
-    }
-    do {
-        *--at = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    } while (rest != 0);
-    if (cents < 0)
-        *--at = '-';
-    return QString::fromLatin1(at, end - at);
-}
-
 } // namespace
 
 QString NumberText(double value)
@@ -62,7 +37,7 @@ QString NumberText(double value)
     if (std::fabs(value) < 1e13) {
         const double cents = std::nearbyint(value * 100.0);
         if (cents / 100.0 == value)
-            return CentsText(static_cast<int64_t>(cents));
+            return QString::fromLatin1(amount::CentsText(static_cast<int64_t>(cents)));
     }
     return QString::fromLatin1(amount::FormatGeneral15(static_cast<long double>(value)));
 }
